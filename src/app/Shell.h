@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+namespace vantorix {
+
+// Message box styles, numbered as the classic message-box API numbers them.
+enum class MsgBoxStyle : int {
+  OkOnly = 0,                  // OK, no icon
+  Critical = 16,               // OK with the stop icon
+  Exclamation = 48,            // OK with the warning icon
+  YesNoCancelExclamation = 51  // Yes / No / Cancel with the warning icon
+};
+
+enum class MsgBoxResult : int { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+// The one way the code below the windows talks to the user. The main window
+// implements it; tests use a recording fake; the command-line tool writes to
+// its standard streams. Nothing in the core ever reaches for a window.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+
+  // Appends one line to the activity log. The shell adds the time of day and ", ".
+  virtual void WriteLog(const std::string& message) = 0;
+
+  // Shows a modal message box and returns the button pressed.
+  virtual MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) = 0;
+
+  virtual void ShowProgress() = 0;
+  virtual void HideProgress() = 0;
+  // value lies in 0..100
+  virtual void SetProgress(float value) = 0;
+};
+
+}  // namespace vantorix

@@ -1,0 +1,114 @@
+// File services on POSIX systems. Windows needs its own version of this file
+// (CreateFileW with no sharing, GetFileInformationByHandle for the identity check).
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <utility>
+
+#include "app/RuntimeError.h"
+#include "bin/FileSystem.h"
+
+namespace vantorix {
+
+namespace {
+
+class PosixOpenedFile final : public OpenedFile {
+ public:
+  PosixOpenedFile(int descriptor, std::string path) : fd_(descriptor), path_(std::move(path)) {}
+  ~PosixOpenedFile() override { ::close(fd_); }
+  PosixOpenedFile(const PosixOpenedFile&) = delete;
+  PosixOpenedFile& operator=(const PosixOpenedFile&) = delete;
+
+  std::uint64_t Length() override {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) throw ErrorFromSystem(errno, path_);
+    return static_cast<std::uint64_t>(info.st_size);
+  }
+
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    std::size_t done = 0;
+    while (done < out.size()) {
+      const ssize_t got = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        throw ErrorFromSystem(errno, path_);
+      }
+      if (got == 0) break;  // the file ended early
+      done += static_cast<std::size_t>(got);
+    }
+    return done;
+  }
+
+  void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) override {
+    std::size_t done = 0;
+    while (done < data.size()) {
+      const ssize_t put = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        throw ErrorFromSystem(errno, path_);
+      }
+      if (put == 0) throw ErrorFromSystem(ENOSPC, path_);
+      done += static_cast<std::size_t>(put);
+    }
+  }
+
+  void Sync() override {
+    if (::fsync(fd_) != 0) throw ErrorFromSystem(errno, path_);
+  }
+
+  void CheckStillWritableAt(const std::string& path) override {
+    struct stat opened {};
+    if (::fstat(fd_, &opened) != 0) throw ErrorFromSystem(errno, path);
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0)
+      throw RuntimeError(ErrorNumber::FileNotFound, path + " was deleted or moved after it was opened");
+    if (named.st_dev != opened.st_dev || named.st_ino != opened.st_ino)
+      throw RuntimeError(ErrorNumber::PathFileAccessError, path + " was replaced by another file after it was opened");
+    if (::access(path.c_str(), W_OK) != 0) throw ErrorFromSystem(errno, path);
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  bool IsNormalFile(const std::string& path) override {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
+  }
+
+  void CopyOver(const std::string& source, const std::string& destination) override {
+    std::filesystem::copy_file(source, destination, std::filesystem::copy_options::overwrite_existing);
+  }
+
+  std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override {
+    // Non-blocking so that a pipe swapped in for the file cannot hang the program.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) throw ErrorFromSystem(errno, path);
+    auto file = std::make_unique<PosixOpenedFile>(fd, path);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) throw ErrorFromSystem(errno, path);
+    if (!S_ISREG(info.st_mode)) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file");
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) throw ErrorFromSystem(errno, path);
+    // Two programs writing one image would each overwrite the other's changes.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+      throw RuntimeError(ErrorNumber::PermissionDenied, path + " is locked by another program");
+    return file;
+  }
+};
+
+}  // namespace
+
+FileSystem& RealFileSystem() {
+  static PosixFileSystem instance;
+  return instance;
+}
+
+}  // namespace vantorix

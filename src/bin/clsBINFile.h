@@ -1,0 +1,129 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/ErrorReport.h"
+#include "app/Shell.h"
+#include "bin/FileSystem.h"
+
+namespace vantorix {
+
+// One calibration image ("BIN"): the file, held open for reading and writing from
+// OpenBIN to CloseBIN, and all of its bytes in memory.
+//
+// Every member traps its own run-time errors: it shows one "BIN File Error" report
+// through the shell and returns its failure value (false, 0, empty text or an empty
+// array). Changes made before an error stay made.
+//
+// Two addressing conventions exist side by side: a position counts from 1 (position p
+// is file offset p - 1) and is what GetValueFromBin and the PE operations take; an
+// offset counts from 0 and is what WriteToBin takes.
+class clsBINFile {
+ public:
+  explicit clsBINFile(Shell& shell, FileSystem& files = RealFileSystem());
+  ~clsBINFile();
+  clsBINFile(const clsBINFile&) = delete;
+  clsBINFile& operator=(const clsBINFile&) = delete;
+
+  // --- the object and its file (bin/clsBINFile.cpp) ---
+  bool FileOpened();
+  void FilePath(const std::string& strPath);  // stores the text only
+  std::string FilePath();
+  std::int16_t FileNumber();
+  std::int32_t FileSize();
+  std::string Mask();
+  bool Changed();
+
+  // Opens, backs up (when asked), size-checks, reads and decodes the image. False when
+  // the file is missing, cannot be opened, or has a size or mask that is refused.
+  bool OpenBIN(const std::string& strBINPath, bool blnBackupFile = false);
+  // Closes the file and returns every member to its initial value.
+  void CloseBIN();
+
+  // Stores the byte intValue (0..255, halves rounded to even) at 0-based file offset lngPosition.
+  void WriteToBin(double lngPosition, double intValue);
+  // The byte at 1-based position lngPosition as decimal text.
+  std::string GetValueFromBin(double lngPosition);
+
+  // --- identity and checksum (bin/clsBINFile_identity.cpp) ---
+  std::string PROMID();
+  void PROMID(const std::string& strPROMID);  // decimal text
+  std::string Transmission();
+  std::string Checksum();
+  void CheckSum(const std::string& strCheckSum);  // hexadecimal text
+  // The sum of every byte from offset 0x0008 on, modulo 65536, as hexadecimal text.
+  std::string CalculateCSUM();
+
+  // --- saving (bin/clsBINFile_save.cpp) ---
+  // Stores the recalculated checksum, then writes the whole image over its file.
+  void SaveBIN();
+
+  // --- power-enrichment model (pe/clsBINFile_pe.cpp) ---
+  double Calculate_PE_AFR(std::int16_t intCoolantModifier, std::int16_t intRPMModifier);
+  std::int16_t CalculateRPMModifier(std::int16_t intCoolantModifier, double dblNewAFR);
+  std::int16_t CalculateCoolantModifier(std::int16_t intRPMModifier, double dblNewAFR);
+  // Element k of a table (1-based) is index k - 1 of the returned vector.
+  std::vector<std::int16_t> GetPEModifiers_Coolant();
+  std::vector<std::int16_t> GetPEModifiers_RPM();
+  std::int16_t GetHEX(std::int32_t intHexPosition);
+  bool PutPEModifier_Coolant(std::int16_t intArrayPos, std::int16_t intNewValue);
+  bool PutPEModifier_RPM(std::int16_t intArrayPos, std::int16_t intNewValue);
+
+  // --- broadcast code (wbpatch/clsBINFile_bcc.cpp) ---
+  // The broadcast code decided at open; never recomputed.
+  std::string WBBCC() const;
+
+  // The image bytes in memory, file offset 0 first (empty while no image is open).
+  std::span<const std::uint8_t> Bytes() const noexcept { return m_abytImage; }
+
+ private:
+  void Class_Initialize();
+  void Class_Terminate();
+  void ResetMembers();
+  void ReadBinaryToArray();
+  std::string GetBinaryMask();
+  std::string GetTranny();
+  std::string GetCheckSum();
+  std::string GetPROMID();
+  std::string GetWBBCC();
+  void CloseFile();
+
+  // The byte at a 0-based file offset; Subscript out of range (9) outside the image.
+  std::uint8_t& ByteAtOffset(std::int64_t offset);
+  // Stores a 16-bit value given as a number into the two bytes from highOffset on.
+  void StoreSixteenBit(double number, std::int64_t highOffset);
+  std::vector<std::int16_t> ReadModifierTable(std::int32_t firstIndex, std::int32_t lastIndex,
+                                              std::string_view tableName);
+  bool PutModifier(std::int32_t firstIndex, std::int32_t entries, std::int16_t intArrayPos,
+                   std::int16_t intNewValue);
+
+  template <class Body>
+  auto Trapped(std::string_view procedure, Body&& body) {
+    return Trap(m_shell, ErrorSite{kBinFileErrorTitle, "clsBINFile", procedure}, std::forward<Body>(body));
+  }
+
+  Shell& m_shell;
+  FileSystem& m_files;
+  std::unique_ptr<OpenedFile> m_file;
+
+  bool m_blnFileOpened = false;
+  std::string m_strFilePath;
+  std::string m_strMask;
+  std::string m_strPROMID;
+  std::string m_strChecksum;
+  std::int16_t m_intFileNumber = 0;
+  std::int32_t m_lngFileSize = 0;
+  std::vector<std::uint8_t> m_abytImage;
+  std::string m_strTransmission;
+  std::string m_strWBBCC;
+  bool m_blnChanged = false;
+};
+
+}  // namespace vantorix

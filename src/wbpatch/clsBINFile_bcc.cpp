@@ -1,0 +1,23 @@
+#include "bin/clsBINFile.h"
+#include "wbpatch/BroadcastCode.h"
+
+namespace vantorix {
+
+std::string clsBINFile::WBBCC() const { return m_strWBBCC; }
+
+std::string clsBINFile::GetWBBCC() {
+  return Trapped("GetWBBCC", [this] {
+    const std::string mask = Mask();
+    if (mask == "8D") {
+      bool allMatch = true;
+      // Every byte is read, even after a mismatch: each unreadable one is reported.
+      for (const auto& identification : bcc::kAxxcIdentification)
+        if (GetValueFromBin(identification.position) != identification.axxcValue) allMatch = false;
+      return std::string(allMatch ? bcc::kAxxc : bcc::kAujp);
+    }
+    if (mask == "6E") return std::string(bcc::k6E);
+    return std::string(bcc::kUnknown);
+  });
+}
+
+}  // namespace vantorix

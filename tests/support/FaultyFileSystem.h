@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+
+#include "bin/FileSystem.h"
+
+namespace vantorix::test {
+
+// The real file services with failures injected where a test asks for them, as a full
+// disk, a failing device or a vanished folder would cause them.
+class FaultyFileSystem : public FileSystem {
+ public:
+  // errno values to fail with; nullopt lets the operation through.
+  std::optional<int> copyError;
+  std::optional<int> openError;
+  std::optional<int> syncError;
+  std::optional<int> writeError;
+  std::size_t failWriteCall = 0;  // 0-based index of the write call that fails with writeError
+  std::optional<std::size_t> readLimit;  // the file seems to end after this many bytes
+
+  std::size_t writeCalls = 0;
+  std::size_t syncCalls = 0;
+
+  bool IsNormalFile(const std::string& path) override;
+  void CopyOver(const std::string& source, const std::string& destination) override;
+  std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override;
+};
+
+}  // namespace vantorix::test

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "RecordingShell.h"
+#include "TempDir.h"
+#include "TestImage.h"
+#include "bin/clsBINFile.h"
+
+namespace vantorix::test {
+
+// A temporary folder, a recording shell and an image object that uses them.
+class ImageFixture : public ::testing::Test {
+ protected:
+  std::string Write(const TestImage& image, const std::string& name = "cal.bin") const {
+    return image.WriteTo(dir.Path() / name).string();
+  }
+
+  // Writes the image and opens it without a backup; the shell is cleared afterwards so
+  // that a test sees only what its own steps produce.
+  clsBINFile& Opened(const TestImage& image, const std::string& name = "cal.bin") {
+    path = Write(image, name);
+    bin = std::make_unique<clsBINFile>(shell, files());
+    EXPECT_TRUE(bin->OpenBIN(path));
+    shell.Clear();
+    return *bin;
+  }
+
+  // The file services the image object uses; a test may put a faulty one in.
+  virtual FileSystem& files() { return RealFileSystem(); }
+
+  TempDir dir;
+  RecordingShell shell;
+  std::string path;
+  std::unique_ptr<clsBINFile> bin;
+};
+
+}  // namespace vantorix::test
