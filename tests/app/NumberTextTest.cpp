@@ -4,19 +4,12 @@
 #include <limits>
 
 #include "app/NumberText.h"
-#include "app/RuntimeError.h"
+#include "ErrorNumberOf.h"
 
 namespace vantorix::number {
 namespace {
 
-int ErrorNumberOf(auto&& call) {
-  try {
-    call();
-  } catch (const RuntimeError& error) {
-    return error.Number();
-  }
-  return 0;
-}
+using test::ErrorNumberOf;
 
 TEST(HalfToEven, RoundsHalvesToTheEvenNeighbour) {
   EXPECT_EQ(ToInteger(0.5), 0);

@@ -1,19 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "app/RuntimeError.h"
+#include "ErrorNumberOf.h"
 #include "pe/PeModel.h"
 
 namespace vantorix::pe {
 namespace {
 
-int ErrorNumberOf(auto&& call) {
-  try {
-    call();
-  } catch (const RuntimeError& error) {
-    return error.Number();
-  }
-  return 0;
-}
+using test::ErrorNumberOf;
 
 TEST(TargetAfr, FollowsFromTheSumOfBothModifiers) {
   EXPECT_DOUBLE_EQ(TargetAfr(0, 0), 29.45);
