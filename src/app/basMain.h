@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/Shell.h"
+#include "bin/FileSystem.h"
+#include "bin/clsBINFile.h"
+
+namespace vantorix {
+
+// The start-up settings, fixed at build time: nothing is read from a settings file,
+// the registry or the command line.
+struct Settings {
+  std::string gstrInitialDirectory;
+  bool gblnBackupBIN = true;
+  bool gblnBackupCompareBIN = false;
+  bool gblnShowLog = true;
+  bool gblnShowStatusBar = true;
+};
+
+Settings InitializeSettings();
+
+// The program-wide image references. Each creates an empty image object the first time
+// it is read while empty, so reading the Mask of gobjBIN before any open gives "N/A".
+class ImageReferences {
+ public:
+  ImageReferences(Shell& shell, FileSystem& files) : shell_(shell), files_(files) {}
+
+  clsBINFile& gobjBIN();
+  clsBINFile& gobjCompareBIN();
+  // A new, empty object for the current image; the old one is released, which closes its file.
+  clsBINFile& ReplaceBIN();
+
+ private:
+  Shell& shell_;
+  FileSystem& files_;
+  std::unique_ptr<clsBINFile> bin_;
+  std::unique_ptr<clsBINFile> compareBin_;
+};
+
+// Starts the window program and runs it until the main window closes.
+int Main(int argc, char** argv);
+
+}  // namespace vantorix

@@ -1,0 +1,322 @@
+#include "app/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "app/AppIcon.h"
+#include "app/AppInfo.h"
+#include "app/LogTime.h"
+#include "app/MainWindowLayout.h"
+#include "app/StatusPanelBar.h"
+#include "app/Twips.h"
+#include "help/frmAbout.h"
+#include "help/frmInstructions.h"
+
+namespace vantorix {
+
+namespace layout = main_layout;
+
+namespace {
+
+constexpr int kVariousMaskPanel = 1;
+constexpr int kVariousIdPanel = 2;
+constexpr int kVariousChecksumPanel = 3;
+constexpr int kInsertPanel = 4;
+constexpr int kCapsPanel = 5;
+constexpr int kNumPanel = 6;
+constexpr int kTimePanel = 7;
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+QString TrueFalse(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+
+double ScreenDpi() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->logicalDotsPerInch() : 96.0;
+}
+
+}  // namespace
+
+frmMain::frmMain(const Settings& settings, MainWindowServices services)
+    : settings_(settings),
+      dpi_(ScreenDpi()),
+      ownBoxes_(services.boxes ? nullptr : std::make_unique<QtMessageBoxes>()),
+      ownKeys_(services.keys ? nullptr : PlatformKeyStates()),
+      boxes_(services.boxes ? services.boxes : ownBoxes_.get()),
+      keys_(services.keys ? services.keys : ownKeys_.get()),
+      files_(services.files ? services.files : &RealFileSystem()),
+      clock_(services.clock ? services.clock : [] { return QDateTime::currentDateTime(); }),
+      locale_(services.locale.value_or(QLocale::system())),
+      nativeFileDialog_(services.nativeFileDialog) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QString::fromUtf8(app::kTitle.data(), static_cast<qsizetype>(app::kTitle.size())));
+  setWindowIcon(AppIcon());
+  setAcceptDrops(true);
+  BuildControls();
+  shell_ = std::make_unique<WindowShell>(*this, *lstLog_, *ProgressBar1_, *boxes_, clock_, locale_);
+  images_ = std::make_unique<ImageReferences>(*shell_, *files_);
+  BuildMenus();
+  qApp->installEventFilter(this);
+  MDIForm_Load();
+}
+
+frmMain::~frmMain() { qApp->removeEventFilter(this); }
+
+void frmMain::BuildControls() {
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+
+  mssbPaths_ = new StatusPanelBar(QStringLiteral("mssbPaths"), {layout::kPathPanel}, dpi_, central);
+  mssbPaths_->setFixedHeight(twips::ToPixels(layout::kPathsBarHeight, dpi_));
+  mssbPaths_->Panel(1).setToolTip(QStringLiteral("Current Binary file loaded"));
+
+  ProgressBar1_ = new QProgressBar(central);
+  ProgressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
+  ProgressBar1_->setRange(0, 100);
+  ProgressBar1_->setFixedHeight(twips::ToPixels(layout::kProgressBarHeight, dpi_));
+
+  mdiArea_ = new QMdiArea(central);
+  mdiArea_->setObjectName(QStringLiteral("mdiArea"));
+
+  pbLog_ = new QWidget(central);
+  pbLog_->setObjectName(QStringLiteral("pbLog"));
+  pbLog_->setFixedHeight(twips::ToPixels(layout::kLogPanelHeight, dpi_));
+  lstLog_ = new QListWidget(pbLog_);
+  lstLog_->setObjectName(QStringLiteral("lstLog"));
+  lstLog_->setGeometry(twips::ToPixels(layout::kLogListLeft, dpi_), twips::ToPixels(layout::kLogListTop, dpi_),
+                       twips::ToPixels(layout::kLogListWidth, dpi_), twips::ToPixels(layout::kLogListHeight, dpi_));
+
+  const std::vector<layout::Panel> various(layout::kVariousPanels.begin(), layout::kVariousPanels.end());
+  mssbVarious_ = new StatusPanelBar(QStringLiteral("mssbVarious"), various, dpi_, central);
+  mssbVarious_->setFixedHeight(twips::ToPixels(layout::kVariousBarHeight, dpi_));
+  const QString tips[] = {QStringLiteral("Binary Mask"),         QStringLiteral("PROM ID"),
+                          QStringLiteral("Binary Checksum"),     QStringLiteral("Insert Key Pressed"),
+                          QStringLiteral("Caps Lock Key Pressed"), QStringLiteral("Num Lock Key Pressed"),
+                          QStringLiteral("Current Time / Date")};
+  for (int panel = 1; panel <= mssbVarious_->PanelCount(); ++panel)
+    mssbVarious_->Panel(panel).setToolTip(tips[panel - 1]);
+  mssbVarious_->SetPanelText(kInsertPanel, QStringLiteral("INS"));
+  mssbVarious_->SetPanelText(kCapsPanel, QStringLiteral("CAPS"));
+  mssbVarious_->SetPanelText(kNumPanel, QStringLiteral("NUM"));
+  for (const int panel : {kInsertPanel, kCapsPanel, kNumPanel})
+    mssbVarious_->Panel(panel).setAlignment(Qt::AlignCenter);
+
+  column->addWidget(mssbPaths_);
+  column->addWidget(ProgressBar1_);
+  column->addWidget(mdiArea_, 1);
+  column->addWidget(pbLog_);
+  column->addWidget(mssbVarious_);
+  setCentralWidget(central);
+
+  dlgCommonDialog1_ = new QFileDialog(this);
+  dlgCommonDialog1_->setObjectName(QStringLiteral("dlgCommonDialog1"));
+}
+
+void frmMain::BuildMenus() {
+  auto item = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
+                     void (frmMain::*handler)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    if (handler != nullptr) connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  auto separator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
+
+  mnuFile_ = menuBar()->addMenu(QStringLiteral("&File"));
+  mnuFile_->setObjectName(QStringLiteral("mnuFile"));
+  mnuOpen_ = item(mnuFile_, "mnuOpen", QStringLiteral("&Open..."), QKeySequence(QStringLiteral("Ctrl+O")),
+                  &frmMain::mnuOpen_Click);
+  mnuClose_ = item(mnuFile_, "mnuClose", QStringLiteral("&Close File"), QKeySequence(QStringLiteral("Ctrl+C")),
+                   &frmMain::mnuClose_Click);
+  separator(mnuFile_, "mnuBreak1");
+  mnuSave_ = item(mnuFile_, "mnuSave", QStringLiteral("&Save"), QKeySequence(QStringLiteral("Ctrl+S")),
+                  &frmMain::mnuSave_Click);
+  separator(mnuFile_, "mnubreak13");
+  mnuExit_ = item(mnuFile_, "mnuExit", QStringLiteral("E&xit"), QKeySequence(QStringLiteral("Ctrl+X")),
+                  &frmMain::mnuExit_Click);
+
+  mnuBinary_ = menuBar()->addMenu(QStringLiteral("&Binary"));
+  mnuBinary_->setObjectName(QStringLiteral("mnuBinary"));
+  mnuBinary_->menuAction()->setObjectName(QStringLiteral("mnuBinaryAction"));
+  item(mnuBinary_, "mnuAFRs", QStringLiteral("&Power Enrichment Target AFRs"), QKeySequence(QStringLiteral("Ctrl+W")),
+       nullptr);
+  separator(mnuBinary_, "mnuBreak20");
+  item(mnuBinary_, "mnuWBAdd", QStringLiteral("&Add DIY-WB Hack"), QKeySequence(QStringLiteral("Ctrl+A")), nullptr);
+  item(mnuBinary_, "mnuWBRemove", QStringLiteral("&Remove DIY-WB Hack"), QKeySequence(QStringLiteral("Ctrl+R")),
+       nullptr);
+
+  mnuHelp_ = menuBar()->addMenu(QStringLiteral("&Help"));
+  mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));
+  item(mnuHelp_, "mnuInstructions", QStringLiteral("&Instructions"), QKeySequence(), &frmMain::mnuInstructions_Click);
+  item(mnuHelp_, "mnuAbout", QStringLiteral("&About"), QKeySequence(), &frmMain::mnuAbout_Click);
+}
+
+void frmMain::MDIForm_Load() {
+  Trapped("MDIForm_Load", [this] {
+    resize(twips::ToPixels(layout::kWindowWidth, dpi_), twips::ToPixels(layout::kWindowHeight, dpi_));
+    ProgressBar1_->hide();
+    InitializeControls(1, true);
+  });
+}
+
+void frmMain::InitializeControls(int enmFileStatus, bool blnOnStart) {
+  Trapped("InitializeControls", [&] {
+    if (blnOnStart) {
+      mssbVarious_->setVisible(settings_.gblnShowStatusBar);
+      pbLog_->setVisible(settings_.gblnShowLog);
+      mssbVarious_->SetPanelText(kTimePanel, StartTimeText(clock_(), locale_));
+      WriteBanner();
+      RefreshKeyPanels();
+    }
+
+    if (enmFileStatus == 0) {
+      const std::string mask = images_->gobjBIN().Mask();
+      if (mask == "6E" || mask == "8D") {
+        mnuBinary_->menuAction()->setEnabled(true);
+        mnuOpen_->setEnabled(true);
+        mnuClose_->setEnabled(true);
+        mnuSave_->setEnabled(true);
+      } else {
+        mnuBinary_->menuAction()->setEnabled(false);
+        mnuClose_->setEnabled(true);
+        mnuSave_->setEnabled(true);
+        mnuClose_Click();
+        shell_->MsgBox("This program is only intended to be used with $8D and $6E.  Please choose a $8D or $6E file.",
+                       MsgBoxStyle::OkOnly, std::string(app::kTitle));
+      }
+    } else if (enmFileStatus == 1) {
+      SetMenusForNoImage();
+    }
+
+    clsBINFile& image = images_->gobjBIN();
+    mssbPaths_->SetPanelText(1, QStringLiteral("Current BIN: ") + Text(image.FilePath()));
+    mssbVarious_->SetPanelText(kVariousMaskPanel, QStringLiteral("Mask (hex): ") + Text(image.Mask()));
+    mssbVarious_->SetPanelText(kVariousIdPanel, QStringLiteral("ID (dec): ") + Text(image.PROMID()));
+    mssbVarious_->SetPanelText(kVariousChecksumPanel, QStringLiteral("CSUM (hex): ") + Text(image.Checksum()));
+  });
+}
+
+void frmMain::WriteBanner() {
+  const std::string title(app::kTitle);
+  const std::string product(app::kProductName);
+  shell_->WriteLog(product + ":  " + title);
+  shell_->WriteLog(std::string(app::kCopyright));
+  shell_->WriteLog("--------------------------------- Starting " + title + " ---------------------------------------");
+  shell_->WriteLog(product + ":  " + title + "  Version: " + std::to_string(app::kVersionMajor) + "." +
+                   std::to_string(app::kVersionMinor) + "." + std::to_string(app::kVersionRevision));
+  shell_->WriteLog("Using Corvennis' WideBand Hacs (" + std::string(app::kPatchAuthorPage) + ").");
+  shell_->WriteLog("Initial Directory = '" + settings_.gstrInitialDirectory + "'.");
+  shell_->WriteLog("Backup BIN = " + TrueFalse(settings_.gblnBackupBIN).toStdString());
+  shell_->WriteLog("Backup Compare BIN = " + TrueFalse(settings_.gblnBackupCompareBIN).toStdString());
+}
+
+void frmMain::SetMenusForNoImage() {
+  mnuBinary_->menuAction()->setEnabled(false);
+  mnuOpen_->setEnabled(true);
+  mnuClose_->setEnabled(false);
+  mnuSave_->setEnabled(false);
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  MDIForm_Resize();
+}
+
+void frmMain::MDIForm_Resize() {
+  Trapped("MDIForm_Resize", [this] {
+    const layout::ResizeResult rules = layout::ResizeRules(twips::FromPixels(frameGeometry().width(), dpi_));
+    mssbPaths_->SetPanelMinWidthTwips(1, rules.pathPanelMinWidth);
+    mssbVarious_->SetPanelMinWidthTwips(kTimePanel, rules.timePanelMinWidth);
+    if (rules.logListResized) lstLog_->resize(twips::ToPixels(rules.logListWidth, dpi_), lstLog_->height());
+  });
+}
+
+void frmMain::mnuAbout_Click() {
+  if (about_ == nullptr) about_ = new frmAbout(*shell_, this);
+  about_->show();
+  about_->raise();
+  about_->activateWindow();
+}
+
+void frmMain::mnuInstructions_Click() {
+  if (instructions_ == nullptr) instructions_ = new frmInstructions(this);
+  instructions_->show();
+  instructions_->raise();
+  instructions_->activateWindow();
+}
+
+bool frmMain::IsWindowOpen(const QString& name) const {
+  for (const QWidget* window : QApplication::topLevelWidgets())
+    if (window->isVisible() && window->objectName() == name) return true;
+  for (const QMdiSubWindow* child : mdiArea_->subWindowList())
+    if (child->isVisible() && (child->objectName() == name || (child->widget() && child->widget()->objectName() == name)))
+      return true;
+  return false;
+}
+
+void frmMain::UnloadOtherWindows() {
+  for (QMdiSubWindow* child : mdiArea_->subWindowList()) child->close();
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window != this && window->isVisible()) window->close();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange) RefreshKeyPanels();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  // Key events reach the window once, before being passed along the widget chain.
+  if (event->type() == QEvent::KeyPress && watched->isWindowType() && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Insert: insertOn_ = !insertOn_; break;
+      case Qt::Key_CapsLock: trackedCapsLock_ = !trackedCapsLock_; break;
+      case Qt::Key_NumLock: trackedNumLock_ = !trackedNumLock_; break;
+      default: break;
+    }
+  }
+  if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWindowType())
+    RefreshKeyPanels();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::RefreshKeyPanels() {
+  mssbVarious_->Panel(kInsertPanel).setEnabled(insertOn_);
+  mssbVarious_->Panel(kCapsPanel).setEnabled(keys_->CapsLock().value_or(trackedCapsLock_));
+  mssbVarious_->Panel(kNumPanel).setEnabled(keys_->NumLock().value_or(trackedNumLock_));
+}
+
+QString frmMain::DroppedImagePath(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().constFirst();
+  if (!url.isLocalFile() || !url.toLocalFile().endsWith(QStringLiteral(".bin"), Qt::CaseInsensitive)) return {};
+  return url.toLocalFile();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedImagePath(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+  const QString path = DroppedImagePath(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  OpenBinaryFile(settings_.gblnBackupBIN, path);
+}
+
+}  // namespace vantorix

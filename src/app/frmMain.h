@@ -1,0 +1,138 @@
+#pragma once
+
+#include <QLocale>
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <optional>
+
+#include "app/ErrorReport.h"
+#include "app/KeyStates.h"
+#include "app/MessageBoxes.h"
+#include "app/WindowShell.h"
+#include "app/basMain.h"
+
+class QAction;
+class QFileDialog;
+class QListWidget;
+class QMdiArea;
+class QMenu;
+class QMimeData;
+class QProgressBar;
+
+namespace vantorix {
+
+class StatusPanelBar;
+class frmAbout;
+class frmInstructions;
+
+// What the main window talks to outside itself. Every field may stay empty: the real
+// message boxes, keyboard, file system, clock and system locale are used then.
+struct MainWindowServices {
+  MessageBoxes* boxes = nullptr;
+  KeyStates* keys = nullptr;
+  FileSystem* files = nullptr;
+  WindowShell::Clock clock;
+  std::optional<QLocale> locale;
+  bool nativeFileDialog = true;
+};
+
+// The multiple-document main window: menus, the path and status bars, the progress bar
+// and the activity log. It owns the current image and is the shell every other part
+// reports through.
+class frmMain final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmMain(const Settings& settings, MainWindowServices services = {});
+  ~frmMain() override;
+
+  // Brings menus and status bars in line with the current image.
+  // enmFileStatus 0: an image was just opened; 1: no image is loaded; other: refresh only.
+  void InitializeControls(int enmFileStatus, bool blnOnStart);
+
+  Shell& shell() { return *shell_; }
+  ImageReferences& images() { return *images_; }
+  const Settings& settings() const { return settings_; }
+  QMdiArea& mdiArea() { return *mdiArea_; }
+
+  // File menu.
+  void mnuOpen_Click();
+  void mnuClose_Click();
+  void mnuSave_Click();
+  void mnuExit_Click();
+  // Opens the file at path, or asks for one when path is empty; the command behind
+  // File > Open and behind dropping a file on the window.
+  void OpenBinaryFile(bool blnBackupFile, QString strPath);
+
+  // Help menu.
+  void mnuAbout_Click();
+  void mnuInstructions_Click();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  void MDIForm_Load();
+  void MDIForm_Resize();
+  // True when the window must stay open.
+  bool MDIForm_QueryUnload();
+  void WriteBanner();
+  void SetMenusForNoImage();
+  // Asks to save unsaved changes; false when the user cancels or the save failed.
+  bool SaveChangesFirst();
+  bool IsWindowOpen(const QString& name) const;
+  void UnloadOtherWindows();
+  void RefreshKeyPanels();
+  static QString DroppedImagePath(const QMimeData* data);
+
+  template <class Body>
+  auto Trapped(std::string_view procedure, Body&& body) {
+    return Trap(*shell_, ErrorSite{kWindowErrorTitle, "frmMain", procedure}, std::forward<Body>(body));
+  }
+
+  Settings settings_;
+  double dpi_;
+  std::unique_ptr<MessageBoxes> ownBoxes_;
+  std::unique_ptr<KeyStates> ownKeys_;
+  MessageBoxes* boxes_;
+  KeyStates* keys_;
+  FileSystem* files_;
+  WindowShell::Clock clock_;
+  QLocale locale_;
+  bool nativeFileDialog_;
+
+  StatusPanelBar* mssbPaths_ = nullptr;
+  StatusPanelBar* mssbVarious_ = nullptr;
+  QProgressBar* ProgressBar1_ = nullptr;
+  QMdiArea* mdiArea_ = nullptr;
+  QWidget* pbLog_ = nullptr;
+  QListWidget* lstLog_ = nullptr;
+  QFileDialog* dlgCommonDialog1_ = nullptr;
+
+  QMenu* mnuFile_ = nullptr;
+  QMenu* mnuBinary_ = nullptr;
+  QMenu* mnuHelp_ = nullptr;
+  QAction* mnuOpen_ = nullptr;
+  QAction* mnuClose_ = nullptr;
+  QAction* mnuSave_ = nullptr;
+  QAction* mnuExit_ = nullptr;
+
+  std::unique_ptr<WindowShell> shell_;
+  std::unique_ptr<ImageReferences> images_;
+  QPointer<frmAbout> about_;
+  QPointer<frmInstructions> instructions_;
+
+  bool insertOn_ = false;
+  bool trackedCapsLock_ = false;
+  bool trackedNumLock_ = false;
+};
+
+}  // namespace vantorix

@@ -1,0 +1,134 @@
+// The File menu and the check that runs whenever the main window is about to close.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "app/OpenFileDialog.h"
+#include "app/StatusPanelBar.h"
+#include "app/frmMain.h"
+
+namespace vantorix {
+
+namespace {
+
+// The hourglass for as long as the command runs, whichever way it ends.
+class BusyPointer {
+ public:
+  BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+}  // namespace
+
+void frmMain::mnuOpen_Click() {
+  Trapped("mnuOpen_Click", [this] { OpenBinaryFile(settings_.gblnBackupBIN, QString()); });
+}
+
+void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
+  Trapped("OpenBinaryFile", [&] {
+    if (strPath.isEmpty()) {
+      int filterIndex = 0;
+      dlgCommonDialog1_->setOption(QFileDialog::DontUseNativeDialog, !nativeFileDialog_);
+      strPath = OpenFileDialog(*shell_, *dlgCommonDialog1_, QString::fromStdString(settings_.gstrInitialDirectory),
+                               QStringLiteral("Binary File (*.bin)|*.bin"), QStringLiteral("Open Binary"),
+                               filterIndex);
+    }
+    show();
+    raise();
+    activateWindow();
+    const BusyPointer busy;
+    if (strPath.isEmpty()) return;
+
+    const std::string path = strPath.toStdString();
+    if (!files_->IsNormalFile(path)) {
+      shell_->WriteLog("File does not exist: " + path);
+      shell_->MsgBox("File does not exist.  Please try again.", MsgBoxStyle::Exclamation, "File Access Error");
+      return;
+    }
+    clsBINFile& image = images_->ReplaceBIN();
+    shell_->WriteLog("Opening binary file: " + path);
+    if (image.OpenBIN(path, blnBackupFile)) {
+      shell_->WriteLog("File opened successfully.");
+      InitializeControls(0, false);
+    } else {
+      shell_->WriteLog("Invalid File Selected: " + path);
+      shell_->MsgBox("You did not select a valid Binary (*.bin) file.  Please try again.", MsgBoxStyle::Exclamation,
+                     "File Access Error");
+    }
+  });
+}
+
+bool frmMain::SaveChangesFirst() {
+  clsBINFile& image = images_->gobjBIN();
+  if (!image.Changed()) return true;
+  const MsgBoxResult answer = shell_->MsgBox(
+      "You have made changes to the current BIN.  Do you wish to save these changes?\r\n\r\nCurrent BIN: " +
+          image.FilePath(),
+      MsgBoxStyle::YesNoCancelExclamation, "Save Changes");
+  if (answer == MsgBoxResult::Cancel) return false;
+  if (answer == MsgBoxResult::Yes) {
+    const BusyPointer busy;
+    image.SaveBIN();
+    // A save that failed has been reported; going on would throw the changes away.
+    return !image.Changed();
+  }
+  return true;
+}
+
+void frmMain::mnuClose_Click() {
+  Trapped("mnuClose_Click", [this] {
+    if (!SaveChangesFirst()) return;
+    UnloadOtherWindows();
+    clsBINFile& image = images_->gobjBIN();
+    shell_->WriteLog("Closing current binary file: " + image.FilePath());
+    image.CloseBIN();
+    shell_->WriteLog("Binary file Closed.");
+    clsBINFile& compare = images_->gobjCompareBIN();
+    shell_->WriteLog("Closing binary compare file: " + compare.FilePath());
+    compare.CloseBIN();
+    shell_->WriteLog("Binary file Closed.");
+    InitializeControls(1, false);
+  });
+}
+
+void frmMain::mnuSave_Click() {
+  Trapped("mnuSave_Click", [this] {
+    clsBINFile& image = images_->gobjBIN();
+    shell_->WriteLog("Saving Current BIN: " + image.FilePath() + "...");
+    {
+      const BusyPointer busy;
+      image.SaveBIN();
+    }
+    shell_->WriteLog("Current BIN Saved.");
+    mssbVarious_->SetPanelText(3, QStringLiteral("CSUM (hex): ") + QString::fromStdString(image.Checksum()));
+  });
+}
+
+void frmMain::mnuExit_Click() {
+  Trapped("mnuExit_Click", [this] { close(); });
+}
+
+bool frmMain::MDIForm_QueryUnload() {
+  if (IsWindowOpen(QStringLiteral("frmAFR"))) {
+    shell_->MsgBox(
+        "Please close the WOT PE AFR screen before exiting.  Choosing OK will save your changes.  Choosing Cancel "
+        "will undo your changes.",
+        MsgBoxStyle::OkOnly, "Close AFR Screen");
+    return true;
+  }
+  return !SaveChangesFirst();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  // Stays open unless the check below lets it go, also when the check fails halfway.
+  event->ignore();
+  if (MDIForm_QueryUnload()) return;
+  UnloadOtherWindows();
+  event->accept();
+}
+
+}  // namespace vantorix

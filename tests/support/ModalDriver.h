@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace vantorix::test {
+
+// Acts on the next modal window once it is shown: the way a test drives a real dialog.
+// The action runs from the event loop the modal window itself spins and should end the
+// dialog; record what it sees and compare afterwards. Whatever modal window is still
+// open five seconds later is closed, so that a failing test cannot hang.
+template <class Dialog>
+void WhenModalShown(std::function<void(Dialog&)> action) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  auto ticks = std::make_shared<int>(0);
+  auto acted = std::make_shared<bool>(false);
+  QObject::connect(timer, &QTimer::timeout, [timer, action, ticks, acted] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!*acted) {
+      if (auto* dialog = qobject_cast<Dialog*>(modal)) {
+        *acted = true;
+        action(*dialog);
+        return;
+      }
+    } else if (modal == nullptr) {
+      timer->stop();
+      timer->deleteLater();
+      return;
+    }
+    if (++*ticks > 500) {
+      if (modal != nullptr) modal->close();
+      else {
+        timer->stop();
+        timer->deleteLater();
+      }
+    }
+  });
+  timer->start();
+}
+
+}  // namespace vantorix::test
