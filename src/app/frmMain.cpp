@@ -21,6 +21,7 @@
 #include "app/MainWindowLayout.h"
 #include "app/StatusPanelBar.h"
 #include "app/Twips.h"
+#include "editor/frmAFR.h"
 #include "help/frmAbout.h"
 #include "help/frmInstructions.h"
 
@@ -154,7 +155,7 @@ void frmMain::BuildMenus() {
   mnuBinary_->setObjectName(QStringLiteral("mnuBinary"));
   mnuBinary_->menuAction()->setObjectName(QStringLiteral("mnuBinaryAction"));
   item(mnuBinary_, "mnuAFRs", QStringLiteral("&Power Enrichment Target AFRs"), QKeySequence(QStringLiteral("Ctrl+W")),
-       nullptr);
+       &frmMain::mnuAFRs_Click);
   separator(mnuBinary_, "mnuBreak20");
   item(mnuBinary_, "mnuWBAdd", QStringLiteral("&Add DIY-WB Hack"), QKeySequence(QStringLiteral("Ctrl+A")), nullptr);
   item(mnuBinary_, "mnuWBRemove", QStringLiteral("&Remove DIY-WB Hack"), QKeySequence(QStringLiteral("Ctrl+R")),
@@ -243,6 +244,20 @@ void frmMain::MDIForm_Resize() {
     mssbPaths_->SetPanelMinWidthTwips(1, rules.pathPanelMinWidth);
     mssbVarious_->SetPanelMinWidthTwips(kTimePanel, rules.timePanelMinWidth);
     if (rules.logListResized) lstLog_->resize(twips::ToPixels(rules.logListWidth, dpi_), lstLog_->height());
+  });
+}
+
+void frmMain::mnuAFRs_Click() {
+  Trapped("mnuAFRs_Click", [this] {
+    for (QMdiSubWindow* child : mdiArea_->subWindowList()) {
+      if (child->widget() != nullptr && child->widget()->objectName() == QStringLiteral("frmAFR")) {
+        mdiArea_->setActiveSubWindow(child);  // brought forward as it is, not filled again
+        return;
+      }
+    }
+    QMdiSubWindow* child = mdiArea_->addSubWindow(new frmAFR(*shell_, images_->gobjBIN()));
+    child->setWindowIcon(windowIcon());
+    child->show();
   });
 }
 

@@ -65,6 +65,9 @@ class frmMain final : public QMainWindow {
   // File > Open and behind dropping a file on the window.
   void OpenBinaryFile(bool blnBackupFile, QString strPath);
 
+  // Binary menu.
+  void mnuAFRs_Click();
+
   // Help menu.
   void mnuAbout_Click();
   void mnuInstructions_Click();

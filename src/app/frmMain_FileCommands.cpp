@@ -49,6 +49,8 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
       shell_->MsgBox("File does not exist.  Please try again.", MsgBoxStyle::Exclamation, "File Access Error");
       return;
     }
+    // The grid's working copies belong to the image being dropped; they go with it.
+    mdiArea_->closeAllSubWindows();
     clsBINFile& image = images_->ReplaceBIN();
     shell_->WriteLog("Opening binary file: " + path);
     if (image.OpenBIN(path, blnBackupFile)) {

@@ -1,0 +1,225 @@
+#include "editor/frmAFR.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/NumberText.h"
+#include "app/Twips.h"
+#include "editor/AfrGridLabels.h"
+
+namespace vantorix {
+
+namespace {
+
+constexpr int kGridWidthTwips = 9700;
+constexpr int kGridHeightTwips = 4695;
+
+const QColor kChangedBackground(255, 255, 0);
+const QColor kChangedText(0, 0, 0);
+
+bool IsDataCell(int row, int column) {
+  return row >= frmAFR::kFirstDataRow && column >= frmAFR::kFirstDataColumn;
+}
+
+// The hourglass while the grid is filled; restored however the filling ends.
+class FillingGrid {
+ public:
+  explicit FillingGrid(QWidget& grid) : grid_(grid) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    grid_.setEnabled(false);
+  }
+  ~FillingGrid() {
+    grid_.setEnabled(true);
+    QApplication::restoreOverrideCursor();
+  }
+  FillingGrid(const FillingGrid&) = delete;
+  FillingGrid& operator=(const FillingGrid&) = delete;
+
+ private:
+  QWidget& grid_;
+};
+
+}  // namespace
+
+frmAFR::frmAFR(Shell& shell, clsBINFile& image, QWidget* parent) : QWidget(parent), m_shell(shell), m_image(image) {
+  setObjectName(QStringLiteral("frmAFR"));
+  setWindowTitle(QStringLiteral("Power Enrichment Target Air/Fuel Ratios"));
+  setAttribute(Qt::WA_DeleteOnClose);
+
+  auto* frame = new QGroupBox(this);
+  frame->setObjectName(QStringLiteral("Frame1"));
+  auto* frameLayout = new QGridLayout(frame);
+  auto* coolantCaption = new QLabel(QStringLiteral("Coolant Temperature"), frame);
+  coolantCaption->setObjectName(QStringLiteral("lblCoolant"));
+  coolantCaption->setAlignment(Qt::AlignCenter);
+  auto* rpmCaption = new QLabel(QStringLiteral("R\nP\nM"), frame);
+  rpmCaption->setObjectName(QStringLiteral("lblRPM"));
+  rpmCaption->setAlignment(Qt::AlignCenter);
+
+  MSFlexGrid1 = new QTableWidget(kRows, kColumns, frame);
+  MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+  MSFlexGrid1->horizontalHeader()->hide();
+  MSFlexGrid1->verticalHeader()->hide();
+  MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+  // The label column fits "Degrees C", the others five-character values such as 305.6;
+  // rows fit the font. So the grid fits its designed size at any scaling.
+  const QFontMetrics metrics(MSFlexGrid1->font());
+  MSFlexGrid1->horizontalHeader()->setDefaultSectionSize(metrics.horizontalAdvance(QStringLiteral("-88.88")) + 12);
+  MSFlexGrid1->setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("Degrees C")) + 12);
+  MSFlexGrid1->verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
+  const double dpi = screen() != nullptr ? screen()->logicalDotsPerInch() : 96.0;
+  const int contentWidth = MSFlexGrid1->columnWidth(0) +
+                           (kColumns - 1) * MSFlexGrid1->horizontalHeader()->defaultSectionSize() + 4;
+  const int contentHeight = kRows * MSFlexGrid1->verticalHeader()->defaultSectionSize() + 4;
+  MSFlexGrid1->setFixedSize(std::max(twips::ToPixels(kGridWidthTwips, dpi), contentWidth),
+                            std::max(twips::ToPixels(kGridHeightTwips, dpi), contentHeight));
+  connect(MSFlexGrid1, &QTableWidget::cellDoubleClicked, this, [this] { MSFlexGrid1_DblClick(); });
+  connect(MSFlexGrid1, &QTableWidget::currentCellChanged, this, &frmAFR::KeepCurrentCellOnData);
+
+  frameLayout->addWidget(coolantCaption, 0, 1);
+  frameLayout->addWidget(rpmCaption, 1, 0);
+  frameLayout->addWidget(MSFlexGrid1, 1, 1);
+
+  auto* note = new QLabel(QStringLiteral("Note: Double Click on a table cell to change the Target AFR"), this);
+  note->setObjectName(QStringLiteral("lblNote"));
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("cmdOK"));
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel->setObjectName(QStringLiteral("cmdCancel"));
+  connect(ok, &QPushButton::clicked, this, &frmAFR::cmdOK_Click);
+  connect(cancel, &QPushButton::clicked, this, &frmAFR::cmdCancel_Click);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(note, 1);
+  bottom->addWidget(ok);
+  bottom->addWidget(cancel);
+  auto* column = new QVBoxLayout(this);
+  column->addWidget(frame);
+  column->addLayout(bottom);
+
+  Form_Load();
+}
+
+void frmAFR::Form_Load() {
+  Trapped("Form_Load", [this] {
+    m_shell.WriteLog("View issued for WOT PE AFRs.");
+    InitializeVariableDefaults();
+    InitializeControls();
+  });
+}
+
+void frmAFR::InitializeVariableDefaults() {
+  Trapped("InitializeVariableDefaults", [this] {
+    m_dblNewValue = 0.0;
+    m_dblCurrentValue = 0.0;
+  });
+}
+
+void frmAFR::InitializeControls() {
+  Trapped("InitializeControls", [this] {
+    const FillingGrid filling(*MSFlexGrid1);
+    MSFlexGrid1->clearContents();
+
+    m_shell.WriteLog("Populating Coolant Temps...");
+    for (int c = 1; c <= afr_grid::kCoolantPoints; ++c) SetCell(0, c, afr_grid::CelsiusLabel(c));
+    SetCell(0, 0, "Degrees C");
+    for (int c = 1; c <= afr_grid::kCoolantPoints; ++c) SetCell(1, c, afr_grid::FahrenheitLabel(c));
+    SetCell(1, 0, "Degrees F");
+
+    m_shell.WriteLog("Populating RPMs...");
+    for (int i = 1; i <= afr_grid::kRpmPoints; ++i) SetCell(i + 1, 0, afr_grid::RpmLabel(i));
+
+    m_shell.WriteLog("Requesting Modifiers from BIN...");
+    m_aintCoolantModifiers = m_image.GetPEModifiers_Coolant();
+    m_aintRPMModifiers = m_image.GetPEModifiers_RPM();
+
+    m_shell.WriteLog("Populating grid with AFRs...");
+    for (std::size_t c = 0; c < m_aintCoolantModifiers.size(); ++c)
+      for (std::size_t j = 0; j < m_aintRPMModifiers.size(); ++j)
+        SetCell(static_cast<int>(j) + kFirstDataRow, static_cast<int>(c) + kFirstDataColumn,
+                number::GeneralText(m_image.Calculate_PE_AFR(m_aintCoolantModifiers[c], m_aintRPMModifiers[j])));
+    m_shell.WriteLog("AFRs calculated and populated to grid successfully.");
+    MSFlexGrid1->setCurrentCell(kFirstDataRow, kFirstDataColumn);
+  });
+}
+
+void frmAFR::NewValue(double dblNewAFR) {
+  Trapped("NewValue", [&] { m_dblNewValue = dblNewAFR; });
+}
+
+double frmAFR::CurrentValue() {
+  return Trapped("CurrentValue", [this] { return m_dblCurrentValue; });
+}
+
+void frmAFR::cmdOK_Click() {
+  Trapped("cmdOK_Click", [this] {
+    for (std::size_t i = 0; i < m_aintCoolantModifiers.size(); ++i)
+      m_image.PutPEModifier_Coolant(static_cast<std::int16_t>(i + 1), m_aintCoolantModifiers[i]);
+    for (std::size_t i = 0; i < m_aintRPMModifiers.size(); ++i)
+      m_image.PutPEModifier_RPM(static_cast<std::int16_t>(i + 1), m_aintRPMModifiers[i]);
+    m_shell.WriteLog("Exiting PE AFR.  User chose OK.  Any changes to the AFR are being *remembered*.");
+    m_blnUnloading = true;
+    close();
+  });
+}
+
+void frmAFR::cmdCancel_Click() {
+  Trapped("cmdCancel_Click", [this] {
+    m_shell.WriteLog("Exiting PE AFR.  User chose CANCEL.  Any changes to the AFR have been *forgotten*.");
+    m_blnUnloading = true;
+    close();
+  });
+}
+
+void frmAFR::closeEvent(QCloseEvent* event) {
+  // Closed some other way than OK or Cancel (its close button, closing the image): the
+  // image stays exactly as it was, as with Cancel.
+  if (!m_blnUnloading) {
+    m_blnUnloading = true;
+    m_shell.WriteLog("Exiting PE AFR.  User chose CANCEL.  Any changes to the AFR have been *forgotten*.");
+  }
+  QWidget::closeEvent(event);
+  if (auto* frame = parentWidget(); frame != nullptr && frame->inherits("QMdiSubWindow")) frame->close();
+}
+
+void frmAFR::SetCell(int row, int column, const std::string& text, bool changed) {
+  auto* item = MSFlexGrid1->item(row, column);
+  if (item == nullptr) {
+    item = new QTableWidgetItem;
+    const bool header = !IsDataCell(row, column);
+    item->setFlags(header ? Qt::ItemIsEnabled : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    if (header) item->setBackground(MSFlexGrid1->palette().button());
+    MSFlexGrid1->setItem(row, column, item);
+  }
+  item->setText(QString::fromStdString(text));
+  if (changed) {
+    item->setBackground(kChangedBackground);
+    item->setForeground(kChangedText);
+  }
+}
+
+std::string frmAFR::CellText(int row, int column) const {
+  const auto* item = MSFlexGrid1->item(row, column);
+  return item != nullptr ? item->text().toStdString() : std::string();
+}
+
+void frmAFR::KeepCurrentCellOnData(int row, int column, int previousRow, int previousColumn) {
+  if (row < 0 || IsDataCell(row, column)) return;
+  // Header cells never become current: stay on the data cell that was.
+  const bool hadData = IsDataCell(previousRow, previousColumn);
+  const QSignalBlocker quiet(MSFlexGrid1);
+  MSFlexGrid1->setCurrentCell(hadData ? previousRow : kFirstDataRow, hadData ? previousColumn : kFirstDataColumn);
+}
+
+}  // namespace vantorix

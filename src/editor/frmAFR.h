@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+#include "app/ErrorReport.h"
+#include "app/Shell.h"
+#include "bin/clsBINFile.h"
+
+class QTableWidget;
+class QPushButton;
+
+namespace vantorix {
+
+// The power-enrichment target AFR grid: 17 RPM rows by 9 coolant columns, computed from
+// working copies of the image's two modifier tables. A double-click changes a target by
+// solving for a new RPM or coolant modifier; OK writes both tables back into the image,
+// Cancel (or closing the window) drops the copies and leaves the image as it was.
+class frmAFR final : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Grid rows 0 and 1 and column 0 hold the labels; rows 2..18 and columns 1..9 the AFRs.
+  static constexpr int kRows = 19;
+  static constexpr int kColumns = 10;
+  static constexpr int kFirstDataRow = 2;
+  static constexpr int kFirstDataColumn = 1;
+
+  frmAFR(Shell& shell, clsBINFile& image, QWidget* parent = nullptr);
+
+  // Written and read by the change dialog.
+  void SpecifyModifier(std::int16_t intValue) { m_intSpecifyModifier = intValue; }
+  void NewValue(double dblNewAFR);
+  double CurrentValue();
+
+  void cmdOK_Click();
+  void cmdCancel_Click();
+  // Acts on the grid's current data cell.
+  void MSFlexGrid1_DblClick();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Form_Load();
+  void InitializeVariableDefaults();
+  void InitializeControls();
+  void CalculateNewAFRs_RPMModifier(std::int16_t intRow, std::int16_t intCol);
+  void CalculateNewAFRs_CoolantModifier(std::int16_t intRow, std::int16_t intCol);
+  // What both recalculations share: the range check with its refusals, the log lines and
+  // the yellow cells. kind is "RPM" or "Coolant".
+  bool AcceptModifier(const std::string& kind, std::int16_t modifier);
+  void SetCell(int row, int column, const std::string& text, bool changed = false);
+  std::string CellText(int row, int column) const;
+  void KeepCurrentCellOnData(int row, int column, int previousRow, int previousColumn);
+
+  template <class Body>
+  auto Trapped(std::string_view procedure, Body&& body) {
+    return Trap(m_shell, ErrorSite{kWindowErrorTitle, "frmAFR", procedure}, std::forward<Body>(body));
+  }
+
+  Shell& m_shell;
+  clsBINFile& m_image;
+  QTableWidget* MSFlexGrid1 = nullptr;
+  std::vector<std::int16_t> m_aintCoolantModifiers;  // element k (1-based) at index k - 1
+  std::vector<std::int16_t> m_aintRPMModifiers;
+  double m_dblCurrentValue = 0.0;
+  double m_dblNewValue = 0.0;
+  std::int16_t m_intSpecifyModifier = 0;
+  bool m_blnUnloading = false;
+};
+
+}  // namespace vantorix

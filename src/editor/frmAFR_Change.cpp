@@ -1,0 +1,91 @@
+// Changing one target AFR: the double-click, the change dialog and the recalculation of
+// a whole RPM row or coolant column.
+#include <QTableWidget>
+
+#include "app/NumberText.h"
+#include "editor/frmAFR.h"
+#include "editor/frmNewAFR.h"
+
+namespace vantorix {
+
+namespace {
+
+constexpr std::int16_t kByCoolant = 1;
+constexpr std::int16_t kByRpm = 2;
+
+std::string Text(double value) { return number::GeneralText(value); }
+
+}  // namespace
+
+void frmAFR::MSFlexGrid1_DblClick() {
+  Trapped("MSFlexGrid1_DblClick", [this] {
+    const int r = MSFlexGrid1->currentRow();
+    const int c = MSFlexGrid1->currentColumn();
+    if (r < kFirstDataRow || c < kFirstDataColumn) return;
+    m_dblCurrentValue = number::ParseDecimal(CellText(r, c));
+    const std::string rpm = CellText(r, 0);
+    const std::string celsius = CellText(0, c);
+    const std::string fahrenheit = CellText(1, c);
+
+    frmNewAFR dialog(m_shell, *this, this);
+    dialog.SetCurrentValueText("Current Target AFR is " + Text(m_dblCurrentValue) + " at " + rpm + "RPMs and " +
+                               celsius + "\u00BA C (" + fahrenheit + "\u00BA F)");
+    dialog.exec();
+
+    m_shell.WriteLog("Original AFR: " + Text(m_dblCurrentValue) + ", New AFR: " + Text(m_dblNewValue));
+    if (m_dblNewValue == m_dblCurrentValue) {
+      m_shell.WriteLog("AFRs not modified.");
+      return;
+    }
+    if (m_intSpecifyModifier == kByRpm) {
+      m_shell.WriteLog("Recalculating AFRs based on " + rpm + "RPMs...");
+      CalculateNewAFRs_RPMModifier(static_cast<std::int16_t>(r), static_cast<std::int16_t>(c));
+    } else if (m_intSpecifyModifier == kByCoolant) {
+      m_shell.WriteLog("Recalculating AFRs based on " + celsius + "C (" + fahrenheit + "F)...");
+      CalculateNewAFRs_CoolantModifier(static_cast<std::int16_t>(r), static_cast<std::int16_t>(c));
+    }
+  });
+}
+
+void frmAFR::CalculateNewAFRs_RPMModifier(std::int16_t intRow, std::int16_t intCol) {
+  Trapped("CalculateNewAFRs_RPMModifier", [&] {
+    const std::int16_t kept = m_aintCoolantModifiers.at(static_cast<std::size_t>(intCol - kFirstDataColumn));
+    const std::int16_t m = m_image.CalculateRPMModifier(kept, m_dblNewValue);
+    if (!AcceptModifier("RPM", m)) return;
+    m_aintRPMModifiers.at(static_cast<std::size_t>(intRow - kFirstDataRow)) = m;
+    for (std::size_t i = 0; i < m_aintCoolantModifiers.size(); ++i)
+      SetCell(intRow, static_cast<int>(i) + kFirstDataColumn,
+              Text(m_image.Calculate_PE_AFR(m_aintCoolantModifiers[i], m)), true);
+    m_shell.WriteLog("AFRs recalculated successfully based on new RPM Modifier.");
+  });
+}
+
+void frmAFR::CalculateNewAFRs_CoolantModifier(std::int16_t intRow, std::int16_t intCol) {
+  Trapped("CalculateNewAFRs_CoolantModifier", [&] {
+    const std::int16_t kept = m_aintRPMModifiers.at(static_cast<std::size_t>(intRow - kFirstDataRow));
+    const std::int16_t m = m_image.CalculateCoolantModifier(kept, m_dblNewValue);
+    if (!AcceptModifier("Coolant", m)) return;
+    m_aintCoolantModifiers.at(static_cast<std::size_t>(intCol - kFirstDataColumn)) = m;
+    for (std::size_t j = 0; j < m_aintRPMModifiers.size(); ++j)
+      SetCell(static_cast<int>(j) + kFirstDataRow, intCol, Text(m_image.Calculate_PE_AFR(m_aintRPMModifiers[j], m)),
+              true);
+    m_shell.WriteLog("AFRs recalculated successfully based on new Coolant Modifier.");
+  });
+}
+
+bool frmAFR::AcceptModifier(const std::string& kind, std::int16_t modifier) {
+  const bool tooRich = modifier >= 256;
+  if (tooRich || modifier < 0) {
+    const std::string what = tooRich ? "Excessive " : "Negative ";
+    m_shell.MsgBox("New " + kind + " Modifier is invalid.  The AFR you have chosen is too " +
+                       (tooRich ? "RICH" : "LEAN") + ".  Please try again.",
+                   MsgBoxStyle::Exclamation, what + kind + " Modifier");
+    m_shell.WriteLog(what + kind + " Modifier (" + std::to_string(modifier) + ").  Cannot calculate new AFRs.");
+    return false;
+  }
+  m_shell.WriteLog(kind + " Modifier calculated.  New " + kind + " Modifier = " + std::to_string(modifier) + " (" +
+                   number::HexText(static_cast<std::uint32_t>(modifier)) + ")");
+  return true;
+}
+
+}  // namespace vantorix
