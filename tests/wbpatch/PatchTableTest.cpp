@@ -183,5 +183,24 @@ TEST(PatchState, TellsPresentAbsentAndPartial) {
   EXPECT_EQ(state().entries, 524U);
 }
 
+// Where a $8D operation reads the broadcast code: the offsets of each step, "*" marking
+// the steps that depend on the code (the AXXC offsets, then "/" and the AUJP offsets).
+std::string StepOutline(wbpatch::Operation operation) {
+  std::string outline;
+  for (const auto& step : wbpatch::Steps8D(BuiltIn(Version::Axxc8D), BuiltIn(Version::Aujp8D), operation)) {
+    const auto span = [](const std::vector<wbpatch::Write>& writes) {
+      return std::to_string(writes.size()) + "@" + wbpatch::Hex(writes.front().offset, 4).substr(2);
+    };
+    outline += step.dependsOnBcc ? " *" + span(step.axxc) + "/" + span(step.aujp) : " " + span(step.axxc);
+  }
+  return outline;
+}
+
+TEST(PatchSteps8D, ReadTheCodeWhereTheTwoCodesDiffer) {
+  EXPECT_EQ(StepOutline(wbpatch::Operation::Insert),
+            " 7@0929 *1@2004/1@2004 39@2005 *1@202D/1@202D 65@202E *13@2081/13@2082");
+  EXPECT_EQ(StepOutline(wbpatch::Operation::Remove), " 122@0929 *4@2081/4@208B");
+}
+
 }  // namespace
 }  // namespace vantorix::test
