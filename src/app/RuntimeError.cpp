@@ -30,6 +30,7 @@ std::string StandardDescription(ErrorNumber number) {
     case ErrorNumber::PathFileAccessError: return "Path/File access error";
     case ErrorNumber::PathNotFound: return "Path not found";
     case ErrorNumber::ObjectVariableNotSet: return "Object variable or With block variable not set";
+    case ErrorNumber::InvalidFileFormat: return "Invalid file format";
   }
   return "Application-defined or object-defined error";
 }

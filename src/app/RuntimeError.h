@@ -24,6 +24,7 @@ enum class ErrorNumber : int {
   PathFileAccessError = 75,
   PathNotFound = 76,
   ObjectVariableNotSet = 91,
+  InvalidFileFormat = 321,
 };
 
 // The standard description of a number, e.g. "Subscript out of range".

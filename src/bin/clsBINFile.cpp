@@ -27,7 +27,10 @@ bool IsAcceptedMask(const std::string& mask) {
 
 }  // namespace
 
-clsBINFile::clsBINFile(Shell& shell, FileSystem& files) : m_shell(shell), m_files(files) { Class_Initialize(); }
+clsBINFile::clsBINFile(Shell& shell, FileSystem& files, wbpatch::TableSource& patchTables)
+    : m_shell(shell), m_files(files), m_patchTables(patchTables) {
+  Class_Initialize();
+}
 
 clsBINFile::~clsBINFile() { Class_Terminate(); }
 

@@ -15,6 +15,12 @@
 
 namespace vantorix {
 
+namespace wbpatch {
+class TableSource;
+TableSource& UserTables();
+enum class Operation;
+}  // namespace wbpatch
+
 // One calibration image ("BIN"): the file, held open for reading and writing from
 // OpenBIN to CloseBIN, and all of its bytes in memory.
 //
@@ -27,7 +33,9 @@ namespace vantorix {
 // offset counts from 0 and is what WriteToBin takes.
 class clsBINFile {
  public:
-  explicit clsBINFile(Shell& shell, FileSystem& files = RealFileSystem());
+  // The patch tables are read only when a patch operation runs.
+  explicit clsBINFile(Shell& shell, FileSystem& files = RealFileSystem(),
+                      wbpatch::TableSource& patchTables = wbpatch::UserTables());
   ~clsBINFile();
   clsBINFile(const clsBINFile&) = delete;
   clsBINFile& operator=(const clsBINFile&) = delete;
@@ -80,6 +88,13 @@ class clsBINFile {
   // The broadcast code decided at open; never recomputed.
   std::string WBBCC() const;
 
+  // --- wideband patch (wbpatch/clsBINFile_wbpatch.cpp) ---
+  // Write the insertion or the removal values of the patch version of the image's mask
+  // and broadcast code into the image in memory and mark it changed. False, with
+  // nothing written, for a mask that has no version, or when the tables cannot be had.
+  bool AddWBHackToBIN();
+  bool RemoveWBHackFromBIN();
+
   // The image bytes in memory, file offset 0 first (empty while no image is open).
   std::span<const std::uint8_t> Bytes() const noexcept { return m_abytImage; }
 
@@ -94,6 +109,7 @@ class clsBINFile {
   std::string GetPROMID();
   std::string GetWBBCC();
   void CloseFile();
+  bool WriteWBHack(wbpatch::Operation operation);
 
   // The byte at a 0-based file offset; Subscript out of range (9) outside the image.
   std::uint8_t& ByteAtOffset(std::int64_t offset);
@@ -111,6 +127,7 @@ class clsBINFile {
 
   Shell& m_shell;
   FileSystem& m_files;
+  wbpatch::TableSource& m_patchTables;
   std::unique_ptr<OpenedFile> m_file;
 
   bool m_blnFileOpened = false;

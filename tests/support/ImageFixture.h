@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "TestImage.h"
 #include "bin/clsBINFile.h"
+#include "wbpatch/TableSource.h"
 
 namespace vantorix::test {
 
@@ -23,7 +24,7 @@ class ImageFixture : public ::testing::Test {
   // that a test sees only what its own steps produce.
   clsBINFile& Opened(const TestImage& image, const std::string& name = "cal.bin") {
     path = Write(image, name);
-    bin = std::make_unique<clsBINFile>(shell, files());
+    bin = std::make_unique<clsBINFile>(shell, files(), tables());
     EXPECT_TRUE(bin->OpenBIN(path));
     shell.Clear();
     return *bin;
@@ -31,8 +32,11 @@ class ImageFixture : public ::testing::Test {
 
   // The file services the image object uses; a test may put a faulty one in.
   virtual FileSystem& files() { return RealFileSystem(); }
+  // The wideband patch tables; never the user's installed ones.
+  virtual wbpatch::TableSource& tables() { return builtInTables; }
 
   TempDir dir;
+  wbpatch::BuiltInTables builtInTables;
   RecordingShell shell;
   std::string path;
   std::unique_ptr<clsBINFile> bin;
