@@ -8,12 +8,12 @@ namespace vantorix {
 Settings InitializeSettings() { return Settings{}; }
 
 clsBINFile& ImageReferences::gobjBIN() {
-  if (!bin_) bin_ = std::make_unique<clsBINFile>(shell_, files_);
+  if (!bin_) bin_ = std::make_unique<clsBINFile>(shell_, files_, patchTables_);
   return *bin_;
 }
 
 clsBINFile& ImageReferences::gobjCompareBIN() {
-  if (!compareBin_) compareBin_ = std::make_unique<clsBINFile>(shell_, files_);
+  if (!compareBin_) compareBin_ = std::make_unique<clsBINFile>(shell_, files_, patchTables_);
   return *compareBin_;
 }
 

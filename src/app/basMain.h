@@ -6,6 +6,7 @@
 #include "app/Shell.h"
 #include "bin/FileSystem.h"
 #include "bin/clsBINFile.h"
+#include "wbpatch/TableSource.h"
 
 namespace vantorix {
 
@@ -25,7 +26,8 @@ Settings InitializeSettings();
 // it is read while empty, so reading the Mask of gobjBIN before any open gives "N/A".
 class ImageReferences {
  public:
-  ImageReferences(Shell& shell, FileSystem& files) : shell_(shell), files_(files) {}
+  ImageReferences(Shell& shell, FileSystem& files, wbpatch::TableSource& patchTables)
+      : shell_(shell), files_(files), patchTables_(patchTables) {}
 
   clsBINFile& gobjBIN();
   clsBINFile& gobjCompareBIN();
@@ -35,6 +37,7 @@ class ImageReferences {
  private:
   Shell& shell_;
   FileSystem& files_;
+  wbpatch::TableSource& patchTables_;
   std::unique_ptr<clsBINFile> bin_;
   std::unique_ptr<clsBINFile> compareBin_;
 };

@@ -21,7 +21,6 @@
 #include "app/MainWindowLayout.h"
 #include "app/StatusPanelBar.h"
 #include "app/Twips.h"
-#include "editor/frmAFR.h"
 #include "help/frmAbout.h"
 #include "help/frmInstructions.h"
 
@@ -58,6 +57,7 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
       boxes_(services.boxes ? services.boxes : ownBoxes_.get()),
       keys_(services.keys ? services.keys : ownKeys_.get()),
       files_(services.files ? services.files : &RealFileSystem()),
+      patchTables_(services.patchTables ? services.patchTables : &wbpatch::UserTables()),
       clock_(services.clock ? services.clock : [] { return QDateTime::currentDateTime(); }),
       locale_(services.locale.value_or(QLocale::system())),
       nativeFileDialog_(services.nativeFileDialog) {
@@ -67,7 +67,7 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
   setAcceptDrops(true);
   BuildControls();
   shell_ = std::make_unique<WindowShell>(*this, *lstLog_, *ProgressBar1_, *boxes_, clock_, locale_);
-  images_ = std::make_unique<ImageReferences>(*shell_, *files_);
+  images_ = std::make_unique<ImageReferences>(*shell_, *files_, *patchTables_);
   BuildMenus();
   qApp->installEventFilter(this);
   MDIForm_Load();
@@ -157,9 +157,10 @@ void frmMain::BuildMenus() {
   item(mnuBinary_, "mnuAFRs", QStringLiteral("&Power Enrichment Target AFRs"), QKeySequence(QStringLiteral("Ctrl+W")),
        &frmMain::mnuAFRs_Click);
   separator(mnuBinary_, "mnuBreak20");
-  item(mnuBinary_, "mnuWBAdd", QStringLiteral("&Add DIY-WB Hack"), QKeySequence(QStringLiteral("Ctrl+A")), nullptr);
+  item(mnuBinary_, "mnuWBAdd", QStringLiteral("&Add DIY-WB Hack"), QKeySequence(QStringLiteral("Ctrl+A")),
+       &frmMain::mnuWBAdd_Click);
   item(mnuBinary_, "mnuWBRemove", QStringLiteral("&Remove DIY-WB Hack"), QKeySequence(QStringLiteral("Ctrl+R")),
-       nullptr);
+       &frmMain::mnuWBRemove_Click);
 
   mnuHelp_ = menuBar()->addMenu(QStringLiteral("&Help"));
   mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));
@@ -244,20 +245,6 @@ void frmMain::MDIForm_Resize() {
     mssbPaths_->SetPanelMinWidthTwips(1, rules.pathPanelMinWidth);
     mssbVarious_->SetPanelMinWidthTwips(kTimePanel, rules.timePanelMinWidth);
     if (rules.logListResized) lstLog_->resize(twips::ToPixels(rules.logListWidth, dpi_), lstLog_->height());
-  });
-}
-
-void frmMain::mnuAFRs_Click() {
-  Trapped("mnuAFRs_Click", [this] {
-    for (QMdiSubWindow* child : mdiArea_->subWindowList()) {
-      if (child->widget() != nullptr && child->widget()->objectName() == QStringLiteral("frmAFR")) {
-        mdiArea_->setActiveSubWindow(child);  // brought forward as it is, not filled again
-        return;
-      }
-    }
-    QMdiSubWindow* child = mdiArea_->addSubWindow(new frmAFR(*shell_, images_->gobjBIN()));
-    child->setWindowIcon(windowIcon());
-    child->show();
   });
 }
 

@@ -32,6 +32,7 @@ struct MainWindowServices {
   MessageBoxes* boxes = nullptr;
   KeyStates* keys = nullptr;
   FileSystem* files = nullptr;
+  wbpatch::TableSource* patchTables = nullptr;
   WindowShell::Clock clock;
   std::optional<QLocale> locale;
   bool nativeFileDialog = true;
@@ -67,6 +68,8 @@ class frmMain final : public QMainWindow {
 
   // Binary menu.
   void mnuAFRs_Click();
+  void mnuWBAdd_Click();
+  void mnuWBRemove_Click();
 
   // Help menu.
   void mnuAbout_Click();
@@ -95,6 +98,8 @@ class frmMain final : public QMainWindow {
   void UnloadOtherWindows();
   void RefreshKeyPanels();
   static QString DroppedImagePath(const QMimeData* data);
+  struct WideBandCommand;
+  void RunWideBandCommand(const WideBandCommand& command);
 
   template <class Body>
   auto Trapped(std::string_view procedure, Body&& body) {
@@ -108,6 +113,7 @@ class frmMain final : public QMainWindow {
   MessageBoxes* boxes_;
   KeyStates* keys_;
   FileSystem* files_;
+  wbpatch::TableSource* patchTables_;
   WindowShell::Clock clock_;
   QLocale locale_;
   bool nativeFileDialog_;

@@ -23,6 +23,7 @@
 #include "app/Twips.h"
 #include "app/VantorixApplication.h"
 #include "app/frmMain.h"
+#include "wbpatch/TableSource.h"
 
 using namespace vantorix;
 using test::ScriptedMessageBoxes;
@@ -40,6 +41,16 @@ class FakeKeys final : public KeyStates {
   std::optional<bool> NumLock() override { return num; }
 };
 
+// The built-in patch tables, or an installed one that turns out to be malformed.
+class TestTables final : public wbpatch::TableSource {
+ public:
+  bool broken = false;
+  wbpatch::Table Load(wbpatch::Version version) override {
+    if (broken) throw RuntimeError(ErrorNumber::InvalidProcedureCall, "malformed installed table");
+    return wbpatch::BuiltInTables().Load(version);
+  }
+};
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -49,6 +60,7 @@ class MainWindowTest : public QObject {
   std::unique_ptr<test::TempDir> dir_;
   ScriptedMessageBoxes boxes_;
   FakeKeys keys_;
+  TestTables tables_;
   std::unique_ptr<frmMain> window_;
 
   frmMain& Window() { return *window_; }
@@ -85,6 +97,8 @@ class MainWindowTest : public QObject {
     MainWindowServices services;
     services.boxes = &boxes_;
     services.keys = &keys_;
+    tables_.broken = false;
+    services.patchTables = &tables_;
     services.clock = [] { return QDateTime(QDate(2026, 12, 5), QTime(21, 8, 44)); };
     services.locale = QLocale(QStringLiteral("en_US"));
     services.nativeFileDialog = false;
@@ -323,6 +337,41 @@ class MainWindowTest : public QObject {
     QCOMPARE(boxes_.boxes[0].title, QStringLiteral("Close AFR Screen"));
     QCOMPARE(boxes_.boxes[0].style, MsgBoxStyle::OkOnly);
     QVERIFY(boxes_.boxes[0].text.startsWith(QStringLiteral("Please close the WOT PE AFR screen before exiting.")));
+  }
+
+  void wideBandCommandsLogAndReportTheirOutcome() {
+    Window().mnuWBAdd_Click();  // no image: not a word
+    QVERIFY(LogSinceStart().isEmpty() && boxes_.boxes.empty());
+
+    Open(Write(TestImage(32768, 0x8D).Axxc().StoredChecksum(0x1234)));
+    const int before = static_cast<int>(Log().size());
+    Window().mnuWBAdd_Click();
+    QCOMPARE(Log().mid(before), (QStringList{QStringLiteral("Calling AddWBHackToBIN based on 8D"),
+                                             QStringLiteral("Attempting to insert Corvennis' Wide Band hac for AXXC"),
+                                             QStringLiteral("Finished calling AddWBHackToBIN Successfully.")}));
+    QCOMPARE(boxes_.boxes.size(), 1U);
+    QCOMPARE(boxes_.boxes[0].text, QStringLiteral("WB Hac added to BIN successfully (AXXC)."));
+    QCOMPARE(boxes_.boxes[0].title, QStringLiteral("Success"));
+    QCOMPARE(boxes_.boxes[0].style, MsgBoxStyle::OkOnly);
+    const auto bytes = Window().images().gobjBIN().Bytes();
+    QCOMPARE((std::vector<int>{bytes[0x4C9C], bytes[0x4C9D], bytes[0x4C9E]}), (std::vector<int>{0xBD, 0xA0, 0x00}));
+    QVERIFY(Window().images().gobjBIN().Changed());
+    QCOMPARE(Panel("mssbVarious", 3), QStringLiteral("CSUM (hex): 1234"));  // the checksum waits for the save
+
+    Open(Write(TestImage(32768, 0x6E), QStringLiteral("six.bin")));
+    boxes_.boxes.clear();
+    Window().mnuWBRemove_Click();
+    QCOMPARE(boxes_.boxes[0].text, QStringLiteral("WB Hac removed from BIN successfully (ARAP or APYP)."));
+    QCOMPARE(Log().last(), QStringLiteral("Finished calling RemoveWBHackFromBIN Successfully."));
+
+    tables_.broken = true;
+    boxes_.boxes.clear();
+    Window().mnuWBRemove_Click();
+    QCOMPARE(Log().last(), QStringLiteral("Finished calling RemoveWBHackFromBIN but was UNSUCCESSFULL."));
+    QCOMPARE(boxes_.boxes.size(), 2U);
+    QCOMPARE(boxes_.boxes[0].title, QStringLiteral("BIN File Error"));
+    QCOMPARE(boxes_.boxes[1].text, QStringLiteral("Error: WB Hac WAS NOT removed from BIN."));
+    QCOMPARE(boxes_.boxes[1].title, QStringLiteral("Failure"));
   }
 
   void resizeRulesWorkInTwips() {
