@@ -1,6 +1,7 @@
 // Writes pictures of every window in a typical state, for the user guide:
 //   vantorix-screenshots <output folder>
 // Runs offscreen on a made-up image; answers the change dialog itself.
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -22,6 +23,7 @@ using namespace vantorix;
 namespace {
 
 bool Save(QWidget& widget, const QDir& folder, const char* name) {
+  QApplication::processEvents();  // let pending layout changes land first
   const QString file = folder.filePath(QString::fromLatin1(name));
   const bool saved = widget.grab().save(file);
   std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(file));

@@ -20,9 +20,13 @@ QString WithoutTimeZone(const QString& format) {
   return kept.simplified();
 }
 
+// The character between the day, month and year of the locale's numeric short date;
+// "/" when its short date spells the month out (as the C locale's does).
 QString DateSeparator(const QLocale& locale) {
-  for (const QChar c : locale.dateFormat(QLocale::ShortFormat))
-    if (!c.isLetter() && c != u'\'') return QString(c);
+  const QString format = locale.dateFormat(QLocale::ShortFormat);
+  if (!format.contains(QStringLiteral("MMM")))
+    for (const QChar c : format)
+      if (!c.isLetter() && c != u'\'' && !c.isSpace()) return QString(c);
   return QStringLiteral("/");
 }
 

@@ -26,7 +26,10 @@ QLabel& StatusPanelBar::Panel(int number) { return *labels_.at(static_cast<std::
 
 QString StatusPanelBar::PanelText(int number) const { return labels_.at(static_cast<std::size_t>(number - 1))->text(); }
 
-void StatusPanelBar::SetPanelText(int number, const QString& text) { Panel(number).setText(text); }
+void StatusPanelBar::SetPanelText(int number, const QString& text) {
+  Panel(number).setText(text);
+  LayOut();
+}
 
 int StatusPanelBar::PanelMinWidthTwips(int number) const {
   return panels_.at(static_cast<std::size_t>(number - 1)).minWidth;
@@ -46,11 +49,28 @@ void StatusPanelBar::resizeEvent(QResizeEvent* event) {
 }
 
 void StatusPanelBar::LayOut() {
+  // Each panel gets its designed width where the bar has room. Where it has not, the
+  // panels give up their spare width (never their text) in proportion to it, so every
+  // panel stays readable instead of the last ones falling off the right edge.
+  const std::size_t count = panels_.size();
+  std::vector<int> designed(count), needed(count);
+  int designedTotal = 0, neededTotal = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    designed[i] = twips::ToPixels(std::max(panels_[i].width, panels_[i].minWidth), dpi_);
+    const QMargins margins = labels_[i]->contentsMargins();
+    needed[i] = std::min(designed[i], labels_[i]->fontMetrics().horizontalAdvance(labels_[i]->text()) +
+                                          margins.left() + margins.right() + 2 * labels_[i]->frameWidth() + 4);
+    designedTotal += designed[i];
+    neededTotal += needed[i];
+  }
+  const int spare = designedTotal - neededTotal;
+  const double share =
+      designedTotal <= width() || spare <= 0 ? 1.0 : std::max(0.0, double(width() - neededTotal) / spare);
   int x = 0;
-  for (std::size_t i = 0; i < panels_.size(); ++i) {
-    const int width = twips::ToPixels(std::max(panels_[i].width, panels_[i].minWidth), dpi_);
-    labels_[i]->setGeometry(x, 0, width, height());
-    x += width;
+  for (std::size_t i = 0; i < count; ++i) {
+    const int panelWidth = needed[i] + static_cast<int>((designed[i] - needed[i]) * share);
+    labels_[i]->setGeometry(x, 0, panelWidth, height());
+    x += panelWidth;
   }
 }
 

@@ -36,7 +36,7 @@ frmInstructions::frmInstructions(QWidget* owner) : QWidget(owner, Qt::Window) {
   buttons->addStretch(1);
   buttons->addWidget(cmdOK);
   column->addLayout(buttons);
-  resize(640, 600);
+  resize(660, 720);
 }
 
 }  // namespace vantorix

@@ -453,8 +453,10 @@ class MainWindowTest : public QObject {
   void logTimesUseTheLocaleWithoutTimeZone() {
     QCOMPARE(LongTimeText(QTime(21, 8, 44), QLocale(QStringLiteral("en_US"))), QStringLiteral("9:08:44 PM"));
     QCOMPARE(LongTimeText(QTime(9, 8, 44), QLocale(QStringLiteral("de_DE"))), QStringLiteral("09:08:44"));
-    QCOMPARE(StartTimeText(QDateTime(QDate(2026, 12, 4), QTime(21, 5)), QLocale(QStringLiteral("en_US"))),
-             QStringLiteral("  9:05 PM,  12/04/2026  "));
+    const QDateTime moment(QDate(2026, 12, 4), QTime(21, 5));
+    QCOMPARE(StartTimeText(moment, QLocale(QStringLiteral("en_US"))), QStringLiteral("  9:05 PM,  12/04/2026  "));
+    QCOMPARE(StartTimeText(moment, QLocale(QStringLiteral("de_DE"))), QStringLiteral("  9:05 PM,  12.04.2026  "));
+    QCOMPARE(StartTimeText(moment, QLocale::c()), QStringLiteral("  9:05 PM,  12/04/2026  "));
   }
 };
 
