@@ -48,18 +48,16 @@ Status ChangeImage(Context& context, const std::string& path, bool editableMaskO
   clsBINFile image(shell, RealFileSystem());
   Status status = OpenImage(context, image, RealFileSystem(), path);
   if (status == kOk && editableMaskOnly) status = RequireEditableMask(context, image);
-  if (status != kOk) return status;
-
-  const std::vector<std::uint8_t> before(image.Bytes().begin(), image.Bytes().end());
   const int alarms = shell.Alarms();
   std::string done;
-  status = change(image, done);
-  if (!done.empty() && done.back() != '.') done += '.';
+  const std::vector<std::uint8_t> before(image.Bytes().begin(), image.Bytes().end());
+  if (status == kOk) status = change(image, done);
   if (status == kOk && shell.Alarms() != alarms) status = kFileError;
   if (status != kOk) {
-    shell.Tell("left unchanged");
+    if (image.FileOpened()) shell.Tell("left unchanged");
     return status;
   }
+  if (!done.empty() && done.back() != '.') done += '.';
   // A change that changed nothing writes nothing: the file, its checksum and an earlier
   // backup stay as they are.
   if (std::ranges::equal(before, image.Bytes())) {
