@@ -11,6 +11,7 @@
 #include "app/MessageBoxes.h"
 #include "app/WindowShell.h"
 #include "app/basMain.h"
+#include "wbpatch/WideBandCommand.h"
 
 class QAction;
 class QFileDialog;
@@ -98,8 +99,7 @@ class frmMain final : public QMainWindow {
   void UnloadOtherWindows();
   void RefreshKeyPanels();
   static QString DroppedImagePath(const QMimeData* data);
-  struct WideBandCommand;
-  void RunWideBandCommand(const WideBandCommand& command);
+  void RunWideBandCommand(const wbpatch::WideBandCommand& command);
 
   template <class Body>
   auto Trapped(std::string_view procedure, Body&& body) {

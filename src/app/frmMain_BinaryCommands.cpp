@@ -4,6 +4,7 @@
 
 #include "app/frmMain.h"
 #include "editor/frmAFR.h"
+#include "wbpatch/WideBandCommand.h"
 
 namespace vantorix {
 
@@ -21,42 +22,19 @@ void frmMain::mnuAFRs_Click() {
   });
 }
 
-// What tells the two wideband commands apart: the operation and the words around it.
-struct frmMain::WideBandCommand {
-  const char* procedure;
-  bool (clsBINFile::*operation)();
-  const char* operationName;
-  const char* attempt;    // "insert" / "remove"
-  const char* direction;  // "added to" / "removed from"
-};
-
-void frmMain::RunWideBandCommand(const WideBandCommand& command) {
+void frmMain::RunWideBandCommand(const wbpatch::WideBandCommand& command) {
   Trapped(command.procedure, [&] {
     clsBINFile& image = images_->gobjBIN();
     if (!image.FileOpened()) return;
-    const std::string name = command.operationName;
-    shell_->WriteLog("Calling " + name + " based on " + image.Mask());
-    shell_->WriteLog("Attempting to " + std::string(command.attempt) + " Corvennis' Wide Band hac for " +
-                     image.WBBCC());
-    if ((image.*command.operation)()) {
-      shell_->WriteLog("Finished calling " + name + " Successfully.");
-      shell_->MsgBox("WB Hac " + std::string(command.direction) + " BIN successfully (" + image.WBBCC() + ").",
-                     MsgBoxStyle::OkOnly, "Success");
-    } else {
-      shell_->WriteLog("Finished calling " + name + " but was UNSUCCESSFULL.");
-      shell_->MsgBox("Error: WB Hac WAS NOT " + std::string(command.direction) + " BIN.", MsgBoxStyle::OkOnly,
-                     "Failure");
-    }
+    if (wbpatch::RunWideBandOperation(*shell_, image, command))
+      shell_->MsgBox(wbpatch::SuccessText(command, image.WBBCC()), MsgBoxStyle::OkOnly, "Success");
+    else
+      shell_->MsgBox(wbpatch::FailureText(command), MsgBoxStyle::OkOnly, "Failure");
   });
 }
 
-void frmMain::mnuWBAdd_Click() {
-  RunWideBandCommand({"mnuWBAdd_Click", &clsBINFile::AddWBHackToBIN, "AddWBHackToBIN", "insert", "added to"});
-}
+void frmMain::mnuWBAdd_Click() { RunWideBandCommand(wbpatch::kAddCommand); }
 
-void frmMain::mnuWBRemove_Click() {
-  RunWideBandCommand({"mnuWBRemove_Click", &clsBINFile::RemoveWBHackFromBIN, "RemoveWBHackFromBIN", "remove",
-                      "removed from"});
-}
+void frmMain::mnuWBRemove_Click() { RunWideBandCommand(wbpatch::kRemoveCommand); }
 
 }  // namespace vantorix

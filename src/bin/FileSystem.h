@@ -52,4 +52,10 @@ class FileSystem {
 // The operating system's file services.
 FileSystem& RealFileSystem();
 
+// The same services for looking only: files are opened for reading (so read-only files
+// open too) under a shared lock, and every write, copy or save through them is refused
+// with Permission denied. Commands that only read an image use these, so that they
+// cannot change a file even by mistake.
+FileSystem& ReadOnlyFileSystem();
+
 }  // namespace vantorix

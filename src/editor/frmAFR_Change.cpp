@@ -3,6 +3,7 @@
 #include <QTableWidget>
 
 #include "app/NumberText.h"
+#include "editor/AfrChange.h"
 #include "editor/frmAFR.h"
 #include "editor/frmNewAFR.h"
 
@@ -74,18 +75,7 @@ void frmAFR::CalculateNewAFRs_CoolantModifier(std::int16_t intRow, std::int16_t 
 }
 
 bool frmAFR::AcceptModifier(const std::string& kind, std::int16_t modifier) {
-  const bool tooRich = modifier >= 256;
-  if (tooRich || modifier < 0) {
-    const std::string what = tooRich ? "Excessive " : "Negative ";
-    m_shell.MsgBox("New " + kind + " Modifier is invalid.  The AFR you have chosen is too " +
-                       (tooRich ? "RICH" : "LEAN") + ".  Please try again.",
-                   MsgBoxStyle::Exclamation, what + kind + " Modifier");
-    m_shell.WriteLog(what + kind + " Modifier (" + std::to_string(modifier) + ").  Cannot calculate new AFRs.");
-    return false;
-  }
-  m_shell.WriteLog(kind + " Modifier calculated.  New " + kind + " Modifier = " + std::to_string(modifier) + " (" +
-                   number::HexText(static_cast<std::uint32_t>(modifier)) + ")");
-  return true;
+  return afr_change::AcceptModifier(m_shell, kind, modifier);
 }
 
 }  // namespace vantorix

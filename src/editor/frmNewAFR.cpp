@@ -13,6 +13,7 @@
 
 #include "app/AppInfo.h"
 #include "app/NumberText.h"
+#include "editor/AfrChange.h"
 #include "editor/frmAFR.h"
 
 namespace vantorix {
@@ -21,8 +22,6 @@ namespace {
 
 constexpr std::int16_t kByCoolant = 1;
 constexpr std::int16_t kByRpm = 2;
-// Below this no engine runs; it also keeps the solve far inside its number range.
-constexpr double kLowestTargetAfr = 1.0;
 
 // Small pictures beside the choices: a tachometer for RPM, a thermometer for coolant.
 QPixmap ModifierPicture(bool tachometer) {
@@ -149,10 +148,9 @@ void frmNewAFR::cmdOK_Click() {
   } catch (const RuntimeError&) {
     wanted = 0.0;
   }
-  if (!(wanted >= kLowestTargetAfr)) {
+  if (!(wanted >= afr_change::kLowestTargetAfr)) {
     // Empty text, a lone point or two points: nothing to solve for, so ask again.
-    m_shell.MsgBox("Please enter the new Target Air/Fuel Ratio as a number of at least 1, for example 12.5.",
-                   MsgBoxStyle::Exclamation, std::string(app::kTitle));
+    m_shell.MsgBox(std::string(afr_change::kLowestTargetAfrText), MsgBoxStyle::Exclamation, std::string(app::kTitle));
     txtNewValue->setFocus();
     return;
   }

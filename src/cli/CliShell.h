@@ -1,0 +1,38 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "app/Shell.h"
+
+namespace vantorix::cli {
+
+// The shell of the command-line tool. Message boxes become messages on standard error
+// that name the file being worked on; log lines appear there too with --verbose. It
+// never asks: a question is answered Cancel, the answer that changes nothing.
+class CliShell final : public Shell {
+ public:
+  CliShell(std::ostream& err, bool verbose) : err_(err), verbose_(verbose) {}
+
+  void WriteLog(const std::string& message) override;
+  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) override;
+  void ShowProgress() override {}
+  void HideProgress() override {}
+  void SetProgress(float) override {}
+
+  // The file that messages are about from now on (empty for none).
+  void Subject(const std::string& path) { subject_ = path; }
+  // A message of the tool's own about the current file.
+  void Tell(const std::string& text);
+  // How many warnings and error reports have been shown so far: a command compares the
+  // count before and after a step to learn whether the core reported a problem.
+  int Alarms() const { return alarms_; }
+
+ private:
+  std::ostream& err_;
+  bool verbose_;
+  std::string subject_;
+  int alarms_ = 0;
+};
+
+}  // namespace vantorix::cli

@@ -1,0 +1,95 @@
+#include "cli/Cli.h"
+
+namespace vantorix::cli {
+
+namespace {
+
+struct Help {
+  std::string_view command;
+  std::string_view text;
+};
+
+constexpr Help kHelp[] = {
+    {"", R"(Usage: vantorix-cli [--verbose] COMMAND [ARGUMENTS]
+Checks and edits calibration images (BINs) of 1989-1992 GM TPI engine computers with
+the same checks, formula, patch tables and checksum rule as the Vantorix window program.
+
+Commands:
+  info IMAGE... [--json]        identity, checksum and wideband patch state
+  checksum IMAGE... [--fix]     verify the checksum; --fix stores the computed one
+  afr IMAGE [--csv]             the 17 x 9 power-enrichment target AFR grid
+  set-afr IMAGE --rpm R --coolant C --afr X --by rpm|coolant
+                                change one target AFR as the change dialog does
+  wb add|remove IMAGE           insert or remove the wideband patch
+  wb derive ... / wb install    make and install a patch table (see wb --help)
+  diff A B                      where two images differ, by area
+
+Options:
+  --verbose, -v   write the activity log lines to standard error
+  --help, -h      this text, or a command's own with the command
+  --version       the program's version
+
+A command that changes an image writes it only when every check passed, after copying
+the original to "<image>.org"; the saved image carries its recalculated checksum.
+Exit status: 0 success, 1 a check failed (checksum mismatch, refused AFR, images
+differ), 2 usage error, 3 file or image error. With many images, the worst one counts.
+)"},
+    {"info", R"(Usage: vantorix-cli info IMAGE... [--json]
+Shows each image's path, size, mask, PROM ID, transmission, broadcast code (BCC),
+stored and computed checksum and whether they agree, and whether the wideband patch
+is present, absent or partial (with how many entries hold which values). Reads only.
+--json writes one JSON array with an object per image that could be read.
+)"},
+    {"checksum", R"(Usage: vantorix-cli checksum IMAGE... [--fix]
+Compares each image's stored checksum with the one computed over its bytes (offset
+0x0008 to the end). Exit status 1 when any does not agree. Reads only, unless:
+--fix  stores the computed checksum in each image that disagrees, exactly as a save
+       does, after copying the original to "<image>.org". Images that agree are left
+       alone.
+)"},
+    {"afr", R"(Usage: vantorix-cli afr IMAGE [--csv]
+Shows the power-enrichment target air/fuel ratios of a $8D or $6E image: one row per
+RPM point (0 to 6400), one column per coolant temperature (-40 to 152 degrees C, with
+degrees F beneath). Reads only.
+--csv  comma-separated values with CR LF line ends, for a spreadsheet.
+)"},
+    {"set-afr", R"(Usage: vantorix-cli set-afr IMAGE --rpm R --coolant C --afr X --by rpm|coolant
+Sets the target AFR at RPM point R (0, 400, ..., 6400) and coolant point C (-40, -16,
+8, 32, 56, 80, 104, 128, 152 degrees C) to X, as the change dialog does:
+  --by rpm      solves for that RPM's modifier: the whole RPM row changes;
+  --by coolant  solves for that temperature's modifier: the whole column changes.
+A target that needs a modifier above 255 (too rich) or below 0 (too lean) is refused
+with exit status 1 and the image is left as it was. Otherwise the image is saved with
+its recalculated checksum after the original is copied to "<image>.org".
+)"},
+    {"wb", R"(Usage: vantorix-cli wb add IMAGE
+       vantorix-cli wb remove IMAGE
+       vantorix-cli wb derive --stock S --patched P --version 8d-axxc|8d-aujp|6e -o TABLE
+       vantorix-cli wb install TABLE [--version 8d-axxc|8d-aujp|6e]
+add, remove  insert or remove the wideband patch in a $8D or $6E image; the version
+             follows from the mask and broadcast code, as in the window program. The
+             image is saved with its checksum after the original is copied to
+             "<image>.org".
+derive       derives a patch table from a stock image S and the same image P with the
+             published patch applied, and writes it to TABLE. Reads the images only.
+install      checks TABLE and installs it in the user's data folder
+             ($XDG_DATA_HOME/Vantorix/wbpatch), where both programs use it in place of
+             the built-in table. The version is told from the table unless given.
+)"},
+    {"diff", R"(Usage: vantorix-cli diff A B
+Lists the offsets where images A and B differ, in runs of neighbouring bytes, each named
+by the area it lies in: identity, checksum, PE coolant or RPM modifiers, wideband patch
+areas, or other. Short runs show their bytes (A -> B). Exit status 0 when the images are
+identical, 1 when they differ. Reads only.
+)"},
+};
+
+}  // namespace
+
+std::string_view HelpText(std::string_view command) {
+  for (const Help& help : kHelp)
+    if (help.command == command) return help.text;
+  return {};
+}
+
+}  // namespace vantorix::cli

@@ -1,0 +1,85 @@
+// Opening images, and the one road by which a command changes a file.
+#include <algorithm>
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+#include "bin/basFileFunctions.h"
+#include "cli/Cli.h"
+
+namespace vantorix::cli {
+
+Status OpenImage(Context& context, clsBINFile& image, FileSystem& files, const std::string& path) {
+  CliShell& shell = context.shell;
+  shell.Subject(path);
+  if (!files.IsNormalFile(path)) {
+    shell.WriteLog("File does not exist: " + path);
+    std::error_code error;
+    if (std::filesystem::exists(path, error))
+      shell.Tell("not a regular file (a folder, device or pipe)");
+    else
+      shell.MsgBox("File does not exist.  Please try again.", MsgBoxStyle::Exclamation, "File Access Error");
+    return kFileError;
+  }
+  const int alarms = shell.Alarms();
+  shell.WriteLog("Opening binary file: " + path);
+  if (!image.OpenBIN(path)) {
+    shell.WriteLog("Invalid File Selected: " + path);
+    // The core has told why; should it not have, say at least that the file was refused.
+    if (shell.Alarms() == alarms)
+      shell.MsgBox("You did not select a valid Binary (*.bin) file.  Please try again.", MsgBoxStyle::Exclamation,
+                   "File Access Error");
+    return kFileError;
+  }
+  shell.WriteLog("File opened successfully.");
+  return shell.Alarms() == alarms ? kOk : kFileError;
+}
+
+Status RequireEditableMask(Context& context, clsBINFile& image) {
+  const std::string mask = image.Mask();
+  if (mask == "8D" || mask == "6E") return kOk;
+  context.shell.Tell("mask $" + mask +
+                     ": This program is only intended to be used with $8D and $6E.  Please choose a $8D or $6E file.");
+  return kFileError;
+}
+
+Status ChangeImage(Context& context, const std::string& path, bool editableMaskOnly, const Change& change) {
+  CliShell& shell = context.shell;
+  clsBINFile image(shell, RealFileSystem());
+  Status status = OpenImage(context, image, RealFileSystem(), path);
+  if (status == kOk && editableMaskOnly) status = RequireEditableMask(context, image);
+  const int alarms = shell.Alarms();
+  std::string done;
+  const std::vector<std::uint8_t> before(image.Bytes().begin(), image.Bytes().end());
+  if (status == kOk) status = change(image, done);
+  if (status == kOk && shell.Alarms() != alarms) status = kFileError;
+  if (status != kOk) {
+    if (image.FileOpened()) shell.Tell("left unchanged");
+    return status;
+  }
+  if (!done.empty() && done.back() != '.') done += '.';
+  // A change that changed nothing writes nothing: the file, its checksum and an earlier
+  // backup stay as they are.
+  if (std::ranges::equal(before, image.Bytes())) {
+    context.out << path << ": " << done << " Nothing changed; the file was not written.\n";
+    return kOk;
+  }
+  const std::string backup = path + ".org";
+  BackupFile(shell, RealFileSystem(), path, backup);
+  if (shell.Alarms() != alarms) {
+    shell.Tell("left unchanged, because its backup could not be made");
+    return kFileError;
+  }
+  shell.WriteLog("Saving Current BIN: " + path + "...");
+  image.SaveBIN();
+  if (shell.Alarms() != alarms || image.Changed()) {
+    shell.Tell("the save failed; the original is in " + backup);
+    return kFileError;
+  }
+  shell.WriteLog("Current BIN Saved.");
+  context.out << path << ": " << done << " Saved with checksum " << FourDigits(image.Checksum())
+              << "; the original is backed up as " << backup << ".\n";
+  return kOk;
+}
+
+}  // namespace vantorix::cli

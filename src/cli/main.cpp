@@ -1,0 +1,68 @@
+// vantorix-cli: the command-line companion of the Vantorix window program.
+#include <clocale>
+#include <exception>
+#include <iostream>
+#include <utility>
+
+#include "app/AppInfo.h"
+#include "app/RuntimeError.h"
+#include "cli/Cli.h"
+
+namespace vantorix::cli {
+
+namespace {
+
+struct Command {
+  std::string_view name;
+  Status (*run)(Arguments&, Context&);
+};
+
+constexpr Command kCommands[] = {{"info", Info},      {"checksum", Checksum}, {"afr", Afr},
+                                 {"set-afr", SetAfr}, {"wb", WideBand},       {"diff", Diff}};
+
+Status Run(std::vector<std::string> words) {
+  if (words.size() == 1 && words.front() == "--version") {
+    std::cout << kProgram << " " << app::kVersionText << '\n';
+    return kOk;
+  }
+  Arguments global(words);
+  const bool verbose = global.Flag({"--verbose", "-v"});
+  CliShell shell(std::cerr, verbose);
+  Context context{shell, std::cout};
+  std::string name;
+  try {
+    const auto first = global.Shift();
+    const bool help = global.Flag({"--help", "-h"});
+    name = first == "help" ? global.Shift().value_or("") : first.value_or("");
+    if (help || first == "help") {
+      if (HelpText(name).empty()) throw UsageError("unknown command " + std::exchange(name, ""));
+      std::cout << HelpText(name);
+      return kOk;
+    }
+    if (!first) throw UsageError("expected a command first, then its operands and options");
+    for (const Command& command : kCommands)
+      if (command.name == name) return command.run(global, context);
+    name.clear();
+    throw UsageError("unknown command " + *first);
+  } catch (const UsageError& error) {
+    shell.Subject("");
+    shell.Tell(error.what());
+    std::cerr << "Try '" << kProgram << (name.empty() ? "" : " " + name) << " --help'.\n";
+    return kUsageError;
+  }
+}
+
+}  // namespace
+
+}  // namespace vantorix::cli
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_TIME, "");  // log lines show the time of day as the user writes it
+  try {
+    return vantorix::cli::Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (...) {
+    // Nothing may end the program without a word: say what went wrong.
+    std::cerr << vantorix::cli::kProgram << ": " << vantorix::CurrentExceptionAsRuntimeError().Description() << '\n';
+    return vantorix::cli::kFileError;
+  }
+}
