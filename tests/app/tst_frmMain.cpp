@@ -26,19 +26,21 @@
 #include "wbpatch/TableSource.h"
 
 using namespace vantorix;
-using test::ScriptedMessageBoxes;
 using test::TestImage;
 
 namespace {
 
-const QString kTime = QStringLiteral("9:08:44 PM, ");
+const QString kTime = "9:08:44 PM, ";
+const QString kNoImagePanels = "Current BIN: N/A|Mask (hex): N/A|ID (dec): N/A|CSUM (hex): N/A";
+const QString kNoImageMenus = "Binary 0 Open 1 Close 0 Save 0";
+const QString kSavePrompt =
+    "51 Save Changes: You have made changes to the current BIN.  Do you wish to save these changes?\r\n\r\nCurrent "
+    "BIN: ";
 
 class FakeKeys final : public KeyStates {
  public:
-  std::optional<bool> caps = true;
-  std::optional<bool> num;  // this platform cannot tell
-  std::optional<bool> CapsLock() override { return caps; }
-  std::optional<bool> NumLock() override { return num; }
+  std::optional<bool> CapsLock() override { return true; }
+  std::optional<bool> NumLock() override { return std::nullopt; }  // this platform cannot tell
 };
 
 // The built-in patch tables, or an installed one that turns out to be malformed.
@@ -58,49 +60,59 @@ class MainWindowTest : public QObject {
 
  private:
   std::unique_ptr<test::TempDir> dir_;
-  ScriptedMessageBoxes boxes_;
+  test::ScriptedMessageBoxes boxes_;
   FakeKeys keys_;
   TestTables tables_;
   std::unique_ptr<frmMain> window_;
+  int mark_ = 0;
 
   frmMain& Window() { return *window_; }
-  QStringList Log() {
+  QListWidget& LogList() { return *window_->findChild<QListWidget*>("lstLog"); }
+  // The log lines since the last call (or since start-up), without their times.
+  QStringList NewLog() {
     QStringList lines;
-    auto* list = window_->findChild<QListWidget*>(QStringLiteral("lstLog"));
-    for (int row = 0; row < list->count(); ++row) lines << list->item(row)->text().mid(kTime.size());
+    for (; mark_ < LogList().count(); ++mark_) lines << LogList().item(mark_)->text().mid(kTime.size());
     return lines;
   }
-  QStringList LogSinceStart() { return Log().mid(8); }
-  bool Enabled(const char* action) {
-    return window_->findChild<QAction*>(QString::fromLatin1(action))->isEnabled();
+  QString Menus() {
+    QString state;
+    for (const char* name : {"mnuBinaryAction", "mnuOpen", "mnuClose", "mnuSave"})
+      state += QString(name).mid(3).remove("Action") + u' ' +
+               QString::number(window_->findChild<QAction*>(name)->isEnabled()) + u' ';
+    return state.trimmed();
   }
-  QString Panel(const char* bar, int number) {
-    return window_->findChild<StatusPanelBar*>(QString::fromLatin1(bar))->PanelText(number);
+  StatusPanelBar& Bar(const char* name) { return *window_->findChild<StatusPanelBar*>(name); }
+  QString Panels() {
+    return QStringList{Bar("mssbPaths").PanelText(1), Bar("mssbVarious").PanelText(1), Bar("mssbVarious").PanelText(2),
+                       Bar("mssbVarious").PanelText(3)}
+        .join(u'|');
   }
-  std::string Write(const TestImage& image, const QString& name = QStringLiteral("cal.bin")) {
-    return image.WriteTo(dir_->Path() / name.toStdString()).string();
+  QString Write(const TestImage& image, const QString& name = "cal.bin") {
+    return QString::fromStdString(image.WriteTo(dir_->Path() / name.toStdString()).string());
   }
-  void Open(const std::string& path) { window_->OpenBinaryFile(true, QString::fromStdString(path)); }
-  // Opens an image and marks it changed.
-  std::string OpenChanged() {
-    const std::string path = Write(TestImage(32768, 0x8D).StoredChecksum(0));
+  void Open(const QString& path) { window_->OpenBinaryFile(true, path); }
+  QString OpenChanged() {  // an image with a change in memory
+    const QString path = Write(TestImage(32768, 0x8D).StoredChecksum(0));
     Open(path);
     window_->images().gobjBIN().PutPEModifier_RPM(1, 99);
-    boxes_.boxes.clear();
+    boxes_.shown.clear();
+    NewLog();
     return path;
   }
+  std::uint8_t FileByte(const QString& path, std::size_t offset) { return test::ReadFile(path.toStdString())[offset]; }
 
  private slots:
   void init() {
     dir_ = std::make_unique<test::TempDir>();
-    boxes_ = ScriptedMessageBoxes();
+    boxes_ = test::ScriptedMessageBoxes();
+    tables_.broken = false;
+    mark_ = 0;
     MainWindowServices services;
     services.boxes = &boxes_;
     services.keys = &keys_;
-    tables_.broken = false;
     services.patchTables = &tables_;
     services.clock = [] { return QDateTime(QDate(2026, 12, 5), QTime(21, 8, 44)); };
-    services.locale = QLocale(QStringLiteral("en_US"));
+    services.locale = QLocale("en_US");
     services.nativeFileDialog = false;
     window_ = std::make_unique<frmMain>(InitializeSettings(), services);
     window_->show();
@@ -112,98 +124,68 @@ class MainWindowTest : public QObject {
   }
 
   void startsWithTheBannerAndNoImage() {
-    const QStringList expected{
-        QStringLiteral("Brenholt - Binary File Utility:  Vantorix"),
-        QStringLiteral("Copyright (C) 2026 The Vantorix developers. All rights reserved."),
-        QStringLiteral("--------------------------------- Starting Vantorix ---------------------------------------"),
-        QStringLiteral("Brenholt - Binary File Utility:  Vantorix  Version: 1.0.1"),
-        QStringLiteral("Using Corvennis' WideBand Hacs (https://corvennis.example.org/wideband/)."),
-        QStringLiteral("Initial Directory = ''."),
-        QStringLiteral("Backup BIN = True"),
-        QStringLiteral("Backup Compare BIN = False")};
-    QCOMPARE(Log(), expected);
-    auto* list = Window().findChild<QListWidget*>(QStringLiteral("lstLog"));
-    QCOMPARE(list->item(0)->text().left(kTime.size()), kTime);
-    QCOMPARE(list->currentRow(), 7);
-    QVERIFY(!Enabled("mnuBinaryAction"));
-    QVERIFY(Enabled("mnuOpen") && Enabled("mnuExit") && Enabled("mnuAbout") && Enabled("mnuInstructions"));
-    QVERIFY(!Enabled("mnuClose") && !Enabled("mnuSave"));
-    QCOMPARE(Panel("mssbPaths", 1), QStringLiteral("Current BIN: N/A"));
-    QCOMPARE(Panel("mssbVarious", 1), QStringLiteral("Mask (hex): N/A"));
-    QCOMPARE(Panel("mssbVarious", 2), QStringLiteral("ID (dec): N/A"));
-    QCOMPARE(Panel("mssbVarious", 3), QStringLiteral("CSUM (hex): N/A"));
-    QCOMPARE(Panel("mssbVarious", 7), QStringLiteral("  9:08 PM,  12/05/2026  "));
-    QVERIFY(Window().findChild<QProgressBar*>(QStringLiteral("ProgressBar1"))->isHidden());
-    QVERIFY(boxes_.boxes.empty());
+    QCOMPARE(NewLog(), (QStringList{"Brenholt - Binary File Utility:  Vantorix",
+                                    "Copyright (C) 2026 The Vantorix developers. All rights reserved.",
+                                    "--------------------------------- Starting Vantorix "
+                                    "---------------------------------------",
+                                    "Brenholt - Binary File Utility:  Vantorix  Version: 1.0.1",
+                                    "Using Corvennis' WideBand Hacs (https://corvennis.example.org/wideband/).",
+                                    "Initial Directory = ''.", "Backup BIN = True", "Backup Compare BIN = False"}));
+    QCOMPARE(LogList().item(0)->text().left(kTime.size()), kTime);
+    QCOMPARE(LogList().currentRow(), 7);
+    QCOMPARE(Menus(), kNoImageMenus);
+    QCOMPARE(Panels(), kNoImagePanels);
+    QCOMPARE(Bar("mssbVarious").PanelText(7), "  9:08 PM,  12/05/2026  ");
+    QVERIFY(Window().findChild<QProgressBar*>("ProgressBar1")->isHidden());
+    QVERIFY(boxes_.shown.isEmpty());
   }
 
-  void showsTheIdentityOfAnOpened8DAnd6EImage() {
+  void opensAn8DOr6EImageAndShowsItsIdentity() {
+    NewLog();
     for (const std::uint8_t mask : {std::uint8_t{0x8D}, std::uint8_t{0x6E}}) {
-      const std::string path = Write(TestImage(32768, mask).PromId(4613).StoredChecksum(0x0A5F));
-      const int before = static_cast<int>(Log().size());
+      const QString path = Write(TestImage(32768, mask).PromId(4613).StoredChecksum(0x0A5F));
       Open(path);
-      const QString file = QString::fromStdString(path);
-      QCOMPARE(Log().mid(before), (QStringList{QStringLiteral("Opening binary file: ") + file,
-                                               QStringLiteral("Original BIN backed up as: ") + file + ".org",
-                                               QStringLiteral("Reading BIN to array..."),
-                                               QStringLiteral("Binary read complete."),
-                                               QStringLiteral("File opened successfully.")}));
-      QCOMPARE(Panel("mssbPaths", 1), QStringLiteral("Current BIN: ") + file);
-      QCOMPARE(Panel("mssbVarious", 1), QStringLiteral("Mask (hex): ") + (mask == 0x8D ? "8D" : "6E"));
-      QCOMPARE(Panel("mssbVarious", 2), QStringLiteral("ID (dec): 4613"));
-      QCOMPARE(Panel("mssbVarious", 3), QStringLiteral("CSUM (hex): 0A5F"));
-      QVERIFY(Enabled("mnuBinaryAction") && Enabled("mnuOpen") && Enabled("mnuClose") && Enabled("mnuSave"));
+      QCOMPARE(NewLog(),
+               (QStringList{"Opening binary file: " + path, "Original BIN backed up as: " + path + ".org",
+                            "Reading BIN to array...", "Binary read complete.", "File opened successfully."}));
+      QCOMPARE(Panels(), "Current BIN: " + path + "|Mask (hex): " + (mask == 0x8D ? "8D" : "6E") +
+                             "|ID (dec): 4613|CSUM (hex): 0A5F");
+      QCOMPARE(Menus(), "Binary 1 Open 1 Close 1 Save 1");
     }
-    QVERIFY(boxes_.boxes.empty());
+    QVERIFY(boxes_.shown.isEmpty());
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
   void refusesA32ImageAfterClosingItAgain() {
-    const std::string path = Write(TestImage(32768, 0x32));
+    const QString path = Write(TestImage(32768, 0x32));
+    NewLog();
     Open(path);
-    QCOMPARE(LogSinceStart().mid(4), (QStringList{QStringLiteral("File opened successfully."),
-                                                  QStringLiteral("Closing current binary file: ") +
-                                                      QString::fromStdString(path),
-                                                  QStringLiteral("Binary file Closed."),
-                                                  QStringLiteral("Closing binary compare file: N/A"),
-                                                  QStringLiteral("Binary file Closed.")}));
-    QCOMPARE(boxes_.boxes.size(), 1U);
-    QCOMPARE(boxes_.boxes[0].text, QStringLiteral("This program is only intended to be used with $8D and $6E.  "
-                                                  "Please choose a $8D or $6E file."));
-    QCOMPARE(boxes_.boxes[0].style, MsgBoxStyle::OkOnly);
-    QCOMPARE(boxes_.boxes[0].title, QStringLiteral("Vantorix"));
-    QVERIFY(!Enabled("mnuBinaryAction") && !Enabled("mnuClose") && !Enabled("mnuSave"));
-    QCOMPARE(Panel("mssbVarious", 1), QStringLiteral("Mask (hex): N/A"));
+    QCOMPARE(NewLog().mid(4),
+             (QStringList{"File opened successfully.", "Closing current binary file: " + path, "Binary file Closed.",
+                          "Closing binary compare file: N/A", "Binary file Closed."}));
+    QCOMPARE(boxes_.shown, QStringList{"0 Vantorix: This program is only intended to be used with $8D and $6E.  Please "
+                                       "choose a $8D or $6E file."});
+    QCOMPARE(Menus(), kNoImageMenus);
+    QCOMPARE(Panels(), kNoImagePanels);
   }
 
-  void aRefusedFileLeavesTheStatusBarsAsTheyWere() {
-    Open(Write(TestImage(32768, 0x8D).PromId(77)));
-    const std::string odd = Write(TestImage(1000), QStringLiteral("odd.bin"));
-    const int before = static_cast<int>(Log().size());
-    boxes_.boxes.clear();
-    Open(odd);
-    const QString file = QString::fromStdString(odd);
-    QCOMPARE(Log().mid(before), (QStringList{QStringLiteral("Opening binary file: ") + file,
-                                             QStringLiteral("Original BIN backed up as: ") + file + ".org",
-                                             QStringLiteral("Invalid File Selected: ") + file}));
-    QCOMPARE(boxes_.boxes.size(), 2U);
-    QCOMPARE(boxes_.boxes[0].title, QStringLiteral("File Size Error"));
-    QCOMPARE(boxes_.boxes[1].text,
-             QStringLiteral("You did not select a valid Binary (*.bin) file.  Please try again."));
-    QCOMPARE(boxes_.boxes[1].style, MsgBoxStyle::Exclamation);
-    QCOMPARE(boxes_.boxes[1].title, QStringLiteral("File Access Error"));
-    QCOMPARE(Panel("mssbVarious", 2), QStringLiteral("ID (dec): 77"));
-    QVERIFY(Enabled("mnuSave"));
-  }
-
-  void aMissingFileIsNamedInTheLog() {
+  void refusedAndMissingFilesLeaveTheBarsAsTheyWere() {
+    Open(Write(TestImage(32768, 0x8D).PromId(77).StoredChecksum(1)));
+    const QString panels = Panels();
+    const QString odd = Write(TestImage(1000), "odd.bin");
     const QString missing = QString::fromStdString(dir_->File("gone.bin"));
-    Window().OpenBinaryFile(true, missing);
-    QCOMPARE(LogSinceStart(), QStringList{QStringLiteral("File does not exist: ") + missing});
-    QCOMPARE(boxes_.boxes.size(), 1U);
-    QCOMPARE(boxes_.boxes[0].text, QStringLiteral("File does not exist.  Please try again."));
-    QCOMPARE(boxes_.boxes[0].title, QStringLiteral("File Access Error"));
-    QCOMPARE(boxes_.boxes[0].style, MsgBoxStyle::Exclamation);
+    boxes_.shown.clear();
+    NewLog();
+    Open(odd);
+    Open(missing);
+    QCOMPARE(NewLog(), (QStringList{"Opening binary file: " + odd, "Original BIN backed up as: " + odd + ".org",
+                                    "Invalid File Selected: " + odd, "File does not exist: " + missing}));
+    QCOMPARE(boxes_.shown.mid(1), (QStringList{"48 File Access Error: You did not select a valid Binary (*.bin) file.  "
+                                               "Please try again.",
+                                               "48 File Access Error: File does not exist.  Please try again."}));
+    QVERIFY(boxes_.shown[0].startsWith("16 File Size Error: Invalid File Size."));
+    QCOMPARE(Panels(), panels);
+    QCOMPARE(Menus(), "Binary 1 Open 1 Close 1 Save 1");
   }
 
   void theOpenDialogOpensTheChosenFileOrNothing() {
@@ -214,223 +196,178 @@ class MainWindowTest : public QObject {
       filters = dialog.nameFilters();
       dialog.reject();
     });
+    NewLog();
     Window().mnuOpen_Click();
-    QVERIFY(LogSinceStart().isEmpty());
-    QVERIFY(boxes_.boxes.empty());
+    QVERIFY(NewLog().isEmpty() && boxes_.shown.isEmpty());
     QVERIFY(QApplication::overrideCursor() == nullptr);
-    QCOMPARE(title, QStringLiteral("Open Binary"));
-    QCOMPARE(filters, QStringList{QStringLiteral("Binary File (*.bin)")});
+    QCOMPARE(title, "Open Binary");
+    QCOMPARE(filters, QStringList{"Binary File (*.bin)"});
 
-    const std::string path = Write(TestImage(32768, 0x6E));
+    const QString path = Write(TestImage(32768, 0x6E));
     test::WhenModalShown<QFileDialog>([&path](QFileDialog& dialog) {
-      // Typed into the file name box, as a user would.
-      dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(path));
+      dialog.findChild<QLineEdit*>("fileNameEdit")->setText(path);  // typed, as a user would
       static_cast<QDialog&>(dialog).accept();
     });
     Window().mnuOpen_Click();
-    QCOMPARE(Panel("mssbVarious", 1), QStringLiteral("Mask (hex): 6E"));
+    QVERIFY(Panels().contains("Mask (hex): 6E"));
   }
 
   void droppingABinFileOpensIt() {
-    const std::string path = Write(TestImage(32768, 0x8D));
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    const QString path = Write(TestImage(32768, 0x8D));
+    QMimeData data, other;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    other.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir_->File("notes.txt")))});
+    QDragEnterEvent refused(QPoint(50, 50), Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Window(), &refused);
+    QVERIFY(!refused.isAccepted());
     QDragEnterEvent offer(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&Window(), &offer);
     QVERIFY(offer.isAccepted());
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&Window(), &drop);
-    QCOMPARE(Panel("mssbVarious", 1), QStringLiteral("Mask (hex): 8D"));
-    QVERIFY(QFile::exists(QString::fromStdString(path) + ".org"));
-
-    QMimeData other;
-    other.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir_->File("notes.txt")))});
-    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&Window(), &enter);
-    QVERIFY(!enter.isAccepted());
+    QVERIFY(Panels().contains("Mask (hex): 8D"));
+    QVERIFY(QFile::exists(path + ".org"));
   }
 
   void saveWritesTheChecksumAndShowsIt() {
-    const std::string path = OpenChanged();
+    const QString path = OpenChanged();
     Window().mnuSave_Click();
     TestImage expected = TestImage(32768, 0x8D).StoredChecksum(0).Byte(0x0617, 99);
     expected.CorrectChecksum();
-    QCOMPARE(test::ReadFile(path), expected.Bytes());
-    QCOMPARE(Panel("mssbVarious", 3),
-             QStringLiteral("CSUM (hex): ") + QString::number(expected.ExpectedChecksum(), 16).toUpper());
-    QCOMPARE(LogSinceStart().mid(5), (QStringList{QStringLiteral("Saving Current BIN: ") +
-                                                      QString::fromStdString(path) + "...",
-                                                  QStringLiteral("Current BIN Saved.")}));
+    QCOMPARE(test::ReadFile(path.toStdString()), expected.Bytes());
+    QCOMPARE(Bar("mssbVarious").PanelText(3),
+             "CSUM (hex): " + QString::number(expected.ExpectedChecksum(), 16).toUpper());
+    QCOMPARE(NewLog(), (QStringList{"Saving Current BIN: " + path + "...", "Current BIN Saved."}));
     QVERIFY(!Window().images().gobjBIN().Changed());
   }
 
   void closeAsksAboutChangesAndDoesWhatTheAnswerSays() {
     for (const MsgBoxResult answer : {MsgBoxResult::Yes, MsgBoxResult::No, MsgBoxResult::Cancel}) {
-      const std::string path = OpenChanged();
-      const auto before = test::ReadFile(path);
+      const QString path = OpenChanged();
       boxes_.answers = {answer};
       Window().mnuClose_Click();
-      QCOMPARE(boxes_.boxes.size(), 1U);
-      QCOMPARE(boxes_.boxes[0].text, QStringLiteral("You have made changes to the current BIN.  Do you wish to save "
-                                                    "these changes?\r\n\r\nCurrent BIN: ") +
-                                         QString::fromStdString(path));
-      QCOMPARE(boxes_.boxes[0].style, MsgBoxStyle::YesNoCancelExclamation);
-      QCOMPARE(boxes_.boxes[0].title, QStringLiteral("Save Changes"));
-      QCOMPARE(test::ReadFile(path)[0x0617] == 99, answer == MsgBoxResult::Yes);
+      QCOMPARE(boxes_.shown, QStringList{kSavePrompt + path});
+      QCOMPARE(FileByte(path, 0x0617) == 99, answer == MsgBoxResult::Yes);
       QCOMPARE(Window().images().gobjBIN().FileOpened(), answer == MsgBoxResult::Cancel);
-      if (answer != MsgBoxResult::Yes) QCOMPARE(test::ReadFile(path), before);
+      QCOMPARE(NewLog().size(), answer == MsgBoxResult::Cancel ? 0 : 4);
     }
   }
 
   void closeWithoutChangesWritesFourLinesAndUnloadsOtherWindows() {
-    const std::string path = Write(TestImage(32768, 0x8D));
+    const QString path = Write(TestImage(32768, 0x8D));
     Open(path);
     Window().mnuAbout_Click();
-    auto* about = Window().findChild<QWidget*>(QStringLiteral("frmAbout"));
-    QVERIFY(about != nullptr && about->isVisible());
-    const int before = static_cast<int>(Log().size());
+    QVERIFY(Window().findChild<QWidget*>("frmAbout")->isVisible());
+    NewLog();
     Window().mnuClose_Click();
-    QCOMPARE(Log().mid(before), (QStringList{QStringLiteral("Exiting About."),
-                                             QStringLiteral("Closing current binary file: ") +
-                                                 QString::fromStdString(path),
-                                             QStringLiteral("Binary file Closed."),
-                                             QStringLiteral("Closing binary compare file: N/A"),
-                                             QStringLiteral("Binary file Closed.")}));
-    QVERIFY(boxes_.boxes.empty());
-    QCOMPARE(Panel("mssbPaths", 1), QStringLiteral("Current BIN: N/A"));
-    QVERIFY(!Enabled("mnuBinaryAction") && !Enabled("mnuClose"));
+    QCOMPARE(NewLog(), (QStringList{"Exiting About.", "Closing current binary file: " + path, "Binary file Closed.",
+                                    "Closing binary compare file: N/A", "Binary file Closed."}));
+    QVERIFY(boxes_.shown.isEmpty());
+    QCOMPARE(Panels(), kNoImagePanels);
+    QCOMPARE(Menus(), kNoImageMenus);
   }
 
-  void exitAsksAboutChangesAndStaysOpenOnCancel() {
-    OpenChanged();
+  void exitAsksAboutChangesAndAFailedSaveKeepsTheWindowOpen() {
+    const QString path = OpenChanged();
     boxes_.answers = {MsgBoxResult::Cancel};
     Window().mnuExit_Click();
     QVERIFY(Window().isVisible());
-    QCOMPARE(boxes_.boxes.size(), 1U);
+    QCOMPARE(boxes_.shown, QStringList{kSavePrompt + path});
 
-    boxes_.answers = {MsgBoxResult::No};
-    QVERIFY(Window().close());  // the window's close box takes the same road
-    QVERIFY(!Window().isVisible());
-  }
-
-  void exitWithYesSavesAndAFailedSaveKeepsTheWindowOpen() {
-    const std::string path = OpenChanged();
-    std::filesystem::remove(path);  // the save cannot succeed now
+    std::filesystem::remove(path.toStdString());  // the save cannot succeed now
     boxes_.answers = {MsgBoxResult::Yes};
-    QVERIFY(!Window().close());
-    QVERIFY(Window().isVisible());
-    QCOMPARE(boxes_.boxes.back().title, QStringLiteral("BIN File Error"));
+    QVERIFY(!Window().close());  // the window's close box takes the same road
+    QVERIFY(boxes_.shown.last().startsWith("16 BIN File Error: Error in clsBINFile.SaveBIN"));
 
-    const std::string second = OpenChanged();
+    const QString second = OpenChanged();
     boxes_.answers = {MsgBoxResult::Yes};
     QVERIFY(Window().close());
-    QCOMPARE(test::ReadFile(second)[0x0617], 99);
+    QCOMPARE(FileByte(second, 0x0617), 99);
   }
 
   void exitIsRefusedWhileTheAfrGridIsOpen() {
     OpenChanged();
     auto* grid = new QWidget;
-    grid->setObjectName(QStringLiteral("frmAFR"));
+    grid->setObjectName("frmAFR");
     Window().mdiArea().addSubWindow(grid)->show();
     QVERIFY(!Window().close());
-    QCOMPARE(boxes_.boxes.size(), 1U);
-    QCOMPARE(boxes_.boxes[0].title, QStringLiteral("Close AFR Screen"));
-    QCOMPARE(boxes_.boxes[0].style, MsgBoxStyle::OkOnly);
-    QVERIFY(boxes_.boxes[0].text.startsWith(QStringLiteral("Please close the WOT PE AFR screen before exiting.")));
+    QCOMPARE(boxes_.shown,
+             QStringList{"0 Close AFR Screen: Please close the WOT PE AFR screen before exiting.  Choosing "
+                         "OK will save your changes.  Choosing Cancel will undo your changes."});
   }
 
   void wideBandCommandsLogAndReportTheirOutcome() {
+    NewLog();
     Window().mnuWBAdd_Click();  // no image: not a word
-    QVERIFY(LogSinceStart().isEmpty() && boxes_.boxes.empty());
+    QVERIFY(NewLog().isEmpty() && boxes_.shown.isEmpty());
 
     Open(Write(TestImage(32768, 0x8D).Axxc().StoredChecksum(0x1234)));
-    const int before = static_cast<int>(Log().size());
+    NewLog();
     Window().mnuWBAdd_Click();
-    QCOMPARE(Log().mid(before), (QStringList{QStringLiteral("Calling AddWBHackToBIN based on 8D"),
-                                             QStringLiteral("Attempting to insert Corvennis' Wide Band hac for AXXC"),
-                                             QStringLiteral("Finished calling AddWBHackToBIN Successfully.")}));
-    QCOMPARE(boxes_.boxes.size(), 1U);
-    QCOMPARE(boxes_.boxes[0].text, QStringLiteral("WB Hac added to BIN successfully (AXXC)."));
-    QCOMPARE(boxes_.boxes[0].title, QStringLiteral("Success"));
-    QCOMPARE(boxes_.boxes[0].style, MsgBoxStyle::OkOnly);
+    QCOMPARE(NewLog(), (QStringList{"Calling AddWBHackToBIN based on 8D",
+                                    "Attempting to insert Corvennis' Wide Band hac for AXXC",
+                                    "Finished calling AddWBHackToBIN Successfully."}));
+    QCOMPARE(boxes_.shown, QStringList{"0 Success: WB Hac added to BIN successfully (AXXC)."});
     const auto bytes = Window().images().gobjBIN().Bytes();
     QCOMPARE((std::vector<int>{bytes[0x4C9C], bytes[0x4C9D], bytes[0x4C9E]}), (std::vector<int>{0xBD, 0xA0, 0x00}));
     QVERIFY(Window().images().gobjBIN().Changed());
-    QCOMPARE(Panel("mssbVarious", 3), QStringLiteral("CSUM (hex): 1234"));  // the checksum waits for the save
+    QCOMPARE(Bar("mssbVarious").PanelText(3), "CSUM (hex): 1234");  // the checksum waits for the save
 
-    Open(Write(TestImage(32768, 0x6E), QStringLiteral("six.bin")));
-    boxes_.boxes.clear();
+    Open(Write(TestImage(32768, 0x6E), "six.bin"));
+    boxes_.shown.clear();
     Window().mnuWBRemove_Click();
-    QCOMPARE(boxes_.boxes[0].text, QStringLiteral("WB Hac removed from BIN successfully (ARAP or APYP)."));
-    QCOMPARE(Log().last(), QStringLiteral("Finished calling RemoveWBHackFromBIN Successfully."));
-
+    QCOMPARE(boxes_.shown, QStringList{"0 Success: WB Hac removed from BIN successfully (ARAP or APYP)."});
     tables_.broken = true;
-    boxes_.boxes.clear();
+    boxes_.shown.clear();
+    NewLog();
     Window().mnuWBRemove_Click();
-    QCOMPARE(Log().last(), QStringLiteral("Finished calling RemoveWBHackFromBIN but was UNSUCCESSFULL."));
-    QCOMPARE(boxes_.boxes.size(), 2U);
-    QCOMPARE(boxes_.boxes[0].title, QStringLiteral("BIN File Error"));
-    QCOMPARE(boxes_.boxes[1].text, QStringLiteral("Error: WB Hac WAS NOT removed from BIN."));
-    QCOMPARE(boxes_.boxes[1].title, QStringLiteral("Failure"));
+    QCOMPARE(NewLog().last(), "Finished calling RemoveWBHackFromBIN but was UNSUCCESSFULL.");
+    QVERIFY(boxes_.shown[0].startsWith("16 BIN File Error: Error in clsBINFile.RemoveWBHackFromBIN"));
+    QCOMPARE(boxes_.shown[1], "0 Failure: Error: WB Hac WAS NOT removed from BIN.");
   }
 
   void resizeRulesWorkInTwips() {
     const auto wide = main_layout::ResizeRules(12000);
-    QCOMPARE(wide.logListWidth, 11800);
-    QCOMPARE(wide.pathPanelMinWidth, 11990);
-    QCOMPARE(wide.timePanelMinWidth, 11980);
-    QVERIFY(!main_layout::ResizeRules(199).logListResized);
-    QVERIFY(main_layout::ResizeRules(200).logListResized);
-
+    QCOMPARE((QList<int>{wide.logListWidth, wide.pathPanelMinWidth, wide.timePanelMinWidth}),
+             (QList<int>{11800, 11990, 11980}));
+    QVERIFY(!main_layout::ResizeRules(199).logListResized && main_layout::ResizeRules(200).logListResized);
     const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
     Window().resize(twips::ToPixels(12000, dpi), Window().height());
-    QTRY_COMPARE(Window().findChild<QListWidget*>(QStringLiteral("lstLog"))->width(),
-                 twips::ToPixels(twips::FromPixels(Window().frameGeometry().width(), dpi) - 200, dpi));
-    auto* paths = Window().findChild<StatusPanelBar*>(QStringLiteral("mssbPaths"));
-    QCOMPARE(paths->PanelMinWidthTwips(1), twips::FromPixels(Window().frameGeometry().width(), dpi) - 10);
+    const int outer = twips::FromPixels(Window().frameGeometry().width(), dpi);
+    QTRY_COMPARE(LogList().width(), twips::ToPixels(outer - 200, dpi));
+    QCOMPARE(Bar("mssbPaths").PanelMinWidthTwips(1), outer - 10);
+    QCOMPARE(Bar("mssbVarious").PanelMinWidthTwips(7), outer - 20);
   }
 
   void keyPanelsFollowThePlatformOrTheKeysPressed() {
-    auto* various = Window().findChild<StatusPanelBar*>(QStringLiteral("mssbVarious"));
-    QCOMPARE(various->PanelText(4), QStringLiteral("INS"));
-    QCOMPARE(various->Panel(4).toolTip(), QStringLiteral("Insert Key Pressed"));
-    QVERIFY(various->Panel(5).isEnabled());  // the platform says Caps Lock is on
-    QVERIFY(!various->Panel(6).isEnabled());
+    StatusPanelBar& various = Bar("mssbVarious");
+    QCOMPARE(various.PanelText(4) + various.Panel(4).toolTip(), "INSInsert Key Pressed");
+    QVERIFY(various.Panel(5).isEnabled() && !various.Panel(6).isEnabled());  // the platform says Caps Lock is on
     QTest::keyClick(Window().windowHandle(), Qt::Key_NumLock);
     QTest::keyClick(Window().windowHandle(), Qt::Key_Insert);
-    QVERIFY(various->Panel(6).isEnabled());
-    QVERIFY(various->Panel(4).isEnabled());
+    QVERIFY(various.Panel(6).isEnabled() && various.Panel(4).isEnabled());
     QTest::keyClick(Window().windowHandle(), Qt::Key_Insert);
-    QVERIFY(!various->Panel(4).isEnabled());
+    QVERIFY(!various.Panel(4).isEnabled());
   }
 
   void realMessageBoxesShowTheStylesIconAndButtons() {
     QtMessageBoxes real;
-    QMessageBox::Icon icon{};
-    QMessageBox::StandardButtons buttons;
-    QString text;
-    test::WhenModalShown<QMessageBox>([&](QMessageBox& box) {
-      icon = box.icon();
-      buttons = box.standardButtons();
-      text = box.text();
-      box.button(QMessageBox::No)->click();
-    });
-    QCOMPARE(real.Show(&Window(), QStringLiteral("line one\r\n\r\nline two"), MsgBoxStyle::YesNoCancelExclamation,
-                       QStringLiteral("Save Changes")),
+    QStringList seen;
+    const auto press = [&seen](QMessageBox::StandardButton button) {
+      test::WhenModalShown<QMessageBox>([&seen, button](QMessageBox& box) {
+        seen << QString::number(box.icon()) + u' ' + QString::number(box.standardButtons()) + u' ' + box.text();
+        box.button(button)->click();
+      });
+    };
+    press(QMessageBox::No);
+    QCOMPARE(real.Show(&Window(), "one\r\n\r\ntwo", MsgBoxStyle::YesNoCancelExclamation, "Save Changes"),
              MsgBoxResult::No);
-    QCOMPARE(icon, QMessageBox::Warning);
-    QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    QCOMPARE(text, QStringLiteral("line one\n\nline two"));
-
-    test::WhenModalShown<QMessageBox>([&](QMessageBox& box) {
-      icon = box.icon();
-      buttons = box.standardButtons();
-      box.accept();
-    });
-    QCOMPARE(real.Show(&Window(), QStringLiteral("x"), MsgBoxStyle::Critical, QStringLiteral("BIN File Error")),
-             MsgBoxResult::Ok);
-    QCOMPARE(icon, QMessageBox::Critical);
-    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    press(QMessageBox::Ok);
+    QCOMPARE(real.Show(&Window(), "x", MsgBoxStyle::Critical, "BIN File Error"), MsgBoxResult::Ok);
+    QCOMPARE(seen,
+             (QStringList{QString::number(QMessageBox::Warning) + u' ' +
+                              QString::number(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) + " one\n\ntwo",
+                          QString::number(QMessageBox::Critical) + u' ' + QString::number(QMessageBox::Ok) + " x"}));
   }
 
   void anExceptionEscapingAnEventHandlerIsReported() {
@@ -438,25 +375,23 @@ class MainWindowTest : public QObject {
      public:
       bool event(QEvent*) override { throw RuntimeError(ErrorNumber::Overflow, "in a handler"); }
     } throwing;
-    throwing.setObjectName(QStringLiteral("thrower"));
     auto* application = qobject_cast<VantorixApplication*>(QCoreApplication::instance());
-    QVERIFY(application != nullptr);
     application->SetReportWindow(&Window());
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&throwing, &event);
-    QCOMPARE(boxes_.boxes.size(), 1U);
-    QVERIFY(boxes_.boxes[0].text.contains(QStringLiteral("Error Number: 6\r\n")));
-    QCOMPARE(boxes_.boxes[0].title, QStringLiteral("Fennimar Error"));
     application->SetReportWindow(nullptr);
+    QCOMPARE(boxes_.shown.size(), 1);
+    QVERIFY(boxes_.shown[0].startsWith("16 Fennimar Error: Error in Vantorix."));
+    QVERIFY(boxes_.shown[0].contains("Error Number: 6\r\nError Description: Overflow (in a handler)"));
   }
 
   void logTimesUseTheLocaleWithoutTimeZone() {
-    QCOMPARE(LongTimeText(QTime(21, 8, 44), QLocale(QStringLiteral("en_US"))), QStringLiteral("9:08:44 PM"));
-    QCOMPARE(LongTimeText(QTime(9, 8, 44), QLocale(QStringLiteral("de_DE"))), QStringLiteral("09:08:44"));
+    QCOMPARE(LongTimeText(QTime(21, 8, 44), QLocale("en_US")), "9:08:44 PM");
+    QCOMPARE(LongTimeText(QTime(9, 8, 44), QLocale("de_DE")), "09:08:44");
     const QDateTime moment(QDate(2026, 12, 4), QTime(21, 5));
-    QCOMPARE(StartTimeText(moment, QLocale(QStringLiteral("en_US"))), QStringLiteral("  9:05 PM,  12/04/2026  "));
-    QCOMPARE(StartTimeText(moment, QLocale(QStringLiteral("de_DE"))), QStringLiteral("  9:05 PM,  12.04.2026  "));
-    QCOMPARE(StartTimeText(moment, QLocale::c()), QStringLiteral("  9:05 PM,  12/04/2026  "));
+    QCOMPARE(StartTimeText(moment, QLocale("en_US")), "  9:05 PM,  12/04/2026  ");
+    QCOMPARE(StartTimeText(moment, QLocale("de_DE")), "  9:05 PM,  12.04.2026  ");
+    QCOMPARE(StartTimeText(moment, QLocale::c()), "  9:05 PM,  12/04/2026  ");
   }
 };
 

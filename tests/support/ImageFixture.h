@@ -30,6 +30,14 @@ class ImageFixture : public ::testing::Test {
     return *bin;
   }
 
+  // The members a caller sees, in one line: opened|mask|PROM ID|checksum|transmission|BCC|size|changed.
+  static std::string Members(clsBINFile& image) {
+    return std::to_string(image.FileOpened()) + "|" + image.Mask() + "|" + image.PROMID() + "|" + image.Checksum() +
+           "|" + image.Transmission() + "|" + image.WBBCC() + "|" + std::to_string(image.FileSize()) + "|" +
+           std::to_string(image.Changed());
+  }
+  static constexpr const char* kNoImage = "0|N/A|N/A|N/A|N/A|N/A|0|0";
+
   // The file services the image object uses; a test may put a faulty one in.
   virtual FileSystem& files() { return RealFileSystem(); }
   // The wideband patch tables; never the user's installed ones.

@@ -1,25 +1,20 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <deque>
-#include <vector>
 
 #include "app/MessageBoxes.h"
 
 namespace vantorix::test {
 
-// Message boxes for window tests: every box is recorded, and questions are answered from
-// a script (Cancel, the answer that changes nothing, when the script has run out).
+// Message boxes for window tests: each box is recorded as "<style> <title>: <text>", and
+// questions are answered from a script (Cancel, the answer that changes nothing, once
+// the script has run out).
 class ScriptedMessageBoxes final : public MessageBoxes {
  public:
-  struct Box {
-    QString text;
-    MsgBoxStyle style;
-    QString title;
-  };
-
   MsgBoxResult Show(QWidget*, const QString& text, MsgBoxStyle style, const QString& title) override {
-    boxes.push_back({text, style, title});
+    shown << QString::number(static_cast<int>(style)) + u' ' + title + QStringLiteral(": ") + text;
     if (style != MsgBoxStyle::YesNoCancelExclamation) return MsgBoxResult::Ok;
     if (answers.empty()) return MsgBoxResult::Cancel;
     const MsgBoxResult answer = answers.front();
@@ -27,7 +22,7 @@ class ScriptedMessageBoxes final : public MessageBoxes {
     return answer;
   }
 
-  std::vector<Box> boxes;
+  QStringList shown;
   std::deque<MsgBoxResult> answers;
 };
 
