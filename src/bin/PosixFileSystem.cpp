@@ -23,11 +23,9 @@ class PosixOpenedFile final : public OpenedFile {
   PosixOpenedFile(const PosixOpenedFile&) = delete;
   PosixOpenedFile& operator=(const PosixOpenedFile&) = delete;
 
-  std::uint64_t Length() override {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) throw ErrorFromSystem(errno, path_);
-    return static_cast<std::uint64_t>(info.st_size);
-  }
+  std::uint64_t Length() override { return length_; }
+  // Taken from the fstat that checks the file at open, which spares a call of its own.
+  void SetLength(std::uint64_t length) { length_ = length; }
 
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
     std::size_t done = 0;
@@ -74,6 +72,7 @@ class PosixOpenedFile final : public OpenedFile {
  private:
   int fd_;
   std::string path_;
+  std::uint64_t length_ = 0;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -88,15 +87,15 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override {
-    // Non-blocking so that a pipe swapped in for the file cannot hang the program.
+    // Non-blocking so that a pipe swapped in for the file cannot hang the program. The flag
+    // stays: it changes nothing for a regular file, and clearing it would cost two calls.
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) throw ErrorFromSystem(errno, path);
     auto file = std::make_unique<PosixOpenedFile>(fd, path);
     struct stat info {};
     if (::fstat(fd, &info) != 0) throw ErrorFromSystem(errno, path);
     if (!S_ISREG(info.st_mode)) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file");
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) throw ErrorFromSystem(errno, path);
+    file->SetLength(static_cast<std::uint64_t>(info.st_size));
     // Two programs writing one image would each overwrite the other's changes.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
       throw RuntimeError(ErrorNumber::PermissionDenied, path + " is locked by another program");
