@@ -14,28 +14,13 @@
 #include <vector>
 
 #include "RatioTable.h"
+#include "CountingShell.h"
 #include "TestImage.h"
-#include "app/Shell.h"
 #include "bin/clsBINFile.h"
 #include "pe/PeModel.h"
 
 namespace vantorix::bench {
 namespace {
-
-// Takes every call and shows nothing, but counts the boxes: a benchmark that hit an
-// error report would be measuring the wrong thing.
-class QuietShell : public Shell {
- public:
-  void WriteLog(const std::string&) override {}
-  MsgBoxResult MsgBox(const std::string&, MsgBoxStyle, const std::string&) override {
-    ++boxes;
-    return MsgBoxResult::Ok;
-  }
-  void ShowProgress() override {}
-  void HideProgress() override {}
-  void SetProgress(float) override {}
-  int boxes = 0;
-};
 
 // The images live where VANTORIX_BENCH_DIR says (default: the system's temporary folder),
 // so a run can be pointed at the disk whose speed matters.
@@ -86,7 +71,7 @@ int OpenOrFail(benchmark::State& state, const std::string& path, int flags) {
 
 void OpenBIN(benchmark::State& state) {
   const std::string path = Scratch().Image(SizeOf(state));
-  QuietShell shell;
+  test::CountingShell shell;
   for (auto _ : state) {
     clsBINFile image(shell);
     benchmark::DoNotOptimize(image.OpenBIN(path));
@@ -127,7 +112,7 @@ void BytePerCallRead(benchmark::State& state) {
 
 void SaveBIN(benchmark::State& state) {
   const std::string path = Scratch().Image(SizeOf(state));
-  QuietShell shell;
+  test::CountingShell shell;
   clsBINFile image(shell);
   if (!image.OpenBIN(path)) state.SkipWithError("cannot open the image");
   for (auto _ : state) image.SaveBIN();
@@ -162,7 +147,7 @@ void BytePerCallWrite(benchmark::State& state) {
 // --- checksum against the memory bandwidth ---
 
 void CalculateCSUM(benchmark::State& state) {
-  QuietShell shell;
+  test::CountingShell shell;
   clsBINFile image(shell);
   if (!image.OpenBIN(Scratch().Image(SizeOf(state)))) state.SkipWithError("cannot open the image");
   for (auto _ : state) benchmark::DoNotOptimize(image.CalculateCSUM());
