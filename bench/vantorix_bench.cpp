@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +14,7 @@
 
 #include "RatioTable.h"
 #include "CountingShell.h"
+#include "TempDir.h"
 #include "TestImage.h"
 #include "bin/clsBINFile.h"
 #include "pe/PeModel.h"
@@ -24,39 +24,12 @@ namespace {
 
 // The images live where VANTORIX_BENCH_DIR says (default: the system's temporary folder),
 // so a run can be pointed at the disk whose speed matters.
-class ScratchFiles {
- public:
-  ScratchFiles() {
-    const char* chosen = std::getenv("VANTORIX_BENCH_DIR");
-    std::string pattern =
-        ((chosen ? std::filesystem::path(chosen) : std::filesystem::temp_directory_path()) / "vantorix-bench-XXXXXX")
-            .string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      std::perror("vantorix_bench: cannot make a scratch folder");
-      std::exit(2);
-    }
-    dir_ = pattern;
-  }
-  ~ScratchFiles() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-  ScratchFiles(const ScratchFiles&) = delete;
-  ScratchFiles& operator=(const ScratchFiles&) = delete;
-
-  std::string Image(std::size_t size) const {
-    const auto path = dir_ / ("image-" + std::to_string(size) + ".bin");
-    if (!std::filesystem::exists(path)) test::TestImage(size, size > 32768 ? 0x6E : 0x8D).Axxc().WriteTo(path);
-    return path.string();
-  }
-
- private:
-  std::filesystem::path dir_;
-};
-
-ScratchFiles& Scratch() {
-  static ScratchFiles files;
-  return files;
+std::string Image(std::size_t size) {
+  static const char* const chosen = std::getenv("VANTORIX_BENCH_DIR");
+  static const test::TempDir dir(chosen ? std::filesystem::path(chosen) : std::filesystem::temp_directory_path());
+  const auto path = dir.Path() / ("image-" + std::to_string(size) + ".bin");
+  if (!std::filesystem::exists(path)) test::TestImage(size, size > 32768 ? 0x6E : 0x8D).Axxc().WriteTo(path);
+  return path.string();
 }
 
 std::size_t SizeOf(const benchmark::State& state) { return static_cast<std::size_t>(state.range(0)); }
@@ -70,7 +43,7 @@ int OpenOrFail(benchmark::State& state, const std::string& path, int flags) {
 // --- opening ---
 
 void OpenBIN(benchmark::State& state) {
-  const std::string path = Scratch().Image(SizeOf(state));
+  const std::string path = Image(SizeOf(state));
   test::CountingShell shell;
   for (auto _ : state) {
     clsBINFile image(shell);
@@ -81,7 +54,7 @@ void OpenBIN(benchmark::State& state) {
 
 // The least any reader has to do: open, learn the size, one read call, close.
 void BareRead(benchmark::State& state) {
-  const std::string path = Scratch().Image(SizeOf(state));
+  const std::string path = Image(SizeOf(state));
   for (auto _ : state) {
     const int fd = OpenOrFail(state, path, O_RDONLY);
     if (fd < 0) break;
@@ -96,7 +69,7 @@ void BareRead(benchmark::State& state) {
 
 // The classic loop: one read call for every byte.
 void BytePerCallRead(benchmark::State& state) {
-  const std::string path = Scratch().Image(SizeOf(state));
+  const std::string path = Image(SizeOf(state));
   for (auto _ : state) {
     const int fd = OpenOrFail(state, path, O_RDONLY);
     if (fd < 0) break;
@@ -111,7 +84,7 @@ void BytePerCallRead(benchmark::State& state) {
 // --- saving (the file stays open, as it does between OpenBIN and CloseBIN) ---
 
 void SaveBIN(benchmark::State& state) {
-  const std::string path = Scratch().Image(SizeOf(state));
+  const std::string path = Image(SizeOf(state));
   test::CountingShell shell;
   clsBINFile image(shell);
   if (!image.OpenBIN(path)) state.SkipWithError("cannot open the image");
@@ -121,7 +94,7 @@ void SaveBIN(benchmark::State& state) {
 
 // The least a durable save has to do: one write call and one sync.
 void BareWriteSync(benchmark::State& state) {
-  const std::string path = Scratch().Image(SizeOf(state));
+  const std::string path = Image(SizeOf(state));
   const std::vector<std::uint8_t> bytes = test::ReadFile(path);
   const int fd = OpenOrFail(state, path, O_RDWR);
   for (auto _ : state) {
@@ -133,7 +106,7 @@ void BareWriteSync(benchmark::State& state) {
 
 // The classic loop: one write call for every byte, then the sync.
 void BytePerCallWrite(benchmark::State& state) {
-  const std::string path = Scratch().Image(SizeOf(state));
+  const std::string path = Image(SizeOf(state));
   const std::vector<std::uint8_t> bytes = test::ReadFile(path);
   const int fd = OpenOrFail(state, path, O_RDWR);
   for (auto _ : state) {
@@ -149,7 +122,7 @@ void BytePerCallWrite(benchmark::State& state) {
 void CalculateCSUM(benchmark::State& state) {
   test::CountingShell shell;
   clsBINFile image(shell);
-  if (!image.OpenBIN(Scratch().Image(SizeOf(state)))) state.SkipWithError("cannot open the image");
+  if (!image.OpenBIN(Image(SizeOf(state)))) state.SkipWithError("cannot open the image");
   for (auto _ : state) benchmark::DoNotOptimize(image.CalculateCSUM());
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }

@@ -31,32 +31,12 @@ inline std::vector<std::uint8_t> ReadWhole(const std::string& path) {
   return bytes;
 }
 
-// A folder for the files a target writes, on a memory file system when there is one
-// (a sync there costs nothing), removed when the fuzzer exits.
-class ScratchDir {
- public:
-  ScratchDir() {
-    const std::filesystem::path shm = "/dev/shm";
-    std::error_code error;
-    const auto base = std::filesystem::is_directory(shm, error) ? shm : std::filesystem::temp_directory_path();
-    std::string pattern = (base / "vantorix-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      std::perror("cannot make a scratch folder");
-      std::abort();
-    }
-    path_ = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+// Where the targets keep their files: a memory file system when there is one, where a
+// sync costs nothing.
+inline std::filesystem::path MemoryFolder() {
+  std::error_code error;
+  return std::filesystem::is_directory("/dev/shm", error) ? std::filesystem::path("/dev/shm")
+                                                           : std::filesystem::temp_directory_path();
+}
 
 }  // namespace vantorix::fuzz

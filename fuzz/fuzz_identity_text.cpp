@@ -9,6 +9,7 @@
 
 #include "CountingShell.h"
 #include "FuzzCheck.h"
+#include "TempDir.h"
 #include "TestImage.h"
 #include "bin/clsBINFile.h"
 
@@ -95,13 +96,8 @@ void StorePromId(clsBINFile& image, test::CountingShell& shell, const std::vecto
   }
 }
 
-}  // namespace
-}  // namespace vantorix::fuzz
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace vantorix;
-  using namespace vantorix::fuzz;
-  static const ScratchDir scratch;
+int StoreAnyText(const std::uint8_t* data, std::size_t size) {
+  static const test::TempDir scratch(MemoryFolder());
   // The smallest image the experimental mask opens cleanly: the stores touch only its head.
   static const std::string path =
       test::TestImage(128, 0xAA).PromId(0x1205).StoredChecksum(0xABCD).WriteTo(scratch.File("id.bin")).string();
@@ -120,4 +116,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(fresh.OpenBIN(path), "the prepared image opens again");
   StorePromId(fresh, shell, original, promIdText);
   return 0;
+}
+
+}  // namespace
+}  // namespace vantorix::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return vantorix::fuzz::StoreAnyText(data, size);
 }

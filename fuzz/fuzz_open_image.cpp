@@ -13,6 +13,7 @@
 
 #include "CountingShell.h"
 #include "FuzzCheck.h"
+#include "TempDir.h"
 #include "TestImage.h"
 #include "app/NumberText.h"
 #include "bin/clsBINFile.h"
@@ -192,13 +193,8 @@ void ExerciseOpenImage(clsBINFile& image, test::CountingShell& shell, std::vecto
   Check(!shell.progressVisible && shell.progressOutOfRange == 0, "the bar ends hidden and stays in 0..100");
 }
 
-}  // namespace
-}  // namespace vantorix::fuzz
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace vantorix;
-  using namespace vantorix::fuzz;
-  static const ScratchDir scratch;
+int OpenAnyImage(const std::uint8_t* data, std::size_t size) {
+  static const test::TempDir scratch(MemoryFolder());
   static const std::string path = scratch.File("image.bin");
   WriteFile(path, data, size);
   const std::vector<std::uint8_t> bytes(data, data + size);
@@ -219,4 +215,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   ExerciseOpenImage(image, shell, bytes, choices, path);
   return 0;
+}
+
+}  // namespace
+}  // namespace vantorix::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return vantorix::fuzz::OpenAnyImage(data, size);
 }

@@ -14,7 +14,6 @@ namespace byte_sum {
 
 std::uint32_t Portable(std::span<const std::uint8_t> bytes);
 #if defined(__x86_64__)
-std::uint32_t Sse2(std::span<const std::uint8_t> bytes);
 // Only where the processor has AVX2 (HasAvx2).
 std::uint32_t Avx2(std::span<const std::uint8_t> bytes);
 bool HasAvx2();

@@ -18,7 +18,6 @@ using Kernel = std::function<std::uint32_t(std::span<const std::uint8_t>)>;
 std::vector<std::pair<std::string, Kernel>> Kernels() {
   std::vector<std::pair<std::string, Kernel>> kernels{{"dispatched", ByteSum}};
 #if defined(__x86_64__)
-  kernels.emplace_back("SSE2", byte_sum::Sse2);
   if (byte_sum::HasAvx2()) kernels.emplace_back("AVX2", byte_sum::Avx2);
 #endif
   return kernels;
