@@ -29,6 +29,7 @@ void WriteImages(const std::filesystem::path& folder) {
       {"tables-at-extremes", TestImage(32768, 0x8D).CoolantModifiers({0, 255, 0, 255, 0, 255, 0, 255, 0})
                                  .RpmModifiers({255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255})},
       {"smallest", TestImage(128, 0x8D)},
+      {"size-at-a-progress-step", TestImage(48000, 0x8D)},  // the bar reaches 100
       {"odd-size", TestImage(32769, 0x8D)},
       {"short", TestImage(127, 0x8D)},
       {"empty", TestImage(0)},

@@ -20,7 +20,7 @@ class CountingShell : public Shell {
   void ShowProgress() override { progressVisible = true; }
   void HideProgress() override { progressVisible = false; }
   void SetProgress(float value) override {
-    if (!(value >= 0.0F && value < 100.0F)) ++progressOutOfRange;
+    if (!(value >= 0.0F && value <= 100.0F)) ++progressOutOfRange;
   }
 
   int logs = 0;
