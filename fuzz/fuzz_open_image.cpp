@@ -208,7 +208,7 @@ int OpenAnyImage(const std::uint8_t* data, std::size_t size) {
   const bool opened = image.OpenBIN(path, backup);
   Check(opened == (size > 8 && size % 128 == 0 && IsAcceptedMask(bytes[8])), "OpenBIN accepts exactly the valid images");
   Check(!shell.progressVisible, "the bar is hidden after opening");
-  if (backup) Check(ReadWhole(path + ".org") == bytes, "the backup is a copy of the file");
+  if (backup) Check(ReadWhole(path + ".org") == bytes, "the backup is a copy of the file", shell.lastBox);
   if (!opened) {
     Check(image.Bytes().empty() && image.Mask() == "N/A" && image.FileSize() == 0, "a refused image is closed");
     return 0;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <vector>
 #include <utility>
 
 #include "app/RuntimeError.h"
@@ -75,6 +76,23 @@ class PosixOpenedFile final : public OpenedFile {
   std::uint64_t length_ = 0;
 };
 
+// Opens non-blocking, so that a pipe put in a file's place cannot hang the program, and
+// refuses anything but a regular file.
+int OpenRegularFile(const std::string& path, int flags, mode_t mode = 0, struct stat* found = nullptr) {
+  int fd = -1;
+  do {
+    fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, mode);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) throw ErrorFromSystem(errno, path);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file");
+  }
+  if (found != nullptr) *found = info;
+  return fd;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   bool IsNormalFile(const std::string& path) override {
@@ -82,8 +100,24 @@ class PosixFileSystem final : public FileSystem {
     return !path.empty() && std::filesystem::is_regular_file(path, error);
   }
 
+  // Copied here rather than by std::filesystem::copy_file, whose sendfile call gives up
+  // with "Interrupted system call" when a signal arrives during the copy, leaving no
+  // backup; and synced, so that the backup is on the disk before the original can be
+  // overwritten by a save.
   void CopyOver(const std::string& source, const std::string& destination) override {
-    std::filesystem::copy_file(source, destination, std::filesystem::copy_options::overwrite_existing);
+    struct stat original {};
+    PosixOpenedFile from(OpenRegularFile(source, O_RDONLY, 0, &original), source);
+    // A new backup gets the original's permission bits, as a copy would.
+    PosixOpenedFile to(OpenRegularFile(destination, O_WRONLY | O_CREAT | O_TRUNC, original.st_mode & 07777),
+                       destination);
+    std::vector<std::uint8_t> buffer(std::size_t{1} << 16U);
+    for (std::uint64_t offset = 0;;) {
+      const std::size_t got = from.ReadAt(offset, buffer);
+      if (got == 0) break;
+      to.WriteAt(offset, std::span(buffer).first(got));
+      offset += got;
+    }
+    to.Sync();
   }
 
   std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override {

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "FaultyFileSystem.h"
 #include "ImageFixture.h"
 #include "Unprivileged.h"
+#include "bin/basFileFunctions.h"
 
 namespace vantorix::test {
 namespace {
@@ -61,6 +63,30 @@ class FileSizeLimit {
  private:
   rlimit saved_{};
   sighandler_t previous_ = SIG_DFL;
+};
+
+// A timer signal, without SA_RESTART, many times during every system call that can take
+// a while: what a profiler or a busy child process does to a program.
+class SignalStorm {
+ public:
+  SignalStorm() {
+    struct sigaction action {};
+    action.sa_handler = [](int) {};
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGALRM, &action, &previous_);
+    const itimerval every20us{{0, 20}, {0, 20}};
+    ::setitimer(ITIMER_REAL, &every20us, nullptr);
+  }
+  ~SignalStorm() {
+    const itimerval off{};
+    ::setitimer(ITIMER_REAL, &off, nullptr);
+    ::sigaction(SIGALRM, &previous_, nullptr);
+  }
+  SignalStorm(const SignalStorm&) = delete;
+  SignalStorm& operator=(const SignalStorm&) = delete;
+
+ private:
+  struct sigaction previous_ {};
 };
 
 struct SaveFault {
@@ -165,6 +191,20 @@ TEST_F(FaultTable, ABackupFolderOrCopyThatCannotBeWrittenIsReportedAndTheImageSt
   EXPECT_FALSE(fs::exists(inLockedFolder + ".org"));
   EXPECT_EQ(ReadFile(withOldBackup + ".org"), oldBackup.Bytes());  // the earlier copy is untouched
   fs::permissions(locked, fs::perms::owner_all);  // so that the folder can be removed
+}
+
+TEST_F(FaultTable, SignalsDuringTheBackupCopyNeitherFailNorShortenIt) {
+  const TestImage large(std::size_t{1} << 20U, 0x8D);  // long enough for a copy to be interrupted
+  path = Write(large, "large.bin");
+  std::filesystem::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+  {
+    const SignalStorm storm;
+    for (int copy = 0; copy < 30; ++copy) BackupFile(shell, RealFileSystem(), path, path + ".org");
+  }
+  EXPECT_THAT(shell.ErrorReports(), testing::IsEmpty());
+  EXPECT_EQ(shell.Logs().size(), 30U);
+  EXPECT_EQ(ReadFile(path + ".org"), large.Bytes());
+  EXPECT_EQ(fs::status(path + ".org").permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(FaultTable, ANamedPipeCalledBinIsRefusedWithoutAWordAndWithoutWaiting) {
