@@ -28,6 +28,10 @@ class PosixOpenedFile final : public OpenedFile {
   // Taken from the fstat that checks the file at open, which spares a call of its own.
   void SetLength(std::uint64_t length) { length_ = length; }
 
+  // False only when another program holds the lock; a file system without locks lets
+  // the open go on.
+  bool TryLock() { return ::flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK; }
+
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
     std::size_t done = 0;
     while (done < out.size()) {
@@ -77,20 +81,19 @@ class PosixOpenedFile final : public OpenedFile {
 };
 
 // Opens non-blocking, so that a pipe put in a file's place cannot hang the program, and
-// refuses anything but a regular file.
-int OpenRegularFile(const std::string& path, int flags, mode_t mode = 0, struct stat* found = nullptr) {
+// refuses anything but a regular file, whose status `found` receives. The flag stays set:
+// it changes nothing for a regular file, and clearing it would cost two more calls.
+std::unique_ptr<PosixOpenedFile> OpenRegularFile(const std::string& path, int flags, mode_t mode, struct stat& found) {
   int fd = -1;
   do {
     fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, mode);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) throw ErrorFromSystem(errno, path);
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file");
-  }
-  if (found != nullptr) *found = info;
-  return fd;
+  auto file = std::make_unique<PosixOpenedFile>(fd, path);  // closes the descriptor if a check fails
+  if (::fstat(fd, &found) != 0) throw ErrorFromSystem(errno, path);
+  if (!S_ISREG(found.st_mode)) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file");
+  file->SetLength(static_cast<std::uint64_t>(found.st_size));
+  return file;
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -106,33 +109,25 @@ class PosixFileSystem final : public FileSystem {
   // overwritten by a save.
   void CopyOver(const std::string& source, const std::string& destination) override {
     struct stat original {};
-    PosixOpenedFile from(OpenRegularFile(source, O_RDONLY, 0, &original), source);
+    const auto from = OpenRegularFile(source, O_RDONLY, 0, original);
     // A new backup gets the original's permission bits, as a copy would.
-    PosixOpenedFile to(OpenRegularFile(destination, O_WRONLY | O_CREAT | O_TRUNC, original.st_mode & 07777),
-                       destination);
+    struct stat copy {};
+    const auto to = OpenRegularFile(destination, O_WRONLY | O_CREAT | O_TRUNC, original.st_mode & 07777, copy);
     std::vector<std::uint8_t> buffer(std::size_t{1} << 16U);
     for (std::uint64_t offset = 0;;) {
-      const std::size_t got = from.ReadAt(offset, buffer);
+      const std::size_t got = from->ReadAt(offset, buffer);
       if (got == 0) break;
-      to.WriteAt(offset, std::span(buffer).first(got));
+      to->WriteAt(offset, std::span(buffer).first(got));
       offset += got;
     }
-    to.Sync();
+    to->Sync();
   }
 
   std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override {
-    // Non-blocking so that a pipe swapped in for the file cannot hang the program. The flag
-    // stays: it changes nothing for a regular file, and clearing it would cost two calls.
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) throw ErrorFromSystem(errno, path);
-    auto file = std::make_unique<PosixOpenedFile>(fd, path);
     struct stat info {};
-    if (::fstat(fd, &info) != 0) throw ErrorFromSystem(errno, path);
-    if (!S_ISREG(info.st_mode)) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file");
-    file->SetLength(static_cast<std::uint64_t>(info.st_size));
+    auto file = OpenRegularFile(path, O_RDWR, 0, info);
     // Two programs writing one image would each overwrite the other's changes.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-      throw RuntimeError(ErrorNumber::PermissionDenied, path + " is locked by another program");
+    if (!file->TryLock()) throw RuntimeError(ErrorNumber::PermissionDenied, path + " is locked by another program");
     return file;
   }
 };
