@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <regex>
 
 #include "app/RuntimeError.h"
 
@@ -78,14 +77,41 @@ double RoundTwoDecimals(double value) {
 }
 
 double ParseDecimal(const std::string& text) {
-  static const std::regex kDecimal(R"(^\s*([+-]?)((\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)\s*$)");
-  std::smatch match;
-  if (!std::regex_match(text, match, kDecimal)) throw RuntimeError(ErrorNumber::TypeMismatch, "\"" + text + "\"");
-  const std::string digits = match[2].str();
+  // Scanned by hand: a backtracking regex recurses once per character and overflows the
+  // stack on a long pasted text (50,000 digits were enough), ending the program.
+  const auto isBlank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && isBlank(text[begin])) ++begin;
+  while (end > begin && isBlank(text[end - 1])) --end;
+  const bool negative = begin < end && text[begin] == '-';
+  if (begin < end && (text[begin] == '-' || text[begin] == '+')) ++begin;
+
+  // digits [point [digits]] | point digits, then an optional exponent with digits
+  std::size_t at = begin;
+  const auto skipDigits = [&] {
+    const std::size_t from = at;
+    while (at < end && isDigit(text[at])) ++at;
+    return at - from;
+  };
+  std::size_t mantissaDigits = skipDigits();
+  if (at < end && text[at] == '.') {
+    ++at;
+    mantissaDigits += skipDigits();
+  }
+  bool wellFormed = mantissaDigits > 0;
+  if (wellFormed && at < end && (text[at] == 'e' || text[at] == 'E')) {
+    ++at;
+    if (at < end && (text[at] == '+' || text[at] == '-')) ++at;
+    wellFormed = skipDigits() > 0;
+  }
+  if (!wellFormed || at != end) throw RuntimeError(ErrorNumber::TypeMismatch, "\"" + text + "\"");
+
   double value = 0.0;
-  const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  const auto result = std::from_chars(text.data() + begin, text.data() + end, value);
   if (result.ec == std::errc::result_out_of_range) throw RuntimeError(ErrorNumber::Overflow, text);
-  return match[1].str() == "-" ? -value : value;
+  return negative ? -value : value;
 }
 
 std::int32_t ParseHexLong(const std::string& text) {

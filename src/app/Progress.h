@@ -16,7 +16,8 @@ inline float ProgressValue(std::size_t done, std::size_t total) {
 }
 
 // Moves the bar through every step point in (from, to]; no value is reported for the
-// last partial step, so the bar never shows 100.
+// last partial step, so the bar shows 100 only when the size is itself a step point
+// (48,000 bytes, for one).
 inline void ReportProgressSteps(Shell& shell, std::size_t from, std::size_t to, std::size_t total) {
   for (std::size_t k = (from / kProgressStep + 1) * kProgressStep; k <= to; k += kProgressStep)
     shell.SetProgress(ProgressValue(k, total));

@@ -14,7 +14,7 @@ class OpenedFile {
  public:
   virtual ~OpenedFile() = default;
 
-  // The file's current length in bytes.
+  // The file's length in bytes when it was opened.
   virtual std::uint64_t Length() = 0;
 
   // Reads up to out.size() bytes from the offset; returns how many were read

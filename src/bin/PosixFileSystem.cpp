@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <vector>
 #include <utility>
 
 #include "app/RuntimeError.h"
@@ -24,11 +25,13 @@ class PosixOpenedFile final : public OpenedFile {
   PosixOpenedFile(const PosixOpenedFile&) = delete;
   PosixOpenedFile& operator=(const PosixOpenedFile&) = delete;
 
-  std::uint64_t Length() override {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) throw ErrorFromSystem(errno, path_);
-    return static_cast<std::uint64_t>(info.st_size);
-  }
+  std::uint64_t Length() override { return length_; }
+  // Taken from the fstat that checks the file at open, which spares a call of its own.
+  void SetLength(std::uint64_t length) { length_ = length; }
+
+  // False only when another program holds a lock that excludes this one (lock is LOCK_EX
+  // or LOCK_SH); a file system without locks lets the open go on.
+  bool TryLock(int lock) { return ::flock(fd_, lock | LOCK_NB) == 0 || errno != EWOULDBLOCK; }
 
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
     std::size_t done = 0;
@@ -82,7 +85,25 @@ class PosixOpenedFile final : public OpenedFile {
   int fd_;
   std::string path_;
   bool writable_;
+  std::uint64_t length_ = 0;
 };
+
+// Opens non-blocking, so that a pipe put in a file's place cannot hang the program, and
+// refuses anything but a regular file, whose status `found` receives. The flag stays set:
+// it changes nothing for a regular file, and clearing it would cost two more calls.
+std::unique_ptr<PosixOpenedFile> OpenRegularFile(const std::string& path, int flags, mode_t mode, struct stat& found) {
+  const bool writable = (flags & O_ACCMODE) != O_RDONLY;
+  int fd = -1;
+  do {
+    fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, mode);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) throw ErrorFromSystem(errno, path);
+  auto file = std::make_unique<PosixOpenedFile>(fd, path, writable);  // closes the descriptor if a check fails
+  if (::fstat(fd, &found) != 0) throw ErrorFromSystem(errno, path);
+  if (!S_ISREG(found.st_mode)) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file");
+  file->SetLength(static_cast<std::uint64_t>(found.st_size));
+  return file;
+}
 
 class PosixFileSystem final : public FileSystem {
  public:
@@ -93,25 +114,34 @@ class PosixFileSystem final : public FileSystem {
     return !path.empty() && std::filesystem::is_regular_file(path, error);
   }
 
+  // Copied here rather than by std::filesystem::copy_file, whose sendfile call gives up
+  // with "Interrupted system call" when a signal arrives during the copy, leaving no
+  // backup; and synced, so that the backup is on the disk before the original can be
+  // overwritten by a save.
   void CopyOver(const std::string& source, const std::string& destination) override {
     if (readOnly_)
       throw RuntimeError(ErrorNumber::PermissionDenied, destination + " was not written: files are only being read");
-    std::filesystem::copy_file(source, destination, std::filesystem::copy_options::overwrite_existing);
+    struct stat original {};
+    const auto from = OpenRegularFile(source, O_RDONLY, 0, original);
+    // A new backup gets the original's permission bits, as a copy would.
+    struct stat copy {};
+    const auto to = OpenRegularFile(destination, O_WRONLY | O_CREAT | O_TRUNC, original.st_mode & 07777, copy);
+    std::vector<std::uint8_t> buffer(std::size_t{1} << 16U);
+    for (std::uint64_t offset = 0;;) {
+      const std::size_t got = from->ReadAt(offset, buffer);
+      if (got == 0) break;
+      to->WriteAt(offset, std::span(buffer).first(got));
+      offset += got;
+    }
+    to->Sync();
   }
 
   std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override {
-    // Non-blocking so that a pipe swapped in for the file cannot hang the program.
-    const int fd = ::open(path.c_str(), (readOnly_ ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) throw ErrorFromSystem(errno, path);
-    auto file = std::make_unique<PosixOpenedFile>(fd, path, !readOnly_);
     struct stat info {};
-    if (::fstat(fd, &info) != 0) throw ErrorFromSystem(errno, path);
-    if (!S_ISREG(info.st_mode)) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file");
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) throw ErrorFromSystem(errno, path);
+    auto file = OpenRegularFile(path, readOnly_ ? O_RDONLY : O_RDWR, 0, info);
     // Two programs writing one image would each overwrite the other's changes. Readers
     // share: any number may look at an image that nobody is writing.
-    if (::flock(fd, (readOnly_ ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+    if (!file->TryLock(readOnly_ ? LOCK_SH : LOCK_EX))
       throw RuntimeError(ErrorNumber::PermissionDenied, path + " is locked by another program");
     return file;
   }

@@ -1,9 +1,9 @@
 #include <cstdint>
-#include <numeric>
 
 #include "app/AppInfo.h"
 #include "app/NumberText.h"
 #include "app/RuntimeError.h"
+#include "bin/ByteSum.h"
 #include "bin/basStringFunctions.h"
 #include "bin/clsBINFile.h"
 
@@ -51,8 +51,7 @@ std::string clsBINFile::CalculateCSUM() {
   return Trapped("CalculateCSUM", [this] {
     std::uint32_t sum = 0;
     // A 32-bit sum that wraps still has the right low 16 bits, which is all that is kept.
-    if (m_abytImage.size() > kChecksummedFrom)
-      sum = std::accumulate(m_abytImage.begin() + kChecksummedFrom, m_abytImage.end(), sum);
+    if (m_abytImage.size() > kChecksummedFrom) sum = ByteSum(std::span(m_abytImage).subspan(kChecksummedFrom));
     return number::HexText(sum & 0xFFFFU);
   });
 }

@@ -101,6 +101,14 @@ TEST(DecimalParsing, AcceptsPlainNumbersAndRefusesEverythingElse) {
   EXPECT_EQ(ErrorNumberOf([] { ParseDecimal("1e999"); }), 6);
 }
 
+TEST(DecimalParsing, ReadsOrRefusesVeryLongTextWithoutRunningOutOfStack) {
+  const std::string zeros(100000, '0');
+  EXPECT_DOUBLE_EQ(ParseDecimal(std::string(100000, ' ') + "-42" + std::string(100000, '\t')), -42);
+  EXPECT_DOUBLE_EQ(ParseDecimal("0." + zeros + "5e100001"), 5);
+  EXPECT_EQ(ErrorNumberOf([] { ParseDecimal(std::string(1000000, '7')); }), 6);
+  EXPECT_EQ(ErrorNumberOf([&] { ParseDecimal(zeros + "1x"); }), 13);
+}
+
 TEST(HexParsing, ReadsUpToEightDigitsAsASignedLong) {
   EXPECT_EQ(ParseHexLong("3A5"), 0x3A5);
   EXPECT_EQ(ParseHexLong("abcd"), 0xABCD);

@@ -14,7 +14,7 @@ namespace vantorix::test {
 // open five seconds later is closed, so that a failing test cannot hang.
 template <class Dialog>
 void WhenModalShown(std::function<void(Dialog&)> action) {
-  auto* timer = new QTimer;
+  auto* timer = new QTimer(QCoreApplication::instance());  // owned, so none outlives the program
   timer->setInterval(10);
   auto ticks = std::make_shared<int>(0);
   auto acted = std::make_shared<bool>(false);

@@ -7,8 +7,8 @@
 
 namespace vantorix::test {
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vantorix-test-XXXXXX").string();
+TempDir::TempDir(const std::filesystem::path& base) {
+  std::string pattern = (base / "vantorix-test-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
 }

@@ -5,10 +5,11 @@
 
 namespace vantorix::test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder, under the system's temporary folder unless another is named, removed
+// with everything in it.
 class TempDir {
  public:
-  TempDir();
+  explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path());
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

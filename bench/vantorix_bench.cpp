@@ -1,0 +1,203 @@
+// Speed of opening, saving and checksumming an image, each next to the cheapest way the
+// same bytes could move (one read or write call) and next to the byte-per-call loop that
+// the classic implementation used. The ratio table at the end holds the targets.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "RatioTable.h"
+#include "CountingShell.h"
+#include "TempDir.h"
+#include "TestImage.h"
+#include "bin/clsBINFile.h"
+#include "pe/PeModel.h"
+
+namespace vantorix::bench {
+namespace {
+
+// The images live where VANTORIX_BENCH_DIR says (default: the system's temporary folder),
+// so a run can be pointed at the disk whose speed matters.
+std::string Image(std::size_t size) {
+  static const char* const chosen = std::getenv("VANTORIX_BENCH_DIR");
+  static const test::TempDir dir(chosen ? std::filesystem::path(chosen) : std::filesystem::temp_directory_path());
+  const auto path = dir.Path() / ("image-" + std::to_string(size) + ".bin");
+  if (!std::filesystem::exists(path)) test::TestImage(size, size > 32768 ? 0x6E : 0x8D).Axxc().WriteTo(path);
+  return path.string();
+}
+
+std::size_t SizeOf(const benchmark::State& state) { return static_cast<std::size_t>(state.range(0)); }
+
+int OpenOrFail(benchmark::State& state, const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) state.SkipWithError(std::strerror(errno));
+  return fd;
+}
+
+// --- opening ---
+
+void OpenBIN(benchmark::State& state) {
+  const std::string path = Image(SizeOf(state));
+  test::CountingShell shell;
+  for (auto _ : state) {
+    clsBINFile image(shell);
+    benchmark::DoNotOptimize(image.OpenBIN(path));
+  }
+  if (shell.boxes != 0) state.SkipWithError("OpenBIN reported an error");
+}
+
+// The least any reader has to do: open, learn the size, one read call, close.
+void BareRead(benchmark::State& state) {
+  const std::string path = Image(SizeOf(state));
+  for (auto _ : state) {
+    const int fd = OpenOrFail(state, path, O_RDONLY);
+    if (fd < 0) break;
+    struct stat info {};
+    ::fstat(fd, &info);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    if (::read(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) state.SkipWithError("short read");
+    ::close(fd);
+    benchmark::DoNotOptimize(bytes.data());
+  }
+}
+
+// The classic loop: one read call for every byte.
+void BytePerCallRead(benchmark::State& state) {
+  const std::string path = Image(SizeOf(state));
+  for (auto _ : state) {
+    const int fd = OpenOrFail(state, path, O_RDONLY);
+    if (fd < 0) break;
+    std::vector<std::uint8_t> bytes(SizeOf(state));
+    for (std::uint8_t& byte : bytes)
+      if (::read(fd, &byte, 1) != 1) state.SkipWithError("short read");
+    ::close(fd);
+    benchmark::DoNotOptimize(bytes.data());
+  }
+}
+
+// --- saving (the file stays open, as it does between OpenBIN and CloseBIN) ---
+
+void SaveBIN(benchmark::State& state) {
+  const std::string path = Image(SizeOf(state));
+  test::CountingShell shell;
+  clsBINFile image(shell);
+  if (!image.OpenBIN(path)) state.SkipWithError("cannot open the image");
+  for (auto _ : state) image.SaveBIN();
+  if (shell.boxes != 0) state.SkipWithError("SaveBIN reported an error");
+}
+
+// The least a durable save has to do: one write call and one sync.
+void BareWriteSync(benchmark::State& state) {
+  const std::string path = Image(SizeOf(state));
+  const std::vector<std::uint8_t> bytes = test::ReadFile(path);
+  const int fd = OpenOrFail(state, path, O_RDWR);
+  for (auto _ : state) {
+    if (::pwrite(fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()) || ::fsync(fd) != 0)
+      state.SkipWithError("write failed");
+  }
+  if (fd >= 0) ::close(fd);
+}
+
+// The classic loop: one write call for every byte, then the sync.
+void BytePerCallWrite(benchmark::State& state) {
+  const std::string path = Image(SizeOf(state));
+  const std::vector<std::uint8_t> bytes = test::ReadFile(path);
+  const int fd = OpenOrFail(state, path, O_RDWR);
+  for (auto _ : state) {
+    for (std::size_t k = 0; k < bytes.size(); ++k)
+      if (::pwrite(fd, &bytes[k], 1, static_cast<off_t>(k)) != 1) state.SkipWithError("write failed");
+    if (::fsync(fd) != 0) state.SkipWithError("sync failed");
+  }
+  if (fd >= 0) ::close(fd);
+}
+
+// --- checksum against the memory bandwidth ---
+
+void CalculateCSUM(benchmark::State& state) {
+  test::CountingShell shell;
+  clsBINFile image(shell);
+  if (!image.OpenBIN(Image(SizeOf(state)))) state.SkipWithError("cannot open the image");
+  for (auto _ : state) benchmark::DoNotOptimize(image.CalculateCSUM());
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+
+void Memcpy(benchmark::State& state) {
+  const std::vector<std::uint8_t> from = test::TestImage(SizeOf(state)).Bytes();
+  std::vector<std::uint8_t> to(from.size());
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), from.size());
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+
+// --- the PE model: one grid fill and one change ---
+
+void GridAfrs(benchmark::State& state) {
+  const std::vector<std::uint8_t> image = test::TestImage(32768, 0x8D).Bytes();
+  const auto* coolant = &image[test::TestImage::kCoolant8D];
+  const auto* rpm = &image[test::TestImage::kRpm8D];
+  for (auto _ : state)
+    for (std::int32_t r = 0; r < pe::kRpmEntries; ++r)
+      for (std::int32_t c = 0; c < pe::kCoolantEntries; ++c) benchmark::DoNotOptimize(pe::TargetAfr(coolant[c], rpm[r]));
+  state.SetItemsProcessed(state.iterations() * pe::kRpmEntries * pe::kCoolantEntries);
+}
+
+void SolveModifier(benchmark::State& state) {
+  std::int16_t given = 88;
+  double wanted = 12.5;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(given);
+    benchmark::DoNotOptimize(wanted);
+    benchmark::DoNotOptimize(pe::SolveModifier(given, wanted));
+  }
+}
+
+// --- wideband patch insertion: to be measured here once the patch exists ---
+
+BENCHMARK(OpenBIN)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BareRead)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BytePerCallRead)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(SaveBIN)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BareWriteSync)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BytePerCallWrite)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(CalculateCSUM)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(Memcpy)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(GridAfrs)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(SolveModifier)->Unit(benchmark::kNanosecond)->UseRealTime();
+
+const std::vector<Target>& Targets() {
+  static const std::vector<Target> targets{
+      {"open 32 KB / bare one-call read", "OpenBIN/32768", "BareRead/32768", 2.0, true},
+      {"open 64 KB / bare one-call read", "OpenBIN/65536", "BareRead/65536", 2.0, true},
+      {"byte-per-call reader 32 KB / open", "BytePerCallRead/32768", "OpenBIN/32768", 50.0, false},
+      {"byte-per-call reader 64 KB / open", "BytePerCallRead/65536", "OpenBIN/65536", 50.0, false},
+      {"checksum 32 KB bandwidth / memcpy bandwidth", "Memcpy/32768", "CalculateCSUM/32768", 1.0 / 3.0, false},
+      {"checksum 64 KB bandwidth / memcpy bandwidth", "Memcpy/65536", "CalculateCSUM/65536", 1.0 / 3.0, false},
+      {"save 32 KB / bare write + sync", "SaveBIN/32768", "BareWriteSync/32768", 2.0, true},
+      {"byte-per-call writer 32 KB / save", "BytePerCallWrite/32768", "SaveBIN/32768", 0.0, false},
+      // wideband patch insertion: its row goes here once the patch exists
+  };
+  return targets;
+}
+
+}  // namespace
+}  // namespace vantorix::bench
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  vantorix::bench::RecordingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  const int missed = vantorix::bench::PrintRatioTable(reporter.Times(), vantorix::bench::Targets());
+  std::printf("%d target(s) missed\n", missed);
+  return missed == 0 ? 0 : 3;
+}

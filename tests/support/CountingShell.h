@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "app/Shell.h"
+
+namespace vantorix::test {
+
+// A Shell that shows nothing and keeps only counts, for benchmarks and fuzzing, where a
+// full recording would cost more than the work being measured or searched.
+class CountingShell : public Shell {
+ public:
+  void WriteLog(const std::string&) override { ++logs; }
+  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string&) override {
+    ++boxes;
+    if (style == MsgBoxStyle::Critical && text.rfind("Error in ", 0) == 0) ++errorReports;
+    lastBox = text;
+    return style == MsgBoxStyle::YesNoCancelExclamation ? MsgBoxResult::Cancel : MsgBoxResult::Ok;
+  }
+  void ShowProgress() override { progressVisible = true; }
+  void HideProgress() override { progressVisible = false; }
+  void SetProgress(float value) override {
+    if (!(value >= 0.0F && value <= 100.0F)) ++progressOutOfRange;
+  }
+
+  int logs = 0;
+  int boxes = 0;
+  int errorReports = 0;
+  int progressOutOfRange = 0;
+  bool progressVisible = false;
+  std::string lastBox;
+};
+
+}  // namespace vantorix::test
