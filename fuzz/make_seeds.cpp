@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path root = argv[1];
   WriteImages(root / "fuzz_open_image");
+  WriteImages(root / "fuzz_wbpatch");
   // Checksum text, a backslash and one more character, then the PROMID text.
   const std::vector<std::string> identityTexts{"ABCD\\x4613", "3A5\\x0", "FFFF\\x65535", "10000\\x70000",
                                               "ffffffff\\x 42 ", "80000000\\x-1", "\\x", "0000000001\\x1e3",

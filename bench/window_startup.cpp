@@ -1,0 +1,36 @@
+// Time from program start to the main window being shown, and the memory the window
+// program holds with an image and the target AFR grid open. Run it under
+// /usr/bin/time -v for the peak resident set size; scripts/bench-window does.
+#include <sys/resource.h>
+
+#include <QElapsedTimer>
+#include <QMdiArea>
+#include <chrono>
+#include <cstdio>
+
+#include "TempDir.h"
+#include "TestImage.h"
+#include "app/VantorixApplication.h"
+#include "app/frmMain.h"
+
+int main(int argc, char** argv) {
+  const auto start = std::chrono::steady_clock::now();
+  vantorix::VantorixApplication application(argc, argv);
+  vantorix::frmMain window(vantorix::InitializeSettings());
+  window.show();
+  QApplication::processEvents();
+  const double shownMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+
+  const vantorix::test::TempDir dir;
+  const auto path = vantorix::test::TestImage(32768, 0x8D).Axxc().WriteTo(dir.Path() / "image.bin");
+  window.OpenBinaryFile(false, QString::fromStdString(path.string()));
+  window.mnuAFRs_Click();
+  QApplication::processEvents();
+  const double gridMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("main window shown after %.1f ms; image and AFR grid open after %.1f ms; peak RSS %ld KiB\n", shownMs,
+              gridMs, usage.ru_maxrss);
+  return window.mdiArea().subWindowList().size() == 1 ? 0 : 1;
+}
