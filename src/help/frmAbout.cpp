@@ -3,9 +3,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 
 #include "app/AppIcon.h"
 #include "app/AppInfo.h"
@@ -61,13 +59,7 @@ frmAbout::frmAbout(Shell& shell, QWidget* owner) : QWidget(owner, Qt::Window), s
   QLabel* lblGuiltPlea = AddRow("Label7", QStringLiteral("Disclaimer:"), "lblGuiltPlea");
   grid->addWidget(Separator("Line3", this), grid->rowCount(), 0, 1, 2);
 
-  auto* cmdOK = new QPushButton(QStringLiteral("OK"), this);
-  cmdOK->setObjectName(QStringLiteral("cmdOK"));
-  connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(cmdOK);
-  grid->addLayout(buttons, grid->rowCount(), 0, 1, 2);
+  grid->addLayout(help::OkButtonRow(*this), grid->rowCount(), 0, 1, 2);
 
   lblAuthorName->setText(Text(app::kAuthor));
   lblVersion->setText(Text(help::VersionText(app::kVersionMajor, app::kVersionMinor, app::kVersionRevision)));

@@ -1,8 +1,6 @@
 #include "help/frmInstructions.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -29,13 +27,7 @@ frmInstructions::frmInstructions(QWidget* owner) : QWidget(owner, Qt::Window) {
   scroll->setFrameShape(QFrame::NoFrame);
   column->addWidget(scroll, 1);
 
-  auto* cmdOK = new QPushButton(QStringLiteral("OK"), this);
-  cmdOK->setObjectName(QStringLiteral("cmdOK"));
-  connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(cmdOK);
-  column->addLayout(buttons);
+  column->addLayout(help::OkButtonRow(*this));
   resize(660, 720);
 }
 
