@@ -20,8 +20,8 @@ std::string PatchCreditText() {
 
 std::string TargetAfrText() {
   const char* const lines[] = {
-      "These target AFRs are calculated according to the function located in the ANHT_HAC PDF file (Page 47).  The "
-      "function as specified in the hac is...",
+      ("These target AFRs are calculated according to the function located in the ANHT_HAC PDF file (Page 47).  "
+       "The function as specified in the hac is..."),
       "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
       "We can calculate a constant from this equation as follows ....",
       "WOT AFR = (6553.6 / (445 * 256)) / (TBL L8608 + TBL L860D + 128)",
