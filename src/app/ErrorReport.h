@@ -63,4 +63,22 @@ std::invoke_result_t<Body&> Trap(Shell& shell, const ErrorSite& site, Body&& bod
   }
 }
 
+// The error trap of one module: called with a procedure name and a body, as Trap is
+// with a whole site. A class holds one as a member named Trapped.
+class ErrorTrapper {
+ public:
+  ErrorTrapper(Shell& shell, std::string_view title, std::string_view module)
+      : shell_(shell), title_(title), module_(module) {}
+
+  template <class Body>
+  auto operator()(std::string_view procedure, Body&& body) const {
+    return Trap(shell_, ErrorSite{title_, module_, procedure}, std::forward<Body>(body));
+  }
+
+ private:
+  Shell& shell_;
+  std::string_view title_;
+  std::string_view module_;
+};
+
 }  // namespace vantorix

@@ -120,12 +120,9 @@ class clsBINFile {
   bool PutModifier(std::int32_t firstIndex, std::int32_t entries, std::int16_t intArrayPos,
                    std::int16_t intNewValue);
 
-  template <class Body>
-  auto Trapped(std::string_view procedure, Body&& body) {
-    return Trap(m_shell, ErrorSite{kBinFileErrorTitle, "clsBINFile", procedure}, std::forward<Body>(body));
-  }
 
   Shell& m_shell;
+  const ErrorTrapper Trapped{m_shell, kBinFileErrorTitle, "clsBINFile"};
   FileSystem& m_files;
   wbpatch::TableSource& m_patchTables;
   std::unique_ptr<OpenedFile> m_file;

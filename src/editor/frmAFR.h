@@ -55,12 +55,9 @@ class frmAFR final : public QWidget {
   std::string CellText(int row, int column) const;
   void KeepCurrentCellOnData(int row, int column, int previousRow, int previousColumn);
 
-  template <class Body>
-  auto Trapped(std::string_view procedure, Body&& body) {
-    return Trap(m_shell, ErrorSite{kWindowErrorTitle, "frmAFR", procedure}, std::forward<Body>(body));
-  }
 
   Shell& m_shell;
+  const ErrorTrapper Trapped{m_shell, kWindowErrorTitle, "frmAFR"};
   clsBINFile& m_image;
   QTableWidget* MSFlexGrid1 = nullptr;
   std::vector<std::int16_t> m_aintCoolantModifiers;  // element k (1-based) at index k - 1

@@ -43,12 +43,9 @@ class frmNewAFR final : public QDialog {
   // Drops every typed character but the digits, the point and backspace, with a beep.
   bool txtNewValue_KeyPress(const QKeyEvent& event);
 
-  template <class Body>
-  auto Trapped(std::string_view procedure, Body&& body) {
-    return Trap(m_shell, ErrorSite{kWindowErrorTitle, "frmNewAFR", procedure}, std::forward<Body>(body));
-  }
 
   Shell& m_shell;
+  const ErrorTrapper Trapped{m_shell, kWindowErrorTitle, "frmNewAFR"};
   frmAFR& m_grid;
   QRadioButton* optRPM = nullptr;
   QRadioButton* optCoolant = nullptr;
