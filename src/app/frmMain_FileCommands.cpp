@@ -74,9 +74,8 @@ bool frmMain::SaveChangesFirst() {
   if (answer == MsgBoxResult::Cancel) return false;
   if (answer == MsgBoxResult::Yes) {
     const BusyPointer busy;
-    image.SaveBIN();
     // A save that failed has been reported; going on would throw the changes away.
-    return !image.Changed();
+    return image.SaveBIN();
   }
   return true;
 }

@@ -70,8 +70,9 @@ class clsBINFile {
   std::string CalculateCSUM();
 
   // --- saving (bin/clsBINFile_save.cpp) ---
-  // Stores the recalculated checksum, then writes the whole image over its file.
-  void SaveBIN();
+  // Stores the recalculated checksum, then writes the whole image over its file. True
+  // when the file now holds the image; false after a reported failure.
+  bool SaveBIN();
 
   // --- power-enrichment model (pe/clsBINFile_pe.cpp) ---
   double Calculate_PE_AFR(std::int16_t intCoolantModifier, std::int16_t intRPMModifier);

@@ -6,8 +6,8 @@
 
 namespace vantorix {
 
-void clsBINFile::SaveBIN() {
-  Trapped("SaveBIN", [this] {
+bool clsBINFile::SaveBIN() {
+  return Trapped("SaveBIN", [this] {
     // The image carries its new checksum before the first byte reaches the disk.
     CheckSum(CalculateCSUM());
 
@@ -33,6 +33,7 @@ void clsBINFile::SaveBIN() {
     }
     m_shell.HideProgress();
     m_blnChanged = false;
+    return true;
   });
 }
 

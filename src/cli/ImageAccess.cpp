@@ -71,8 +71,7 @@ Status ChangeImage(Context& context, const std::string& path, bool editableMaskO
     return kFileError;
   }
   shell.WriteLog("Saving Current BIN: " + path + "...");
-  image.SaveBIN();
-  if (shell.Alarms() != alarms || image.Changed()) {
+  if (!image.SaveBIN() || shell.Alarms() != alarms) {
     shell.Tell("the save failed; the original is in " + backup);
     return kFileError;
   }
