@@ -47,8 +47,8 @@ ErrorNumber NumberForSystemError(int errorCode) {
   switch (errorCode) {
     case ENOENT: return ErrorNumber::FileNotFound;
     case ENOTDIR:
-    case ENAMETOOLONG:
     case ELOOP: return ErrorNumber::PathNotFound;
+    case ENAMETOOLONG: return ErrorNumber::BadFileNameOrNumber;
     case EACCES:
     case EPERM:
     case EROFS:

@@ -1,11 +1,13 @@
 // The File menu and the check that runs whenever the main window is about to close.
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
 #include "app/OpenFileDialog.h"
+#include "app/RuntimeError.h"
 #include "app/StatusPanelBar.h"
 #include "app/frmMain.h"
 
@@ -43,8 +45,12 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
     const BusyPointer busy;
     if (strPath.isEmpty()) return;
 
-    const std::string path = strPath.toStdString();
-    if (!files_->IsNormalFile(path)) {
+    // The file system's own bytes, so that a name in any encoding opens.
+    const std::string path = QFile::encodeName(strPath).toStdString();
+    const FileKind kind = files_->KindOf(path);  // a path that cannot be looked at is reported with its cause
+    if (kind == FileKind::Other)
+      throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file (a folder, device or pipe)");
+    if (kind == FileKind::Missing) {
       shell_->WriteLog("File does not exist: " + path);
       shell_->MsgBox("File does not exist.  Please try again.", MsgBoxStyle::Exclamation, "File Access Error");
       return;

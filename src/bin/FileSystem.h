@@ -5,11 +5,28 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace vantorix {
 
-// An image file held open for reading and writing from open to close.
-// Every operation either completes or throws a RuntimeError.
+// A new version of a file, written beside it under a temporary name. Until Commit the
+// file's name keeps its old contents; dropping an uncommitted version removes it.
+class NewContents {
+ public:
+  virtual ~NewContents() = default;
+
+  // Writes all of data at the offset of the new version.
+  virtual void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) = 0;
+
+  // Flushes the new version to the disk, locks it and renames it over the file, then
+  // flushes the folder: at every instant the name holds either the whole old or the
+  // whole new contents. A version of an opened file becomes that opened file from the
+  // rename on: its handle, lock and identity follow the new contents.
+  virtual void Commit() = 0;
+};
+
+// A file held open and locked from open to close. Every operation either completes or
+// throws a RuntimeError.
 class OpenedFile {
  public:
   virtual ~OpenedFile() = default;
@@ -17,45 +34,65 @@ class OpenedFile {
   // The file's length in bytes when it was opened.
   virtual std::uint64_t Length() = 0;
 
-  // Reads up to out.size() bytes from the offset; returns how many were read
-  // (fewer only when the file ends early).
+  // The file's permission bits (rwx for owner, group and others, and the special bits).
+  virtual std::uint32_t Permissions() = 0;
+
+  // Reads up to out.size() bytes from the offset; returns how many were read (fewer only
+  // when the file ends early).
   virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
 
-  // Writes all of data at the offset.
-  virtual void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) = 0;
+  // Throws unless the path still names this very file, unchanged in length and
+  // modification time since it was opened, and it may still be written: replacing a
+  // file that was deleted, replaced, grown or made read-only since it was opened would
+  // lose what another program or the user did to it.
+  virtual void CheckUnchangedAt(const std::string& path) = 0;
 
-  // Pushes written bytes to the storage device.
-  virtual void Sync() = 0;
-
-  // Throws unless the path still names this very file and it may still be written:
-  // writing into a file that was deleted, replaced or made read-only since it was
-  // opened would silently lose the user's work.
-  virtual void CheckStillWritableAt(const std::string& path) = 0;
+  // Starts a new version of the file at path (this file), with the file's permission
+  // bits and owner. A path that is a symbolic link keeps its link: the file it names is
+  // replaced.
+  virtual std::unique_ptr<NewContents> Replace(const std::string& path) = 0;
 };
 
-// The file services the image needs. The real one talks to the operating system;
-// tests put a fault-injecting one in its place.
+// What a path names.
+enum class FileKind { Missing, Regular, Other };  // Other: a folder, device, pipe or socket
+
+// The file services the image needs. The real ones talk to the operating system; tests
+// put fault-injecting ones in their place.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // True when the path names an existing regular file (not a folder, device or pipe).
-  virtual bool IsNormalFile(const std::string& path) = 0;
+  // What the path names, following links. A path that cannot be looked at (no
+  // permission on a folder, a device error) throws with the real cause.
+  virtual FileKind KindOf(const std::string& path) = 0;
 
-  // Copies source over destination, replacing an existing destination.
-  virtual void CopyOver(const std::string& source, const std::string& destination) = 0;
-
-  // Opens an existing regular file for reading and writing.
+  // Opens an existing regular file for reading and writing under an exclusive lock.
   virtual std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) = 0;
+
+  // Starts a new version of the file at path, which need not exist, with the permission
+  // bits that the user's umask leaves of `permissions`, as a copy gets them. The name
+  // itself is replaced: a link at path becomes a regular file and what it pointed to is
+  // left alone.
+  virtual std::unique_ptr<NewContents> Replace(const std::string& path, std::uint32_t permissions) = 0;
 };
 
 // The operating system's file services.
 FileSystem& RealFileSystem();
 
 // The same services for looking only: files are opened for reading (so read-only files
-// open too) under a shared lock, and every write, copy or save through them is refused
+// open too) under a shared lock, and every write or replacement through them is refused
 // with Permission denied. Commands that only read an image use these, so that they
 // cannot change a file even by mistake.
 FileSystem& ReadOnlyFileSystem();
+
+// Read and write for everyone, as far as the umask allows: what a new file gets.
+inline constexpr std::uint32_t kNewFilePermissions = 0666;
+
+// Writes bytes as the whole new contents of the file at path, by replacement: the one
+// road by which anything a user keeps (an image, its backup, a table, an output file)
+// is written.
+void ReplaceFileContents(FileSystem& files, const std::string& path, std::span<const std::uint8_t> bytes,
+                         std::uint32_t permissions = kNewFilePermissions);
+void ReplaceFileContents(FileSystem& files, const std::string& path, std::string_view text);
 
 }  // namespace vantorix

@@ -7,9 +7,11 @@
 
 namespace vantorix {
 
-// Copies the source over the destination (an existing destination is replaced) and logs
-// "Original BIN backed up as: " + destination. A failed copy is reported as a
-// "File Error" and logs nothing; the caller carries on.
-void BackupFile(Shell& shell, FileSystem& files, const std::string& source, const std::string& destination);
+// Copies the opened source file to the destination by replacement and logs
+// "Original BIN backed up as: " + destination. The source is already open and locked,
+// so a file that another program holds is refused before anything is copied. A failed
+// copy leaves an earlier destination as it was; it is reported as a "File Error", logs
+// nothing and returns false; the caller carries on.
+bool BackupFile(Shell& shell, FileSystem& files, OpenedFile& source, const std::string& destination);
 
 }  // namespace vantorix

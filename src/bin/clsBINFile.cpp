@@ -95,13 +95,13 @@ bool clsBINFile::OpenBIN(const std::string& strBINPath, bool blnBackupFile) {
     CloseFile();  // an object reused for a second file lets go of the first
     // The number is taken even when nothing is opened afterwards.
     m_intFileNumber = file_numbers::NextFree();
-    if (!m_files.IsNormalFile(strBINPath)) return false;
-
-    // The backup comes before every check, so even a file that is refused is saved.
-    if (blnBackupFile) BackupFile(m_shell, m_files, strBINPath, strBINPath + ".org");
+    if (m_files.KindOf(strBINPath) != FileKind::Regular) return false;
 
     m_file = m_files.OpenReadWrite(strBINPath);
     file_numbers::Claim(m_intFileNumber);
+    // The backup comes before every check, so even a file that is refused is saved; and
+    // after the lock, so a file that another program is writing is never copied.
+    if (blnBackupFile) BackupFile(m_shell, m_files, *m_file, strBINPath + ".org");
     m_strFilePath = strBINPath;
     const std::uint64_t length = m_file->Length();
     if (length > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
@@ -171,6 +171,13 @@ void clsBINFile::CloseBIN() {
   Trapped("CloseBIN", [this] {
     CloseFile();
     ResetMembers();
+  });
+}
+
+bool clsBINFile::BackupBIN() {
+  return Trapped("BackupBIN", [this] {
+    if (!m_file) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, "no file is open");
+    return BackupFile(m_shell, m_files, *m_file, m_strFilePath + ".org");
   });
 }
 

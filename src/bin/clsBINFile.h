@@ -54,6 +54,9 @@ class clsBINFile {
   bool OpenBIN(const std::string& strBINPath, bool blnBackupFile = false);
   // Closes the file and returns every member to its initial value.
   void CloseBIN();
+  // Copies the open file, as it is on the disk, to FilePath + ".org". False after a
+  // reported failure, and when no file is open.
+  bool BackupBIN();
 
   // Stores the byte intValue (0..255, halves rounded to even) at 0-based file offset lngPosition.
   void WriteToBin(double lngPosition, double intValue);

@@ -1,24 +1,38 @@
 // Opening images, and the one road by which a command changes a file.
 #include <algorithm>
-#include <filesystem>
 #include <ostream>
 #include <vector>
 
-#include "bin/basFileFunctions.h"
+#include "app/RuntimeError.h"
 #include "cli/Cli.h"
 
 namespace vantorix::cli {
 
+namespace {
+
+// What the path names; nullopt when it cannot be looked at, with the cause told.
+std::optional<FileKind> KindOfPath(Context& context, FileSystem& files, const std::string& path) {
+  try {
+    return files.KindOf(path);
+  } catch (...) {
+    context.shell.Tell(CurrentExceptionAsRuntimeError().Description());
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
 Status OpenImage(Context& context, clsBINFile& image, FileSystem& files, const std::string& path) {
   CliShell& shell = context.shell;
   shell.Subject(path);
-  if (!files.IsNormalFile(path)) {
-    shell.WriteLog("File does not exist: " + path);
-    std::error_code error;
-    if (std::filesystem::exists(path, error))
-      shell.Tell("not a regular file (a folder, device or pipe)");
-    else
+  const auto kind = KindOfPath(context, files, path);
+  if (kind != FileKind::Regular) {
+    if (kind == FileKind::Missing) {
+      shell.WriteLog("File does not exist: " + path);
       shell.MsgBox("File does not exist.  Please try again.", MsgBoxStyle::Exclamation, "File Access Error");
+    } else if (kind == FileKind::Other) {
+      shell.Tell("not a regular file (a folder, device or pipe)");
+    }
     return kFileError;
   }
   const int alarms = shell.Alarms();
@@ -65,8 +79,7 @@ Status ChangeImage(Context& context, const std::string& path, bool editableMaskO
     return kOk;
   }
   const std::string backup = path + ".org";
-  BackupFile(shell, RealFileSystem(), path, backup);
-  if (shell.Alarms() != alarms) {
+  if (!image.BackupBIN() || shell.Alarms() != alarms) {
     shell.Tell("left unchanged, because its backup could not be made");
     return kFileError;
   }

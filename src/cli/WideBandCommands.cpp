@@ -1,6 +1,5 @@
 // wb add | remove | derive | install
 #include <cctype>
-#include <fstream>
 #include <ostream>
 
 #include "app/AppInfo.h"
@@ -70,10 +69,7 @@ Status Derive(Arguments& arguments, Context& context) {
                     std::to_string(table.entries.size()) + " entries)",
                 "Derived by " + std::string(kProgram) + " " + std::string(app::kVersionText) + " from",
                 "  stock image:   " + stock, "  patched image: " + patched});
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) throw RuntimeError(ErrorNumber::PathFileAccessError, output + " could not be written");
+    ReplaceFileContents(RealFileSystem(), output, text);
     context.out << output << ": the " << wbpatch::VersionName(version) << " table, " << table.entries.size()
                 << " entries\n";
     return kOk;

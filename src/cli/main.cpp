@@ -1,5 +1,8 @@
 // vantorix-cli: the command-line companion of the Vantorix window program.
+#include <cerrno>
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <utility>
@@ -52,17 +55,32 @@ Status Run(std::vector<std::string> words) {
   }
 }
 
+// A script reads what was printed: output lost to a full disk or a closed pipe must not
+// pass for a clean run. Checked up to the close, where a buffered write shows its error.
+bool OutputWritten() {
+  std::cout.flush();
+  const bool streamFailed = !std::cout;
+  errno = 0;
+  const bool closeFailed = std::fclose(stdout) != 0;
+  if (!streamFailed && !closeFailed) return true;
+  std::cerr << kProgram << ": the output could not be written"
+            << (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()) << '\n';
+  return false;
+}
+
 }  // namespace
 
 }  // namespace vantorix::cli
 
 int main(int argc, char** argv) {
+  using namespace vantorix::cli;
   std::setlocale(LC_TIME, "");  // log lines show the time of day as the user writes it
+  Status status = kFileError;
   try {
-    return vantorix::cli::Run(std::vector<std::string>(argv + 1, argv + argc));
+    status = Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (...) {
     // Nothing may end the program without a word: say what went wrong.
-    std::cerr << vantorix::cli::kProgram << ": " << vantorix::CurrentExceptionAsRuntimeError().Description() << '\n';
-    return vantorix::cli::kFileError;
+    std::cerr << kProgram << ": " << vantorix::CurrentExceptionAsRuntimeError().Description() << '\n';
   }
+  return OutputWritten() ? status : Worst(status, kFileError);
 }

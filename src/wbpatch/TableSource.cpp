@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/RuntimeError.h"
+#include "bin/FileSystem.h"
 #include "wbpatch/EmbeddedTables.h"
 
 namespace vantorix::wbpatch {
@@ -42,9 +43,12 @@ Table BuiltInTables::Load(Version version) {
 Table InstalledTables::Load(Version version) {
   const std::filesystem::path path = folder_ / TableFileName(version);
   std::error_code error;
+  // A link counts as an installed table even when what it names is gone: a table on an
+  // unmounted drive must stop the patch, not let the stand-in take its place.
+  if (std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::not_found)
+    return BuiltInTables().Load(version);
   const auto status = std::filesystem::status(path, error);
-  if (status.type() == std::filesystem::file_type::not_found) return BuiltInTables().Load(version);
-  if (error) throw std::filesystem::filesystem_error("cannot look at the installed table", path, error);
+  if (error) throw std::filesystem::filesystem_error("cannot read the installed table", path, error);
   // Anything in the table's place that is not a readable table stops the patch rather
   // than letting the stand-in be written where the user expects the published patch.
   if (status.type() != std::filesystem::file_type::regular)
@@ -74,21 +78,8 @@ std::filesystem::path InstallTable(Version version, const std::filesystem::path&
   ParseTable(version, text, tableFile.string());
   std::filesystem::create_directories(folder);
   const std::filesystem::path target = folder / TableFileName(version);
-  // Written beside the target and renamed over it, so that a failed copy never leaves a
-  // half-written table in its place.
-  std::filesystem::path partial = target;
-  partial += ".partial";
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(partial, ignored);
-      throw RuntimeError(ErrorNumber::DeviceIOError, partial.string() + " could not be written");
-    }
-  }
-  std::filesystem::rename(partial, target);
+  // By replacement, so that a failed copy never leaves a half-written table in its place.
+  ReplaceFileContents(RealFileSystem(), target.string(), text);
   return target;
 }
 

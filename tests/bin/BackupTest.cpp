@@ -43,9 +43,9 @@ TEST_F(Backup, AFailedCopyIsAFileErrorWithoutLogLineAndTheImageStillOpens) {
   EXPECT_THAT(shell.Logs(), ElementsAre("Reading BIN to array...", "Binary read complete."));
 
   shell.Clear();
-  BackupFile(shell, RealFileSystem(), dir.File("gone.bin"), dir.File("gone.bin.org"));
-  BackupFile(shell, RealFileSystem(), path, dir.File("no/such/folder/a.bin.org"));
-  EXPECT_THAT(shell.ErrorReports(), ElementsAre("basFileFunctions.BackupFile", "basFileFunctions.BackupFile"));
+  const auto opened = RealFileSystem().OpenReadWrite(Write(TestImage(128), "b.bin"));
+  BackupFile(shell, RealFileSystem(), *opened, dir.File("no/such/folder/a.bin.org"));
+  EXPECT_THAT(shell.ErrorReports(), ElementsAre("basFileFunctions.BackupFile"));
   EXPECT_THAT(shell.Boxes()[0].text, HasSubstr("Error Number: 53"));
   EXPECT_TRUE(shell.Logs().empty());
 }

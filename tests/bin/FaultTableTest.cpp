@@ -199,7 +199,8 @@ TEST_F(FaultTable, SignalsDuringTheBackupCopyNeitherFailNorShortenIt) {
   std::filesystem::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
   {
     const SignalStorm storm;
-    for (int copy = 0; copy < 30; ++copy) BackupFile(shell, RealFileSystem(), path, path + ".org");
+    const auto opened = RealFileSystem().OpenReadWrite(path);
+    for (int copy = 0; copy < 30; ++copy) BackupFile(shell, RealFileSystem(), *opened, path + ".org");
   }
   EXPECT_THAT(shell.ErrorReports(), testing::IsEmpty());
   EXPECT_EQ(shell.Logs().size(), 30U);

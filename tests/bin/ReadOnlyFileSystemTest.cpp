@@ -22,9 +22,9 @@ TEST_F(ReadOnlyFiles, ReadButNeverWriteAndShareTheFileOnlyWithOtherReaders) {
   EXPECT_EQ(bytes[8], 0x6E);
   EXPECT_EQ(first->Length(), 32768U);
 
-  EXPECT_EQ(ErrorNumberOf([&] { first->WriteAt(0, bytes); }), kPermissionDenied);
-  EXPECT_EQ(ErrorNumberOf([&] { first->CheckStillWritableAt(path); }), kPermissionDenied);
-  EXPECT_EQ(ErrorNumberOf([&] { reading.CopyOver(path, path + ".org"); }), kPermissionDenied);
+  EXPECT_EQ(ErrorNumberOf([&] { first->Replace(path); }), kPermissionDenied);
+  EXPECT_EQ(ErrorNumberOf([&] { first->CheckUnchangedAt(path); }), kPermissionDenied);
+  EXPECT_EQ(ErrorNumberOf([&] { reading.Replace(path + ".org", 0666); }), kPermissionDenied);
   EXPECT_FALSE(std::filesystem::exists(path + ".org"));
   // A writer would change the bytes under the readers' feet: it waits for them to close.
   EXPECT_EQ(ErrorNumberOf([&] { RealFileSystem().OpenReadWrite(path); }), kPermissionDenied);
