@@ -262,6 +262,8 @@ class PosixFileSystem final : public FileSystem {
 
   std::unique_ptr<NewContents> Replace(const std::string& path, std::uint32_t permissions) override {
     if (readOnly_) throw RuntimeError(ErrorNumber::PermissionDenied, path + " was not written: files are only being read");
+    // A file the user has write-protected is kept, as overwriting it would have refused.
+    if (::access(path.c_str(), W_OK) != 0 && errno != ENOENT) throw ErrorFromSystem(errno, path);
     return std::make_unique<PosixNewContents>(path, CreateBeside(path, permissions, false), nullptr);
   }
 

@@ -3,9 +3,13 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 #include "FaultyFileSystem.h"
 #include "ImageFixture.h"
+#include "InChild.h"
+#include "StorageFaults.h"
 #include "bin/basFileFunctions.h"
 
 namespace vantorix::test {
@@ -13,41 +17,135 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+namespace fs = std::filesystem;
 
-class Backup : public ImageFixture {};
+class Backup : public ImageFixture {
+ protected:
+  FileSystem& files() override { return faulty; }
+  FaultyFileSystem faulty;
+};
 
-TEST_F(Backup, OpeningWithBackupCopiesTheFileFirstOverAnEarlierCopy) {
+TEST_F(Backup, OpeningWithBackupCopiesTheFileFirstWithItsPermissions) {
   const TestImage original = TestImage(32768, 0x8D).PromId(0x0102);
   path = Write(original, "a b.bin");
-  TestImage(128).Fill(0xEE).WriteTo(path + ".org");
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   clsBINFile image(shell);
   ASSERT_TRUE(image.OpenBIN(path, true));
   EXPECT_EQ(ReadFile(path + ".org"), original.Bytes());
+  EXPECT_EQ(fs::status(path + ".org").permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(shell.Logs()[0], "Original BIN backed up as: " + path + ".org");
 
   const std::string other = Write(original, "other.bin");
   clsBINFile without(shell);
   ASSERT_TRUE(without.OpenBIN(other, false));
-  EXPECT_FALSE(std::filesystem::exists(other + ".org"));
+  EXPECT_FALSE(fs::exists(other + ".org"));
 }
 
-TEST_F(Backup, AFailedCopyIsAFileErrorWithoutLogLineAndTheImageStillOpens) {
-  FaultyFileSystem faulty;
-  faulty.copyError = EACCES;
-  clsBINFile image(shell, faulty);
-  path = Write(TestImage(32768, 0x8D));
-  EXPECT_TRUE(image.OpenBIN(path, true));
-  EXPECT_THAT(shell.ErrorReports(), ElementsAre("basFileFunctions.BackupFile"));
-  EXPECT_EQ(shell.Boxes()[0].title, "File Error");
-  EXPECT_THAT(shell.Boxes()[0].text, HasSubstr("Error Number: 70"));
-  EXPECT_THAT(shell.Logs(), ElementsAre("Reading BIN to array...", "Binary read complete."));
+struct BackupCase {
+  const char* what;
+  std::function<void(const std::string& org)> arrange;  // what stands at the backup's name
+  std::function<void()> arm;
+  rlim_t sizeLimit;  // 0: none
+  std::vector<std::string> reports;
+  bool keepsEarlier;  // the earlier backup survives
+};
 
-  shell.Clear();
-  const auto opened = RealFileSystem().OpenReadWrite(Write(TestImage(128), "b.bin"));
-  BackupFile(shell, RealFileSystem(), *opened, dir.File("no/such/folder/a.bin.org"));
-  EXPECT_THAT(shell.ErrorReports(), ElementsAre("basFileFunctions.BackupFile"));
-  EXPECT_THAT(shell.Boxes()[0].text, HasSubstr("Error Number: 53"));
-  EXPECT_TRUE(shell.Logs().empty());
+// Whatever stands at the backup's name and however the copy ends, the image itself is
+// never touched, the backup is the whole image or the earlier backup, and the image opens.
+TEST_F(Backup, NeverWritesThroughALinkAndAFailedCopyKeepsTheEarlierBackup) {
+  const TestImage original = TestImage(32768, 0x8D).PromId(0x0102);
+  const TestImage earlier = TestImage(65536).Fill(0xEE);
+  const auto symlink = [this](const std::string& org) { fs::create_symlink(path, org); };
+  const auto hardLink = [this](const std::string& org) { fs::create_hard_link(path, org); };
+  const auto older = [&](const std::string& org) { earlier.WriteTo(org); };
+  const std::vector<std::string> failed{"basFileFunctions.BackupFile"};
+  const std::vector<BackupCase> cases{
+      {"a symbolic link to the image", symlink, [] {}, 0, {}, false},
+      {"a hard link to the image", hardLink, [] {}, 0, {}, false},
+      {"the copy cannot start", older, [this] { faulty.copyError = EACCES; }, 0, failed, true},
+      {"a write fails", older, [this] { faulty.writeError = EIO; }, 0,
+       failed, true},
+      {"the disk fills during the copy", older, [] {}, 20000, failed, true},
+      {"the flush fails", older, [this] { faulty.syncError = EIO; }, 0, failed, true},
+  };
+  for (const BackupCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir.Path() / "case");
+    fs::create_directory(dir.Path() / "case");
+    faulty = FaultyFileSystem();
+    path = Write(original, "case/cal.bin");
+    c.arrange(path + ".org");
+    c.arm();
+    clsBINFile image(shell, files(), tables());
+    shell.Clear();
+    {
+      std::optional<FileSizeLimit> limit;
+      if (c.sizeLimit != 0) limit.emplace(c.sizeLimit);
+      EXPECT_TRUE(image.OpenBIN(path, true));
+    }
+    EXPECT_EQ(shell.ErrorReports(), c.reports);
+    EXPECT_EQ(shell.Logs()[0] == "Original BIN backed up as: " + path + ".org", c.reports.empty());
+    EXPECT_EQ(ReadFile(path), original.Bytes());
+    EXPECT_FALSE(fs::is_symlink(path + ".org"));
+    EXPECT_EQ(ReadFile(path + ".org"), c.keepsEarlier ? earlier.Bytes() : original.Bytes());
+    EXPECT_THAT(NamesIn(dir.Path() / "case"), ElementsAre("cal.bin", "cal.bin.org"));
+  }
+}
+
+TEST_F(Backup, AFolderOrEarlierCopyThatCannotBeWrittenIsReportedAndKeptAndTheImageStillOpens) {
+  OpenToEveryone(dir.Path().string());
+  const fs::path locked = dir.Path() / "locked";  // nobody may add files here
+  fs::create_directory(locked);
+  const std::string inLockedFolder = Write(TestImage(), "locked/cal.bin");
+  OpenToEveryone(inLockedFolder);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                              fs::perms::others_exec);
+  const std::string withOldBackup = Write(TestImage(), "cal.bin");
+  OpenToEveryone(withOldBackup);
+  const TestImage oldBackup = TestImage(128).Fill(0xEE);
+  oldBackup.WriteTo(withOldBackup + ".org");
+  fs::permissions(withOldBackup + ".org", fs::perms::owner_read | fs::perms::others_read);
+  for (const std::string& target : {inLockedFolder, withOldBackup}) {
+    EXPECT_TRUE(RunAsOrdinaryUser([&] {
+      RecordingShell own;
+      clsBINFile image(own);
+      return image.OpenBIN(target, true) &&
+             own.ErrorReports() == std::vector<std::string>{"basFileFunctions.BackupFile"} &&
+             own.Boxes()[0].title == "File Error" && own.Boxes()[0].text.find("Error Number: 70\r\n") != std::string::npos;
+    })) << target;
+  }
+  EXPECT_FALSE(fs::exists(inLockedFolder + ".org"));
+  EXPECT_EQ(ReadFile(withOldBackup + ".org"), oldBackup.Bytes());
+  fs::permissions(locked, fs::perms::owner_all);  // so that the folder can be removed
+}
+
+TEST_F(Backup, SignalsDuringTheCopyNeitherFailNorShortenIt) {
+  const TestImage large(std::size_t{1} << 20U, 0x8D);  // long enough for a copy to be interrupted
+  path = Write(large, "large.bin");
+  const auto opened = RealFileSystem().OpenReadWrite(path);
+  {
+    const SignalStorm storm;
+    for (int copy = 0; copy < 30; ++copy) EXPECT_TRUE(BackupFile(shell, RealFileSystem(), *opened, path + ".org"));
+  }
+  EXPECT_THAT(shell.ErrorReports(), testing::IsEmpty());
+  EXPECT_EQ(ReadFile(path + ".org"), large.Bytes());
+}
+
+TEST_F(Backup, ReadOnlyFileServicesReadAndShareButNeverWrite) {
+  path = Write(TestImage(32768, 0x8D).StoredChecksum(0x1234));
+  clsBINFile image(shell, ReadOnlyFileSystem(), tables());
+  clsBINFile second(shell, ReadOnlyFileSystem(), tables());
+  ASSERT_TRUE(image.OpenBIN(path, true));
+  ASSERT_TRUE(second.OpenBIN(path));  // readers do not lock each other out
+  image.PutPEModifier_RPM(1, 1);
+  EXPECT_FALSE(image.SaveBIN());
+  clsBINFile writer(shell);  // a writer would change the bytes under the readers' feet
+  EXPECT_FALSE(writer.OpenBIN(path));
+  EXPECT_EQ(shell.ErrorReports(),
+            (std::vector<std::string>{"basFileFunctions.BackupFile", "clsBINFile.SaveBIN", "clsBINFile.OpenBIN"}));
+  EXPECT_THAT(shell.Boxes()[1].text, HasSubstr("Error Number: 70"));
+  EXPECT_EQ(ReadFile(path), TestImage(32768, 0x8D).StoredChecksum(0x1234).Bytes());
+  EXPECT_THAT(NamesIn(dir.Path()), ElementsAre("cal.bin"));
 }
 
 }  // namespace

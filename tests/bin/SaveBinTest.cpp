@@ -1,22 +1,48 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
 
 #include "FaultyFileSystem.h"
 #include "ImageFixture.h"
-#include "Unprivileged.h"
+#include "InChild.h"
+#include "StorageFaults.h"
 
 namespace vantorix::test {
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+namespace fs = std::filesystem;
 
 class SaveBin : public ImageFixture {
  protected:
   FileSystem& files() override { return faulty; }
+
+  // Opens with a backup and changes one table byte, as a user would before saving.
+  clsBINFile& OpenedAndChanged(const TestImage& original) {
+    path = Write(original);
+    bin = std::make_unique<clsBINFile>(shell, files(), tables());
+    EXPECT_TRUE(bin->OpenBIN(path, true));
+    EXPECT_TRUE(bin->PutPEModifier_RPM(1, 0x77));  // offset 0x0617, inside the first run
+    shell.Clear();
+    return *bin;
+  }
+
+  // "saved", or the one report's place and number; then whether the image is still changed.
+  std::string Outcome(clsBINFile& image, bool saved) {
+    std::string text = saved ? "saved" : "not saved";
+    for (const auto& place : shell.ErrorReports()) text += " " + place;
+    const auto number = shell.Boxes().empty() ? std::string::npos : shell.Boxes()[0].text.find("Error Number: ");
+    if (number != std::string::npos) text += " " + shell.Boxes()[0].text.substr(number + 14, 2);
+    return text + (image.Changed() ? " changed" : "") + (shell.ProgressVisible() ? " bar" : "");
+  }
+
   FaultyFileSystem faulty;
 };
 
@@ -25,7 +51,7 @@ TEST_F(SaveBin, StoresTheChecksumFirstThenWritesEveryByteWithProgressAndNoLogLin
   TestImage expected = TestImage(32768).Fill(0).Mask(0x8D).Byte(100, 0x18).StoredChecksum(0x1234);
   clsBINFile& image = Opened(expected);
   ASSERT_TRUE(image.PutPEModifier_RPM(1, 0));  // a change in memory reaches the file too
-  image.SaveBIN();
+  EXPECT_TRUE(image.SaveBIN());
   expected.StoredChecksum(0x00A5);
   EXPECT_EQ(ReadFile(path), expected.Bytes());
   EXPECT_EQ(image.Checksum(), "A5");  // the stored text, without leading zeros
@@ -42,75 +68,102 @@ TEST_F(SaveBin, StoresTheChecksumFirstThenWritesEveryByteWithProgressAndNoLogLin
   EXPECT_THAT(shell.Trace(), ElementsAre("progress 0", "show progress", "hide progress"));
 }
 
-TEST_F(SaveBin, AFileDeletedOrReplacedAfterOpeningIsNeitherRecreatedNorOverwritten) {
-  clsBINFile& image = Opened(TestImage());
-  image.PutPEModifier_RPM(2, 9);
-  std::filesystem::remove(path);
-  image.SaveBIN();
-  EXPECT_THAT(shell.Boxes()[0].text, HasSubstr("Error Number: 53"));
-  EXPECT_FALSE(std::filesystem::exists(path));
+struct SaveEnd {
+  const char* what;
+  std::function<void()> arm;
+  rlim_t sizeLimit;        // 0: none
+  std::string outcome;     // Outcome() afterwards
+  std::function<std::vector<std::uint8_t>()> file;  // the file's bytes afterwards; empty: gone
+};
 
-  clsBINFile& replaced = Opened(TestImage(32768, 0x8D));
-  replaced.PutPEModifier_RPM(2, 9);
+// Whatever ends a save, the name holds the whole old or the whole new image, nothing
+// else is left in the folder, and the backup holds the original.
+TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
+  const TestImage original = TestImage(32768, 0x8D).PromId(0x4242);
+  const TestImage saved = TestImage(original).Byte(0x0617, 0x77).CorrectChecksum();
   const TestImage other = TestImage(32768, 0x6E).Fill(0x42);
-  other.WriteTo(dir.Path() / "other.bin");
-  std::filesystem::rename(dir.Path() / "other.bin", path);
-  replaced.SaveBIN();
-  EXPECT_THAT(shell.Boxes()[0].text, HasSubstr("was replaced"));
-  EXPECT_EQ(ReadFile(path), other.Bytes());
-  EXPECT_TRUE(replaced.Changed());
-  EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.SaveBIN"));
-  EXPECT_EQ(faulty.writeCalls, 0U);
+  std::vector<std::uint8_t> grown = original.Bytes();
+  grown.resize(32768 + 128, 'Z');
+  const auto was = [](const std::vector<std::uint8_t>& bytes) { return [bytes] { return bytes; }; };
+  const std::string failed = "not saved clsBINFile.SaveBIN ";
+  const std::vector<SaveEnd> ends{
+      {"no fault", [] {}, 0, "saved", was(saved.Bytes())},
+      {"disk full at run 3", [this] { faulty.writeError = ENOSPC, faulty.failWriteCall = 2; }, 0,
+       failed + "61 changed", was(original.Bytes())},
+      {"disk fills inside run 2", [] {}, 4096, failed + "61 changed", was(original.Bytes())},
+      {"disk fills inside the last run", [] {}, 32000, failed + "61 changed", was(original.Bytes())},
+      {"flush fails", [this] { faulty.syncError = EIO; }, 0, failed + "57 changed", was(original.Bytes())},
+      {"deleted after opening", [this] { fs::remove(path); }, 0, failed + "53 changed", was({})},
+      {"replaced after opening", [&] { other.WriteTo(path + ".new"), fs::rename(path + ".new", path); }, 0,
+       failed + "75 changed", was(other.Bytes())},
+      {"grown after opening", [this] { std::ofstream(path, std::ios::app) << std::string(128, 'Z'); }, 0,
+       failed + "75 changed", was(grown)},
+      {"touched after opening", [this] { fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1)); },
+       0, failed + "75 changed", was(original.Bytes())},
+  };
+  for (const SaveEnd& end : ends) {
+    SCOPED_TRACE(end.what);
+    faulty = FaultyFileSystem();
+    clsBINFile& image = OpenedAndChanged(original);
+    end.arm();
+    bool result = false;
+    {
+      std::optional<FileSizeLimit> limit;
+      if (end.sizeLimit != 0) limit.emplace(end.sizeLimit);
+      result = image.SaveBIN();
+    }
+    EXPECT_EQ(Outcome(image, result), end.outcome);
+    EXPECT_EQ(fs::exists(path) ? ReadFile(path) : std::vector<std::uint8_t>{}, end.file());
+    EXPECT_EQ(ReadFile(path + ".org"), original.Bytes());
+    std::set<std::string> names{"cal.bin.org"};
+    if (fs::exists(path)) names.insert("cal.bin");
+    EXPECT_EQ(NamesIn(dir.Path()), names);
+    bin.reset();
+  }
 }
 
-TEST_F(SaveBin, AFileMadeReadOnlyAfterOpeningIsNotWritten) {
+TEST_F(SaveBin, TheSavedFileKeepsItsLinkPermissionsAndLockAndCanBeSavedAgain) {
+  const TestImage original = TestImage(32768, 0x8D);
+  const std::string target = Write(original, "real.bin");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  path = dir.File("link.bin");
+  fs::create_symlink(target, path);
+  bin = std::make_unique<clsBINFile>(shell, files(), tables());
+  ASSERT_TRUE(bin->OpenBIN(path));
+  for (const std::int16_t value : {std::int16_t{0x11}, std::int16_t{0x22}}) {
+    bin->PutPEModifier_RPM(1, value);
+    EXPECT_TRUE(bin->SaveBIN());
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(ReadFile(target)[0x0617], value);
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    clsBINFile second(shell);  // the lock went over to the new file
+    EXPECT_FALSE(second.OpenBIN(target));
+  }
+  EXPECT_EQ(shell.ErrorReports(), std::vector<std::string>(2, "clsBINFile.OpenBIN"));
+}
+
+TEST_F(SaveBin, ADeviceErrorOrAFileMadeReadOnlyIsReportedAndLeavesTheFileAlone) {
   OpenToEveryone(dir.Path().string());
   const TestImage original;
   path = dir.File("cal.bin");
-  EXPECT_TRUE(RunAsOrdinaryUser([&] {
-    original.WriteTo(path);  // owned by the ordinary user, who may then make it read-only
+  const auto savedAfter = [&](const std::function<void()>& meanwhile, const char* number) {
+    original.WriteTo(path);  // owned by whoever runs the check, who may then make it read-only
     RecordingShell own;
     clsBINFile image(own);
-    if (!image.OpenBIN(path)) return false;
-    image.PutPEModifier_RPM(1, 1);
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-    image.SaveBIN();
-    return own.ErrorReports() == std::vector<std::string>{"clsBINFile.SaveBIN"} &&
-           own.Boxes()[0].text.find("Error Number: 70") != std::string::npos && image.Changed();
-  }));
-  EXPECT_EQ(ReadFile(path), original.Bytes());
-}
-
-TEST_F(SaveBin, AFullDiskOrFailedFlushIsReportedKeepsWhatWasWrittenAndCanBeSavedAgain) {
-  const TestImage original = TestImage(32768, 0x8D).Fill(0x11).Mask(0x8D);
-  clsBINFile& image = Opened(original);
-  for (std::int16_t k = 1; k <= 17; ++k) image.PutPEModifier_RPM(k, 0x77);  // bytes 0x0617..0x0627
-  faulty.writeError = ENOSPC;
-  faulty.failWriteCall = 2;  // the first two runs (6000 bytes) reach the file
-  image.SaveBIN();
-  EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.SaveBIN"));
-  EXPECT_THAT(shell.Boxes()[0].text, HasSubstr("Error Number: 61"));
-  EXPECT_EQ(shell.Trace()[shell.Trace().size() - 2], "hide progress");  // hidden before the report
-  EXPECT_TRUE(image.Changed());
-  auto written = ReadFile(path);
-  EXPECT_EQ(written[0x0617], 0x77);             // in the first run
-  EXPECT_EQ(written[6000], original.At(6000));  // never written
-  EXPECT_EQ(shell.ProgressValues().size(), 3U);  // 0, 3000 and 6000 bytes
-
-  faulty.writeError.reset();
-  faulty.syncError = EIO;
-  image.SaveBIN();
-  EXPECT_THAT(shell.Boxes().back().text, HasSubstr("Error Number: 57"));
-  EXPECT_TRUE(image.Changed());
-  faulty.syncError.reset();
-  image.SaveBIN();
-  EXPECT_FALSE(image.Changed());
-  EXPECT_EQ(ReadFile(path)[0x0627], 0x77);
+    if (!image.OpenBIN(path) || !image.PutPEModifier_RPM(1, 1)) return false;
+    meanwhile();
+    const bool failed = !image.SaveBIN() && own.ErrorReports() == std::vector<std::string>{"clsBINFile.SaveBIN"} &&
+                        own.Boxes()[0].text.find(number) != std::string::npos && image.Changed();
+    return failed && ReadFile(path) == original.Bytes() && NamesIn(dir.Path()).size() == 1;
+  };
+  EXPECT_TRUE(RunAsOrdinaryUser([&] { return savedAfter([&] { fs::permissions(path, fs::perms::owner_read); }, "Number: 70"); }));
+  fs::remove(path);
+  EXPECT_TRUE(RunWithFailingSystemCall(SYS_fsync, EIO, [&] { return savedAfter([] {}, "Number: 57"); }));
 }
 
 TEST_F(SaveBin, SavingWithoutAnImageIsReported) {
   clsBINFile image(shell);
-  image.SaveBIN();
+  EXPECT_FALSE(image.SaveBIN());
   EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.CheckSum [PropertyLet]", "clsBINFile.SaveBIN"));
 }
 

@@ -13,7 +13,7 @@
 #include "RecordingShell.h"
 #include "TempDir.h"
 #include "TestImage.h"
-#include "Unprivileged.h"
+#include "InChild.h"
 #include "app/AppInfo.h"
 #include "app/NumberText.h"
 #include "bin/clsBINFile.h"

@@ -50,6 +50,17 @@ std::vector<std::string> RecordingShell::ErrorReports() const {
   return places;
 }
 
+std::vector<int> RecordingShell::ErrorNumbers() const {
+  static const std::string kLabel = "Error Number: ";
+  std::vector<int> numbers;
+  for (const auto& box : boxes_) {
+    const auto at = box.text.find(kLabel);
+    if (box.style == MsgBoxStyle::Critical && at != std::string::npos)
+      numbers.push_back(std::stoi(box.text.substr(at + kLabel.size())));
+  }
+  return numbers;
+}
+
 void RecordingShell::Clear() {
   trace_.clear();
   logs_.clear();

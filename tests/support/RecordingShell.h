@@ -37,6 +37,8 @@ class RecordingShell : public Shell {
   std::vector<float> ProgressValues() const { return progress_; }
   // "module.procedure" of every error report shown, in order.
   std::vector<std::string> ErrorReports() const;
+  // The error number of every error report shown, in order.
+  std::vector<int> ErrorNumbers() const;
   bool ProgressVisible() const { return progressVisible_; }
 
   void Clear();
