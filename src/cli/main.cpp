@@ -58,13 +58,15 @@ Status Run(std::vector<std::string> words) {
 // A script reads what was printed: output lost to a full disk or a closed pipe must not
 // pass for a clean run. Checked up to the close, where a buffered write shows its error.
 bool OutputWritten() {
+  errno = 0;
   std::cout.flush();
   const bool streamFailed = !std::cout;
-  errno = 0;
+  int cause = errno;
   const bool closeFailed = std::fclose(stdout) != 0;
+  if (cause == 0) cause = errno;
   if (!streamFailed && !closeFailed) return true;
   std::cerr << kProgram << ": the output could not be written"
-            << (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()) << '\n';
+            << (cause != 0 ? std::string(": ") + std::strerror(cause) : std::string()) << '\n';
   return false;
 }
 

@@ -40,7 +40,7 @@ std::string Text(const fs::path& path) {
 }
 
 // One run of the program with HOME and XDG_DATA_HOME inside `home`, never the real ones.
-Result Cli(const fs::path& home, const std::vector<std::string>& arguments) {
+Result Cli(const fs::path& home, const std::vector<std::string>& arguments, fs::path out = {}) {
   std::vector<std::string> words{VANTORIX_CLI};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<std::string> env{"HOME=" + home.string(), "XDG_DATA_HOME=" + (home / "xdg").string(), "LC_ALL=C"};
@@ -50,7 +50,7 @@ Result Cli(const fs::path& home, const std::vector<std::string>& arguments) {
   for (auto& entry : env) envp.push_back(entry.data());
   argv.push_back(nullptr);
   envp.push_back(nullptr);
-  const fs::path out = home / "stdout.txt";
+  if (out.empty()) out = home / "stdout.txt";
   const fs::path err = home / "stderr.txt";
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);
@@ -61,7 +61,7 @@ Result Cli(const fs::path& home, const std::vector<std::string>& arguments) {
   posix_spawn_file_actions_destroy(&files);
   int status = -1;
   if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return {-1, "", "did not run"};
-  return {WEXITSTATUS(status), Text(out), Text(err)};
+  return {WEXITSTATUS(status), fs::is_regular_file(out) ? Text(out) : "", Text(err)};
 }
 
 void Write(const fs::path& path, const Bytes& bytes) {
@@ -126,6 +126,12 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
   }
   EXPECT_EQ(ReadFile(image), Axxc8D().Bytes());
   EXPECT_FALSE(Exists(image + ".org"));
+  // Output lost to a full disk must not pass for a clean run.
+  for (const auto& words : {std::vector<std::string>{"afr", "--csv", image}, {"--version"}}) {
+    const Result full = Cli(home.Path(), words, "/dev/full");
+    EXPECT_EQ(full.status, 3);
+    EXPECT_THAT(full.err, HasSubstr("the output could not be written: No space left on device"));
+  }
 }
 
 TEST_F(CliTest, InfoTellsIdentityChecksumAndPatchStateOfEveryImageItCanRead) {
