@@ -57,6 +57,14 @@ int main(int argc, char** argv) {
                                              "3A5", "FFFFFFFF", "123456789", "0x1A", "12.94",
                                              std::string(60000, '7'), std::string(30000, ' ') + "12.5",
                                              "0." + std::string(60000, '0') + "1e60001"};
+  // The first byte picks the parser calls, then the words, NUL-separated.
+  using namespace std::string_literals;
+  const std::vector<std::string> commandLines{
+      "\x3F"s + "set-afr\0a.bin\0--rpm\0" "2400\0--afr=12.5\0--by\0rpm"s,
+      "\x29"s + "wb\0derive\0--stock\0s.bin\0--patched=p.bin\0-o\0t.txt"s,
+      "\x13"s + "-v\0info\0--\0-a.bin\0b.bin"s, "\x05"s + "diff\0--afr\0"s};
+  for (std::size_t k = 0; k < commandLines.size(); ++k)
+    Write(root / "fuzz_cli_arguments", "seed-" + std::to_string(k), commandLines[k]);
   for (std::size_t k = 0; k < identityTexts.size(); ++k)
     Write(root / "fuzz_identity_text", "seed-" + std::to_string(k), identityTexts[k]);
   for (std::size_t k = 0; k < numberTexts.size(); ++k)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "ErrorNumberOf.h"
 #include "pe/PeModel.h"
 
@@ -8,41 +10,45 @@ namespace {
 
 using test::ErrorNumberOf;
 
+// Each result as text, or "E" and the run-time error's number: "29.45 5.91 E11".
+template <class Call, class Row>
+std::string Outcomes(Call call, std::initializer_list<Row> rows) {
+  std::string text;
+  for (const Row& row : rows) {
+    std::ostringstream result;
+    const int error = ErrorNumberOf([&] { result << call(row); });
+    text += (text.empty() ? "" : " ") + (error != 0 ? "E" + std::to_string(error) : result.str());
+  }
+  return text;
+}
+
+struct Pair {
+  std::int16_t first;
+  double second;
+};
+
 TEST(PeModel, TargetAfrFollowsFromTheSumOfBothModifiersRoundedToHundredths) {
-  EXPECT_DOUBLE_EQ(TargetAfr(0, 0), 29.45);
-  EXPECT_DOUBLE_EQ(TargetAfr(255, 255), 5.91);
-  EXPECT_DOUBLE_EQ(TargetAfr(128, 0), 14.73);
-  EXPECT_DOUBLE_EQ(TargetAfr(88, 80), 12.74);
-  EXPECT_DOUBLE_EQ(TargetAfr(80, 88), 12.74);
-  EXPECT_DOUBLE_EQ(TargetAfr(88, 86), 12.48);
+  EXPECT_EQ(Outcomes([](Pair p) { return TargetAfr(p.first, static_cast<std::int16_t>(p.second)); },
+                     {Pair{0, 0}, {255, 255}, {128, 0}, {88, 80}, {80, 88}, {88, 86}, {-128, 0}, {32767, 1}}),
+            "29.45 5.91 14.73 12.74 12.74 12.48 E11 E6");
   EXPECT_NEAR(AFR_CONSTANT, 6553.6 * 256 / 445, 1e-9);  // the literal, close to but not the quotient
-  EXPECT_EQ(ErrorNumberOf([] { TargetAfr(-128, 0); }), 11);
-  EXPECT_EQ(ErrorNumberOf([] { TargetAfr(32767, 1); }), 6);
 }
 
 TEST(PeModel, SolveFindsTheModifierForAWantedRatioRoundingHalvesToEven) {
-  EXPECT_EQ(SolveModifier(88, 12.5), 86);
-  EXPECT_EQ(SolveModifier(0, 14.7), 128);
-  EXPECT_EQ(SolveModifier(88, 12.74), 80);
-  const double ratio = AFR_CONSTANT / 356.5;  // exact solutions 100.5 and 101.5
-  EXPECT_EQ(SolveModifier(128, ratio), 100);
-  EXPECT_EQ(SolveModifier(127, ratio), 102);
-  EXPECT_EQ(SolveModifier(0, 5.0), 626);  // outside a byte: the caller refuses it
-  EXPECT_EQ(SolveModifier(0, 40.0), -34);
-  EXPECT_EQ(ErrorNumberOf([] { SolveModifier(88, 0.0); }), 11);
-  EXPECT_EQ(ErrorNumberOf([] { SolveModifier(0, 0.0001); }), 6);
+  const double halves = AFR_CONSTANT / 356.5;  // exact solutions 100.5 and 101.5
+  EXPECT_EQ(Outcomes([](Pair p) { return SolveModifier(p.first, p.second); },
+                     {Pair{88, 12.5}, {0, 14.7}, {88, 12.74}, {128, halves}, {127, halves}, {0, 5.0}, {0, 40.0},
+                      {88, 0.0}, {0, 0.0001}}),
+            "86 128 80 100 102 626 -34 E11 E6");  // outside a byte too: the caller refuses it
 }
 
 TEST(PeModel, TablePositionsOfEachMaskAndNoneForOthers) {
-  const struct {
-    const char* mask;
-    std::int16_t bounds[4];
-  } cases[] = {{"8D", {1551, 1559, 1560, 1576}}, {"6E", {1293, 1301, 1302, 1318}}, {"32", {1557, 1565, 1566, 1582}},
-               {"AA", {0, 0, 0, 0}},             {"8d", {0, 0, 0, 0}},             {"N/A", {0, 0, 0, 0}}};
-  for (const auto& c : cases)
-    for (std::int32_t index = 0; index < 4; ++index) EXPECT_EQ(TablePosition(c.mask, index), c.bounds[index]) << c.mask;
-  EXPECT_EQ(TablePosition("8D", 4), 0);
-  EXPECT_EQ(TablePosition("8D", -1), 0);
+  std::string positions;
+  for (const char* mask : {"8D", "6E", "32", "AA", "8d", "N/A"})
+    for (std::int32_t index = -1; index <= 4; ++index) positions += std::to_string(TablePosition(mask, index)) + " ";
+  EXPECT_EQ(positions,
+            "0 1551 1559 1560 1576 0 0 1293 1301 1302 1318 0 0 1557 1565 1566 1582 0 "
+            "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 ");
 }
 
 }  // namespace
