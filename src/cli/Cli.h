@@ -73,6 +73,7 @@ Status Afr(Arguments& arguments, Context& context);
 Status SetAfr(Arguments& arguments, Context& context);
 Status WideBand(Arguments& arguments, Context& context);
 Status Diff(Arguments& arguments, Context& context);
+Status Sample(Arguments& arguments, Context& context);
 
 // The help text of a command, or the overall help for an empty name; empty for an unknown command.
 std::string_view HelpText(std::string_view command);

@@ -23,6 +23,8 @@ Commands:
   wb add|remove IMAGE           insert or remove the wideband patch
   wb derive ... / wb install    make and install a patch table (see wb --help)
   diff A B                      where two images differ, by area
+  sample OUT.bin --mask 8d|6e [--bcc axxc|aujp]
+                                write a made-up image to try the programs on
 
 Options:
   --verbose, -v   write the activity log lines to standard error
@@ -81,6 +83,13 @@ Lists the offsets where images A and B differ, in runs of neighbouring bytes, ea
 by the area it lies in: identity, checksum, PE coolant or RPM modifiers, wideband patch
 areas, or other. Short runs show their bytes (A -> B). Exit status 0 when the images are
 identical, 1 when they differ. Reads only.
+)"},
+    {"sample", R"(Usage: vantorix-cli sample OUT.bin --mask 8d|6e [--bcc axxc|aujp]
+Writes a made-up 32 KB image of the mask, for trying both programs without a PROM
+reader: erased (FF) bytes, an automatic transmission, plausible PE modifier tables, PROM
+ID 9999, the text "VANTORIX SAMPLE IMAGE - MADE UP - NEVER BURN IT INTO A PROM" at
+offset 0x7F00, and a checksum that agrees. A $8D sample carries the broadcast code AXXC
+unless --bcc aujp is given. OUT.bin must not exist yet: a sample never replaces a file.
 )"},
 };
 

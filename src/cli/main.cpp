@@ -21,7 +21,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {{"info", Info},      {"checksum", Checksum}, {"afr", Afr},
-                                 {"set-afr", SetAfr}, {"wb", WideBand},       {"diff", Diff}};
+                                 {"set-afr", SetAfr}, {"wb", WideBand},       {"diff", Diff},
+                                 {"sample", Sample}};
 
 Status Run(std::vector<std::string> words) {
   if (words.size() == 1 && words.front() == "--version") {

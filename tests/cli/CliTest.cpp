@@ -102,7 +102,7 @@ class CliTest : public ::testing::Test {
 
 TEST_F(CliTest, HelpVersionAndUsageErrors) {
   EXPECT_EQ(Run({"--version"}).out, "vantorix-cli " + std::string(app::kVersionText) + "\n");
-  for (const std::string command : {"", "info", "checksum", "afr", "set-afr", "wb", "diff"}) {
+  for (const std::string command : {"", "info", "checksum", "afr", "set-afr", "wb", "diff", "sample"}) {
     const Result help = command.empty() ? Run({"--help"}) : Run({command, "--help"});
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_THAT(help.out, HasSubstr("Usage: vantorix-cli " + command)) << command;
@@ -302,6 +302,25 @@ TEST_F(CliTest, DerivedTableInstalledInTheUserFolderPatchesAStockImageAsPublishe
   const Result notATable = Run({"wb", "install", stockPath});
   EXPECT_EQ(notATable.status, 3);
   EXPECT_THAT(notATable.err, HasSubstr("not a wideband patch table of any version"));
+}
+
+TEST_F(CliTest, SampleWritesAnImageThatOpensCleanlyButNeverOverAFile) {
+  for (const auto& [words, bcc] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--mask", "8d"}, "AXXC"}, {{"--mask", "8D", "--bcc", "aujp"}, "AUJP"}, {{"--mask=6e"}, "ARAP or APYP"}}) {
+    const std::string path = dir.File(bcc + ".bin");
+    std::vector<std::string> sample{"sample", path};
+    sample.insert(sample.end(), words.begin(), words.end());
+    EXPECT_EQ(Run(sample).status, 0) << bcc;
+    const Result info = Run({"info", "--json", path});
+    EXPECT_THAT(info.out, HasSubstr("\"promId\": 9999, \"transmission\": \"AUTO\", \"bcc\": \"" + bcc + "\""));
+    EXPECT_THAT(info.out, HasSubstr("\"checksumAgrees\": true"));
+    EXPECT_EQ(Run({"afr", path}).status, 0);
+    const Bytes written = ReadFile(path);
+    EXPECT_EQ(Run(sample).status, 3) << bcc;  // the name is taken now
+    EXPECT_EQ(ReadFile(path), written);
+  }
+  EXPECT_EQ(Run({"sample", dir.File("x.bin"), "--mask", "32"}).status, 2);
+  EXPECT_EQ(Run({"sample", dir.File("x.bin"), "--mask", "6e", "--bcc", "axxc"}).status, 2);
 }
 
 TEST_F(CliTest, DiffGroupsDifferencesIntoRunsNamedByArea) {
