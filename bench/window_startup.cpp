@@ -1,12 +1,15 @@
 // Time from program start to the main window being shown, and the memory the window
 // program holds with an image and the target AFR grid open. Run it under
 // /usr/bin/time -v for the peak resident set size; scripts/bench-window does.
+// With --shown it prints only the milliseconds to the shown window and ends there, to be
+// set against bench/bare_window.cpp.
 #include <sys/resource.h>
 
 #include <QElapsedTimer>
 #include <QMdiArea>
 #include <chrono>
 #include <cstdio>
+#include <string_view>
 
 #include "TempDir.h"
 #include "TestImage.h"
@@ -20,6 +23,10 @@ int main(int argc, char** argv) {
   window.show();
   QApplication::processEvents();
   const double shownMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  if (argc > 1 && std::string_view(argv[1]) == "--shown") {
+    std::printf("%.2f\n", shownMs);
+    return 0;
+  }
 
   const vantorix::test::TempDir dir;
   const auto path = vantorix::test::TestImage(32768, 0x8D).Axxc().WriteTo(dir.Path() / "image.bin");
