@@ -98,7 +98,8 @@ class clsBINFile {
   // know a patched value, or when the answer is not Yes.
   bool AddWBHackToBIN();
   bool RemoveWBHackFromBIN();
-  // The table the last successful one wrote from: "built-in stand-in" or a file's path.
+  // The table the last of them wrote from: "built-in stand-in" or a file's path; empty
+  // when it wrote nothing.
   std::string WBTableUsed() const;
 
   // The image bytes in memory, file offset 0 first (empty while no image is open).
