@@ -15,7 +15,7 @@ class CountingShell : public Shell {
     ++boxes;
     if (style == MsgBoxStyle::Critical && text.rfind("Error in ", 0) == 0) ++errorReports;
     lastBox = text;
-    return style == MsgBoxStyle::YesNoCancelExclamation ? MsgBoxResult::Cancel : MsgBoxResult::Ok;
+    return IsQuestion(style) ? answer : MsgBoxResult::Ok;
   }
   void ShowProgress() override { progressVisible = true; }
   void HideProgress() override { progressVisible = false; }
@@ -23,6 +23,7 @@ class CountingShell : public Shell {
     if (!(value >= 0.0F && value <= 100.0F)) ++progressOutOfRange;
   }
 
+  MsgBoxResult answer = MsgBoxResult::Cancel;  // to every question
   int logs = 0;
   int boxes = 0;
   int errorReports = 0;

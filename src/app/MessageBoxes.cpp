@@ -29,12 +29,20 @@ MsgBoxResult QtMessageBoxes::Show(QWidget* parent, const QString& text, MsgBoxSt
       box.setDefaultButton(QMessageBox::Yes);
       box.setEscapeButton(QMessageBox::Cancel);
       break;
+    case MsgBoxStyle::YesNoExclamation:  // asked before something risky: No unless chosen
+      box.setIcon(QMessageBox::Warning);
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::No);
+      box.setEscapeButton(QMessageBox::No);
+      break;
   }
   switch (box.exec()) {
     case QMessageBox::Yes: return MsgBoxResult::Yes;
     case QMessageBox::No: return MsgBoxResult::No;
     case QMessageBox::Cancel: return MsgBoxResult::Cancel;
-    default: return style == MsgBoxStyle::YesNoCancelExclamation ? MsgBoxResult::Cancel : MsgBoxResult::Ok;
+    default:
+      if (style == MsgBoxStyle::YesNoExclamation) return MsgBoxResult::No;
+      return style == MsgBoxStyle::YesNoCancelExclamation ? MsgBoxResult::Cancel : MsgBoxResult::Ok;
   }
 }
 

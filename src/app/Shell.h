@@ -9,8 +9,14 @@ enum class MsgBoxStyle : int {
   OkOnly = 0,                  // OK, no icon
   Critical = 16,               // OK with the stop icon
   Exclamation = 48,            // OK with the warning icon
-  YesNoCancelExclamation = 51  // Yes / No / Cancel with the warning icon
+  YesNoCancelExclamation = 51,  // Yes / No / Cancel with the warning icon
+  YesNoExclamation = 52         // Yes / No with the warning icon
 };
+
+// A box that asks: its answer is the button pressed, not just OK.
+inline bool IsQuestion(MsgBoxStyle style) {
+  return style == MsgBoxStyle::YesNoCancelExclamation || style == MsgBoxStyle::YesNoExclamation;
+}
 
 enum class MsgBoxResult : int { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 

@@ -94,10 +94,16 @@ class clsBINFile {
 
   // --- wideband patch (wbpatch/clsBINFile_wbpatch.cpp) ---
   // Write the insertion or the removal values of the patch version of the image's mask
-  // and broadcast code into the image in memory and mark it changed. False, with
-  // nothing written, for a mask that has no version, or when the tables cannot be had.
+  // and broadcast code into the image in memory and mark it changed; removal leaves the
+  // bytes whose unpatched values the table does not know as they are and logs how many.
+  // With a stand-in table they first ask the shell (Yes/No). False, with nothing
+  // written, for a mask that has no version, when the tables cannot be had or do not
+  // know a patched value, or when the answer is not Yes.
   bool AddWBHackToBIN();
   bool RemoveWBHackFromBIN();
+  // The table the last of them wrote from: "built-in stand-in" or a file's path; empty
+  // when it wrote nothing.
+  std::string WBTableUsed() const;
 
   // The image bytes in memory, file offset 0 first (empty while no image is open).
   std::span<const std::uint8_t> Bytes() const noexcept { return m_abytImage; }
@@ -141,6 +147,7 @@ class clsBINFile {
   std::vector<std::uint8_t> m_abytImage;
   std::string m_strTransmission;
   std::string m_strWBBCC;
+  std::string m_strWBTable;
   bool m_blnChanged = false;
 };
 

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/Cli.h"
+#include "wbpatch/WideBandCommand.h"
 
 namespace vantorix::cli {
 
@@ -28,8 +29,13 @@ MsgBoxResult CliShell::MsgBox(const std::string& text, MsgBoxStyle style, const 
     if (!line.empty()) lines += (lines.empty() ? "" : "\n  ") + line;
     begin = end + 1;
   }
+  if (title == wbpatch::kStandInTitle) {
+    declinedStandIn_ = !allowStandIn_;
+    Tell(title + ": " + lines + (allowStandIn_ ? "\n  Yes (--allow-stand-in)." : "\n  No."));
+    return allowStandIn_ ? MsgBoxResult::Yes : MsgBoxResult::No;
+  }
   Tell(title + ": " + lines);
-  return style == MsgBoxStyle::YesNoCancelExclamation ? MsgBoxResult::Cancel : MsgBoxResult::Ok;
+  return IsQuestion(style) ? MsgBoxResult::Cancel : MsgBoxResult::Ok;
 }
 
 void CliShell::Tell(const std::string& text) {

@@ -9,7 +9,8 @@ namespace vantorix::cli {
 
 // The shell of the command-line tool. Message boxes become messages on standard error
 // that name the file being worked on; log lines appear there too with --verbose. It
-// never asks: a question is answered Cancel, the answer that changes nothing.
+// never asks: a question is answered Cancel, the answer that changes nothing, except the
+// stand-in table question, which the command line answers (--allow-stand-in).
 class CliShell final : public Shell {
  public:
   CliShell(std::ostream& err, bool verbose) : err_(err), verbose_(verbose) {}
@@ -27,10 +28,15 @@ class CliShell final : public Shell {
   // How many warnings and error reports have been shown so far: a command compares the
   // count before and after a step to learn whether the core reported a problem.
   int Alarms() const { return alarms_; }
+  // Whether the stand-in table question is answered Yes; and whether it was answered No.
+  void AllowStandIn(bool allow) { allowStandIn_ = allow; }
+  bool DeclinedStandIn() const { return declinedStandIn_; }
 
  private:
   std::ostream& err_;
   bool verbose_;
+  bool allowStandIn_ = false;
+  bool declinedStandIn_ = false;
   std::string subject_;
   int alarms_ = 0;
 };

@@ -20,7 +20,8 @@ Commands:
   afr IMAGE [--csv]             the 17 x 9 power-enrichment target AFR grid
   set-afr IMAGE --rpm R --coolant C --afr X --by rpm|coolant
                                 change one target AFR as the change dialog does
-  wb add|remove IMAGE           insert or remove the wideband patch
+  wb add|remove IMAGE [--allow-stand-in]
+                                insert or remove the wideband patch
   wb derive ... / wb install    make and install a patch table (see wb --help)
   diff A B                      where two images differ, by area
   sample OUT.bin --mask 8d|6e [--bcc axxc|aujp]
@@ -34,12 +35,15 @@ Options:
 A command that changes an image writes it only when every check passed, after copying
 the original to "<image>.org"; the saved image carries its recalculated checksum.
 Exit status: 0 success, 1 a check failed (checksum mismatch, refused AFR, images
-differ), 2 usage error, 3 file or image error. With many images, the worst one counts.
+differ), 2 usage error (also a stand-in patch table without --allow-stand-in), 3 file
+or image error. With many images, the worst one counts.
 )"},
     {"info", R"(Usage: vantorix-cli info IMAGE... [--json]
 Shows each image's path, size, mask, PROM ID, transmission, broadcast code (BCC),
-stored and computed checksum and whether they agree, and whether the wideband patch
-is present, absent or partial (with how many entries hold which values). Reads only.
+stored and computed checksum and whether they agree, whether the wideband patch is
+present, absent or partial (counting the entries whose patched and unpatched values
+the table knows and that differ), and which patch table that is judged by: the
+built-in stand-in or the installed file. Reads only.
 --json writes one JSON array with an object per image that could be read.
 )"},
     {"checksum", R"(Usage: vantorix-cli checksum IMAGE... [--fix]
@@ -64,14 +68,18 @@ A target that needs a modifier above 255 (too rich) or below 0 (too lean) is ref
 with exit status 1 and the image is left as it was. Otherwise the image is saved with
 its recalculated checksum after the original is copied to "<image>.org".
 )"},
-    {"wb", R"(Usage: vantorix-cli wb add IMAGE
-       vantorix-cli wb remove IMAGE
+    {"wb", R"(Usage: vantorix-cli wb add IMAGE [--allow-stand-in]
+       vantorix-cli wb remove IMAGE [--allow-stand-in]
        vantorix-cli wb derive --stock S --patched P --version 8d-axxc|8d-aujp|6e -o TABLE
        vantorix-cli wb install TABLE [--version 8d-axxc|8d-aujp|6e]
 add, remove  insert or remove the wideband patch in a $8D or $6E image; the version
              follows from the mask and broadcast code, as in the window program. The
              image is saved with its checksum after the original is copied to
-             "<image>.org".
+             "<image>.org". Removal leaves bytes whose unpatched values the table does
+             not know as they are, and says so.
+--allow-stand-in  write even when the table is a stand-in (the built-in tables are):
+             the image then gets only the bytes the published patch fixes and NO
+             wideband function. Without it such a change is refused with status 2.
 derive       derives a patch table from a stock image S and the same image P with the
              published patch applied, and writes it to TABLE. Reads the images only.
 install      checks TABLE and installs it in the user's data folder

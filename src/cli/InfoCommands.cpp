@@ -27,6 +27,8 @@ std::string Json(const std::string& text) {
 
 struct PatchFacts {
   wbpatch::Version version;
+  std::string table;  // TableName
+  bool standIn;
   wbpatch::PatchState state;
 };
 
@@ -36,7 +38,8 @@ std::optional<PatchFacts> PatchOf(Context& context, clsBINFile& image, Status& s
   const auto version = wbpatch::VersionFor(image.Mask(), image.WBBCC());
   if (!version) return std::nullopt;
   try {
-    return PatchFacts{*version, wbpatch::PatchStateOf(wbpatch::UserTables().Load(*version), image.Bytes())};
+    const wbpatch::Table table = wbpatch::UserTables().Load(*version);
+    return PatchFacts{*version, wbpatch::TableName(table), table.standIn, wbpatch::PatchStateOf(table, image.Bytes())};
   } catch (...) {
     context.shell.Tell("the wideband patch table cannot be used: " + CurrentExceptionAsRuntimeError().Description());
     status = kFileError;
@@ -62,12 +65,9 @@ void PrintText(std::ostream& out, clsBINFile& image, const std::optional<PatchFa
     return;
   }
   const auto& s = patch->state;
-  out << StateName(s) << " (" << wbpatch::VersionName(patch->version);
-  if (s.kind == wbpatch::PatchState::Kind::Partial)
-    out << ": " << s.holdingInsertion << " of " << s.entries << " entries patched, " << s.holdingRemoval
-        << " unpatched)\n";
-  else
-    out << ", all " << s.entries << " entries " << (s.holdingInsertion == s.entries ? "patched" : "unpatched") << ")\n";
+  out << StateName(s) << " (" << wbpatch::VersionName(patch->version) << ": of the " << s.telling
+      << " entries that tell patched from unpatched, " << s.patched << " patched, " << s.unpatched
+      << " unpatched)\n  patch table: " << patch->table << '\n';
 }
 
 void PrintJson(std::ostream& out, clsBINFile& image, const std::optional<PatchFacts>& patch) {
@@ -84,8 +84,9 @@ void PrintJson(std::ostream& out, clsBINFile& image, const std::optional<PatchFa
   }
   const auto& s = patch->state;
   out << "{\"version\": " << Json(std::string(wbpatch::VersionName(patch->version)))
-      << ", \"state\": " << Json(std::string(StateName(s))) << ", \"entries\": " << s.entries
-      << ", \"patchedEntries\": " << s.holdingInsertion << ", \"unpatchedEntries\": " << s.holdingRemoval << "}}";
+      << ", \"table\": " << Json(patch->table) << ", \"standIn\": " << (patch->standIn ? "true" : "false")
+      << ", \"state\": " << Json(std::string(StateName(s))) << ", \"tellingEntries\": " << s.telling
+      << ", \"patchedEntries\": " << s.patched << ", \"unpatchedEntries\": " << s.unpatched << "}}";
 }
 
 }  // namespace

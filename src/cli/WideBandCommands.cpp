@@ -32,9 +32,15 @@ Status Refused(Context& context) {
 }
 
 Status AddOrRemove(Arguments& arguments, Context& context, const wbpatch::WideBandCommand& command) {
+  context.shell.AllowStandIn(arguments.Flag({"--allow-stand-in"}));
   const std::string path = arguments.Operands(1, 1, "one IMAGE").front();
   return ChangeImage(context, path, true, [&](clsBINFile& image, std::string& done) {
     if (!wbpatch::RunWideBandOperation(context.shell, image, command)) {
+      // Writing a stand-in is the user's choice to make on the command line.
+      if (context.shell.DeclinedStandIn()) {
+        context.shell.Tell("not written: the patch table is a stand-in; give --allow-stand-in to write it anyway");
+        return kUsageError;
+      }
       context.shell.Tell(wbpatch::FailureText(command));
       return kFileError;
     }

@@ -68,15 +68,19 @@ Table DeriveTable(Version version, std::span<const std::uint8_t> stock, std::spa
 
   Table table{version, {}, "derived"};
   for (const Slot& slot : layout.slots) {
-    const Entry entry{slot.offset, patched[slot.offset], stock[slot.offset]};
-    if (!slot.insertion.Allows(entry.insertion))
-      refuse("the patched image holds " + Hex(entry.insertion, 2) + " at " + Hex(slot.offset, 4) + " (" +
+    const std::uint8_t inserted = patched[slot.offset];
+    const std::uint8_t removed = stock[slot.offset];
+    if (!slot.insertion.Allows(inserted))
+      refuse("the patched image holds " + Hex(inserted, 2) + " at " + Hex(slot.offset, 4) + " (" +
              std::string(slot.part) + "), where the patch has " + slot.insertion.Expectation());
-    if (!slot.removal.Allows(entry.removal))
-      refuse("the stock image holds " + Hex(entry.removal, 2) + " at " + Hex(slot.offset, 4) + " (" +
+    if (!slot.removal.Allows(removed))
+      refuse("the stock image holds " + Hex(removed, 2) + " at " + Hex(slot.offset, 4) + " (" +
              std::string(slot.part) + "), where an unpatched image has " + slot.removal.Expectation());
-    table.entries.push_back(entry);
+    table.entries.push_back({slot.offset, inserted, removed});
   }
+  if (const auto fill = layout.RepeatedRemoval(table.entries))
+    refuse("the stock image holds " + Hex(*fill, 2) + " at every offset of " + VariedRange(layout) +
+           ", where an unpatched image holds varied bytes");
   return table;
 }
 

@@ -41,6 +41,12 @@ class LayoutBuilder {
     return *this;
   }
 
+  LayoutBuilder& VariedRemoval(std::uint16_t first, std::uint16_t count) {
+    layout_.variedFirst = first;
+    layout_.variedCount = count;
+    return *this;
+  }
+
   LayoutBuilder& ZeroWhenPatched(std::uint16_t first, std::uint16_t last) {
     for (std::uint16_t offset = first; offset <= last; ++offset) layout_.zeroWhenPatched.push_back(offset);
     return *this;
@@ -79,7 +85,8 @@ Layout Layout8D(std::uint8_t byte2004, std::uint8_t byte202D, std::uint16_t sign
       .Build();
 }
 
-// The removal values of the 516-byte area are the stock image's own bytes, which vary.
+// The removal values of the 516-byte area are the stock image's own bytes, which vary
+// and which only the published table holds.
 Layout Layout6E() {
   return LayoutBuilder(0x6E)
       .Fixed(0x06CC, {0x4A}, {0xD5}, "fixed bytes")
@@ -94,16 +101,18 @@ Layout Layout6E() {
       .Run(0x3DEF, 3, kZero, kAny, "zero run")
       .Run(0x3DF2, 10, kPrintable, kAny, "signature")
       .Run(0x3DFC, 388, kZero, kAny, "zero run")
+      .VariedRemoval(0x3D7C, 516)
       .Build();
 }
 
 }  // namespace
 
-bool ByteRule::Allows(std::uint8_t byte) const {
+bool ByteRule::Allows(Value byte) const {
+  if (!byte) return !Fixed();
   switch (kind) {
-    case Kind::Exact: return byte == value;
+    case Kind::Exact: return *byte == value;
     case Kind::Any: return true;
-    case Kind::Printable: return byte >= 0x20 && byte <= 0x7E;
+    case Kind::Printable: return *byte >= 0x20 && *byte <= 0x7E;
   }
   return false;
 }
@@ -123,6 +132,22 @@ const Slot* Layout::Find(std::uint16_t offset) const {
   return found != slots.end() && found->offset == offset ? &*found : nullptr;
 }
 
+std::optional<std::uint8_t> Layout::RepeatedRemoval(std::span<const Entry> entries) const {
+  Value repeated;
+  std::size_t known = 0;
+  for (const Entry& entry : entries) {
+    if (entry.offset < variedFirst || entry.offset - variedFirst >= variedCount || !entry.removal) continue;
+    if (repeated && repeated != entry.removal) return std::nullopt;
+    repeated = entry.removal;
+    ++known;
+  }
+  return known >= 2 ? repeated : std::nullopt;
+}
+
+std::string VariedRange(const Layout& layout) {
+  return Hex(layout.variedFirst, 4) + "-" + Hex(layout.variedFirst + layout.variedCount - 1U, 4);
+}
+
 const Layout& LayoutOf(Version version) {
   static const Layout axxc = Layout8D(0xFC, 0xF8, 0x2081, 0x4C9C);
   static const Layout aujp = Layout8D(0xDC, 0xD8, 0x2082, 0x4C90);
@@ -136,5 +161,18 @@ const Layout& LayoutOf(Version version) {
 }
 
 std::string Hex(unsigned value, int digits) { return "0x" + number::HexText(value, digits); }
+
+std::string ValueText(Value value) { return value ? Hex(*value, 2) : "--"; }
+
+std::string OffsetRanges(std::span<const std::uint16_t> offsets) {
+  std::string text;
+  for (std::size_t first = 0; first < offsets.size();) {
+    std::size_t last = first;
+    while (last + 1 < offsets.size() && offsets[last + 1] == offsets[last] + 1) ++last;
+    text += (text.empty() ? "" : ", ") + Hex(offsets[first], 4) + (last > first ? "-" + Hex(offsets[last], 4) : "");
+    first = last + 1;
+  }
+  return text;
+}
 
 }  // namespace vantorix::wbpatch

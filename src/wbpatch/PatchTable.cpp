@@ -35,6 +35,11 @@ std::optional<Version> VersionFor(std::string_view mask, std::string_view bcc) {
   return std::nullopt;
 }
 
+std::string TableName(const Table& table) {
+  if (table.builtIn) return table.standIn ? "built-in stand-in" : "built-in";
+  return table.origin + (table.standIn ? " (stand-in)" : "");
+}
+
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r";
@@ -62,6 +67,11 @@ class TableLine {
     return value;
   }
 
+  Value ByteValue(std::string_view token, std::string_view what) const {
+    if (token == "--") return std::nullopt;
+    return static_cast<std::uint8_t>(Number(token, 2, what));
+  }
+
  private:
   const std::string& origin_;
   std::size_t number_;
@@ -79,10 +89,10 @@ std::vector<std::string_view> Tokens(std::string_view text) {
   }
 }
 
-void CheckValue(const TableLine& line, const Slot& slot, std::string_view which, std::uint8_t value,
-                const ByteRule& rule, Version version) {
+void CheckValue(const TableLine& line, const Slot& slot, std::string_view which, Value value, const ByteRule& rule,
+                Version version) {
   if (rule.Allows(value)) return;
-  line.Refuse(std::string(which) + " value " + Hex(value, 2) + " at " + Hex(slot.offset, 4) + " (" +
+  line.Refuse(std::string(which) + " value " + ValueText(value) + " at " + Hex(slot.offset, 4) + " (" +
               std::string(slot.part) + "): the " + std::string(VersionName(version)) + " patch has " +
               rule.Expectation() + " there");
 }
@@ -99,7 +109,13 @@ Table ParseTable(Version version, std::string_view text, const std::string& orig
     std::string_view content = text.substr(0, end);
     text.remove_prefix(std::min(end + 1, text.size()));
     ++lineNumber;
-    content = content.substr(0, content.find('#'));
+    const auto comment = std::min(content.find('#'), content.size());
+    // Only the header, the comments before the first entry, can mark a stand-in.
+    if (table.entries.empty() && comment < content.size()) {
+      const std::string_view words = content.substr(comment + 1);
+      table.standIn |= words.substr(std::min(words.find_first_not_of(kBlanks), words.size())).starts_with(kStandInMarker);
+    }
+    content = content.substr(0, comment);
     const auto tokens = Tokens(content);
     if (tokens.empty()) continue;
 
@@ -108,8 +124,8 @@ Table ParseTable(Version version, std::string_view text, const std::string& orig
       line.Refuse("expected three hexadecimal numbers (offset, insertion value, removal value), found " +
                   std::to_string(tokens.size()));
     const auto offset = static_cast<std::uint16_t>(line.Number(tokens[0], 4, "offset"));
-    const auto insertion = static_cast<std::uint8_t>(line.Number(tokens[1], 2, "insertion value"));
-    const auto removal = static_cast<std::uint8_t>(line.Number(tokens[2], 2, "removal value"));
+    const Value insertion = line.ByteValue(tokens[1], "insertion value");
+    const Value removal = line.ByteValue(tokens[2], "removal value");
     if (!table.entries.empty() && offset <= table.entries.back().offset)
       line.Refuse("offset " + Hex(offset, 4) + " follows " + Hex(table.entries.back().offset, 4) +
                   ": entries must stand in ascending offset order, each offset once");
@@ -129,64 +145,63 @@ Table ParseTable(Version version, std::string_view text, const std::string& orig
                            std::to_string(layout.slots.size()) + " entries of the " + name + " patch; offset " +
                            Hex(missing.offset, 4) + " (" + std::string(missing.part) + ") is missing");
   }
+  if (const auto fill = layout.RepeatedRemoval(table.entries))
+    throw RuntimeError(ErrorNumber::InvalidFileFormat,
+                       origin + ": every known removal value at " + VariedRange(layout) + " is " + Hex(*fill, 2) +
+                           ", where an unpatched " + name + " image holds varied bytes; write -- for a value "
+                           "that is not known");
   return table;
 }
 
 std::string FormatTable(const Table& table, const std::vector<std::string>& headerLines) {
-  std::string text;
+  const auto value = [](Value byte) { return byte ? Hex(*byte, 2).substr(2) : "--"; };
+  std::string text = table.standIn ? "# " + std::string(kStandInMarker) + "\n" : "";
   for (const auto& line : headerLines) text += line.empty() ? "#\n" : "# " + line + "\n";
   text += "\n";
   for (const Entry& entry : table.entries)
-    text += Hex(entry.offset, 4).substr(2) + " " + Hex(entry.insertion, 2).substr(2) + " " +
-            Hex(entry.removal, 2).substr(2) + "\n";
+    text += Hex(entry.offset, 4).substr(2) + " " + value(entry.insertion) + " " + value(entry.removal) + "\n";
   return text;
 }
 
 PatchState PatchStateOf(const Table& table, std::span<const std::uint8_t> image) {
-  PatchState state{PatchState::Kind::Partial, 0, 0, table.entries.size()};
+  const Layout& layout = LayoutOf(table.version);
+  PatchState state{PatchState::Kind::Partial, 0, 0, 0};
+  bool everyPatchedValue = true;
+  std::map<std::string_view, bool> partPatched;  // parts with telling entries: all of them patched so far?
   for (const Entry& entry : table.entries) {
-    if (entry.offset >= image.size()) continue;
-    if (image[entry.offset] == entry.insertion) ++state.holdingInsertion;
-    if (image[entry.offset] == entry.removal) ++state.holdingRemoval;
+    const int held = entry.offset < image.size() ? image[entry.offset] : -1;  // past the end: neither value
+    const auto holds = [held](Value value) { return value && *value == held; };
+    if (entry.insertion && !holds(entry.insertion)) everyPatchedValue = false;
+    if (!entry.insertion || !entry.removal || entry.insertion == entry.removal) continue;
+    ++state.telling;
+    state.patched += holds(entry.insertion) ? 1U : 0U;
+    state.unpatched += holds(entry.removal) ? 1U : 0U;
+    const auto part = partPatched.try_emplace(layout.Find(entry.offset)->part, true).first;
+    part->second = part->second && holds(entry.insertion);
   }
-  if (state.holdingInsertion == state.entries) state.kind = PatchState::Kind::Present;
-  else if (state.holdingRemoval == state.entries) state.kind = PatchState::Kind::Absent;
+  if (everyPatchedValue) state.kind = PatchState::Kind::Present;
+  else if (std::ranges::none_of(partPatched, [](const auto& part) { return part.second; }))
+    state.kind = PatchState::Kind::Absent;
   return state;
 }
 
-std::vector<Step8D> Steps8D(const Table& axxc, const Table& aujp, Operation operation) {
-  std::map<std::uint16_t, std::uint8_t> axxcValues;
-  std::map<std::uint16_t, std::uint8_t> aujpValues;
-  for (const Entry& entry : axxc.entries) axxcValues[entry.offset] = entry.ValueFor(operation);
-  for (const Entry& entry : aujp.entries) aujpValues[entry.offset] = entry.ValueFor(operation);
-  const auto shared = [&](std::uint16_t offset) {
-    const auto other = aujpValues.find(offset);
-    return other != aujpValues.end() && other->second == axxcValues.at(offset);
-  };
-
-  std::vector<Step8D> steps;
-  // Appends an offset's writes to the last step when that step is of the same kind.
-  const auto add = [&](std::uint16_t offset, bool dependsOnBcc) {
-    if (steps.empty() || steps.back().dependsOnBcc != dependsOnBcc) steps.push_back({dependsOnBcc, {}, {}});
-    if (const auto value = axxcValues.find(offset); value != axxcValues.end())
-      steps.back().axxc.push_back({offset, value->second});
-    if (!dependsOnBcc) return;
-    if (const auto value = aujpValues.find(offset); value != aujpValues.end())
-      steps.back().aujp.push_back({offset, value->second});
-  };
-
-  std::map<std::uint16_t, bool> offsets;  // every offset of either table, and whether it is shared
-  for (const auto& [offset, value] : axxcValues) offsets[offset] = shared(offset);
-  for (const auto& [offset, value] : aujpValues) offsets.try_emplace(offset, false);
-  if (operation == Operation::Insert) {
-    for (const auto& [offset, isShared] : offsets) add(offset, !isShared);
-  } else {
-    for (const auto& [offset, isShared] : offsets)
-      if (isShared) add(offset, false);
-    for (const auto& [offset, isShared] : offsets)
-      if (!isShared) add(offset, true);
+PatchWrites WritesOf(std::span<const Table> tables, Operation operation) {
+  PatchWrites result;
+  for (const Entry& entry : tables.front().entries) {
+    const Value value = entry.ValueFor(operation);
+    const auto agrees = [&](const Table& other) {
+      const auto found = std::ranges::find(other.entries, entry.offset, &Entry::offset);
+      return found != other.entries.end() && found->ValueFor(operation) == value;
+    };
+    if (!std::ranges::all_of(tables.subspan(1), agrees)) continue;
+    if (value) result.writes.push_back({entry.offset, *value});
+    else result.unknown.push_back(entry.offset);
   }
-  return steps;
+  if (operation == Operation::Insert && !result.unknown.empty())
+    throw RuntimeError(ErrorNumber::InvalidFileFormat,
+                       tables.front().origin + ": the patched values at " + OffsetRanges(result.unknown) +
+                           " are not known; without them the hook would lead into an incomplete routine");
+  return result;
 }
 
 }  // namespace vantorix::wbpatch

@@ -27,26 +27,41 @@ std::optional<Version> VersionFor(std::string_view mask, std::string_view bcc);
 
 enum class Operation { Insert, Remove };
 
+// A value a table holds for an offset; none where the table does not know it ("--" in
+// the file). Unknown is allowed only where the published patch fixes no value.
+using Value = std::optional<std::uint8_t>;
+
 struct Entry {
   std::uint16_t offset;
-  std::uint8_t insertion;
-  std::uint8_t removal;
-  std::uint8_t ValueFor(Operation operation) const { return operation == Operation::Insert ? insertion : removal; }
+  Value insertion;
+  Value removal;
+  Value ValueFor(Operation operation) const { return operation == Operation::Insert ? insertion : removal; }
   friend bool operator==(const Entry&, const Entry&) = default;
 };
+
+// A header comment line that starts with this marks a table whose values are not all
+// the published patch's own: the program asks before it writes one.
+inline constexpr std::string_view kStandInMarker = "STAND-IN TABLE";
 
 // One version's entries in ascending offset order, each offset once, checked against the layout.
 struct Table {
   Version version;
   std::vector<Entry> entries;
-  std::string origin;  // "built-in" or the path of the installed file
+  std::string origin;    // the path of the installed file, or "built-in <file name>"
+  bool builtIn = false;  // compiled into the program
+  bool standIn = false;  // its header carries kStandInMarker
 };
+
+// How the messages name a table: "built-in stand-in", or the installed file's path
+// (with " (stand-in)" when that file is one too).
+std::string TableName(const Table& table);
 
 // Reads a table in the data-file format and checks it against the version's layout.
 // Refuses with Invalid file format (321) naming the origin, the line and what is wrong.
 Table ParseTable(Version version, std::string_view text, const std::string& origin);
 
-// The data-file text of a table: the comment lines given (without "#"), then one entry a line.
+// The data-file text of a table: the stand-in marker when it is one, the comment lines
+// given (without "#"), then one entry a line.
 std::string FormatTable(const Table& table, const std::vector<std::string>& headerLines);
 
 // Derives a version's table from a stock image and the same image with the published
@@ -57,32 +72,35 @@ std::string FormatTable(const Table& table, const std::vector<std::string>& head
 // that disagree with the layout.
 Table DeriveTable(Version version, std::span<const std::uint8_t> stock, std::span<const std::uint8_t> patched);
 
-// Whether an image holds a version's patch: present when every entry holds its
-// insertion value, absent when every entry holds its removal value, partial otherwise.
-// An entry past the end of the image holds neither.
+// How far an image holds a version's patch. Only entries whose patched and unpatched
+// values the table knows, and that differ, tell the two apart; the counts are of them.
+// Present: every patched value the table knows is in place. Absent: no part of the patch
+// (fixed bytes, routine, text, signature, hook, ...) has all of its telling entries
+// patched, so a blank image of 0x00 or 0xFF bytes reads absent. Partial: in between.
+// An entry past the end of the image holds neither value.
 struct PatchState {
   enum class Kind { Present, Absent, Partial } kind;
-  std::size_t holdingInsertion;
-  std::size_t holdingRemoval;
-  std::size_t entries;
+  std::size_t telling;
+  std::size_t patched;
+  std::size_t unpatched;
 };
 PatchState PatchStateOf(const Table& table, std::span<const std::uint8_t> image);
 
-// The writes of a $8D operation, built from the two $8D tables. Entries that both tables
-// write alike form shared steps; the others form steps that depend on the broadcast
-// code, whose writes the operation picks by the code it reads at that step. Insertion
-// runs in ascending offset order with a code-dependent step wherever the codes differ
-// (0x2004, 0x202D, then the signature and hook); removal writes every shared entry
-// first and then the code's own entries.
 struct Write {
   std::uint16_t offset;
   std::uint8_t value;
 };
-struct Step8D {
-  bool dependsOnBcc;
-  std::vector<Write> axxc;  // the writes of a shared step
-  std::vector<Write> aujp;  // empty for a shared step
+
+// What an operation does with the tables it uses: the values they all know alike, in
+// ascending offset order, and the offsets whose value none of them knows, which it leaves
+// as they are. One table gives all of its entries; both $8D tables together (for a $8D
+// image of neither code) give only the offsets where they agree. Insertion refuses
+// (Invalid file format, 321) a table that does not know every patched value, since the
+// hook would lead into an incomplete routine.
+struct PatchWrites {
+  std::vector<Write> writes;
+  std::vector<std::uint16_t> unknown;
 };
-std::vector<Step8D> Steps8D(const Table& axxc, const Table& aujp, Operation operation);
+PatchWrites WritesOf(std::span<const Table> tables, Operation operation);
 
 }  // namespace vantorix::wbpatch

@@ -37,7 +37,9 @@ class UserFolderTables final : public TableSource {
 
 Table BuiltInTables::Load(Version version) {
   const std::string name(TableFileName(version));
-  return ParseTable(version, EmbeddedTableText(name), "built-in " + name);
+  Table table = ParseTable(version, EmbeddedTableText(name), "built-in " + name);
+  table.builtIn = true;
+  return table;
 }
 
 Table InstalledTables::Load(Version version) {

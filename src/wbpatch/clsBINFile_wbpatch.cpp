@@ -1,7 +1,9 @@
+#include <algorithm>
+
 #include "bin/clsBINFile.h"
-#include "wbpatch/BroadcastCode.h"
 #include "wbpatch/PatchTable.h"
 #include "wbpatch/TableSource.h"
+#include "wbpatch/WideBandCommand.h"
 
 namespace vantorix {
 
@@ -13,33 +15,37 @@ bool clsBINFile::RemoveWBHackFromBIN() {
   return Trapped("RemoveWBHackFromBIN", [this] { return WriteWBHack(wbpatch::Operation::Remove); });
 }
 
+std::string clsBINFile::WBTableUsed() const { return m_strWBTable; }
+
 // Neither the image's bytes nor a record of an earlier patch are consulted: the version
-// follows from the mask and the broadcast code alone. Every table the operation may use
-// is loaded, and so checked, before the first byte is written.
+// follows from the mask and the broadcast code alone. Only the tables the operation
+// writes from are loaded, and so checked, all before the first byte is written: a broken
+// table of the other $8D code does not stop an image that does not use it.
 bool clsBINFile::WriteWBHack(wbpatch::Operation operation) {
-  const auto write = [this](const std::vector<wbpatch::Write>& writes) {
-    // A refused byte (past the end of a short image) is reported by WriteToBin; the rest still goes in.
-    for (const auto& byte : writes) WriteToBin(byte.offset, byte.value);
-  };
+  using wbpatch::Version;
+  m_strWBTable.clear();
   const std::string mask = Mask();
-  if (mask == "8D") {
-    const auto steps = wbpatch::Steps8D(m_patchTables.Load(wbpatch::Version::Axxc8D),
-                                        m_patchTables.Load(wbpatch::Version::Aujp8D), operation);
-    for (const auto& step : steps) {
-      if (!step.dependsOnBcc) {
-        write(step.axxc);
-        continue;
-      }
-      // An image whose code is neither gets only the bytes both codes share.
-      const std::string code = WBBCC();
-      if (code == bcc::kAxxc) write(step.axxc);
-      else if (code == bcc::kAujp) write(step.aujp);
-    }
-  } else if (mask == "6E") {
-    const wbpatch::Table table = m_patchTables.Load(wbpatch::Version::Mask6E);
-    for (const auto& entry : table.entries) WriteToBin(entry.offset, entry.ValueFor(operation));
-  } else {
+  if (mask != "8D" && mask != "6E") return false;
+  std::vector<wbpatch::Table> tables;
+  if (const auto version = wbpatch::VersionFor(mask, WBBCC())) {
+    tables.push_back(m_patchTables.Load(*version));
+  } else {  // a $8D image of neither code gets only what both codes write alike
+    tables.push_back(m_patchTables.Load(Version::Axxc8D));
+    tables.push_back(m_patchTables.Load(Version::Aujp8D));
+  }
+  const wbpatch::PatchWrites patch = wbpatch::WritesOf(tables, operation);
+  const auto standIn = std::ranges::find_if(tables, &wbpatch::Table::standIn);
+  if (standIn != tables.end() &&
+      m_shell.MsgBox(wbpatch::StandInQuestion(*standIn, patch, operation), MsgBoxStyle::YesNoExclamation,
+                     std::string(wbpatch::kStandInTitle)) != MsgBoxResult::Yes)
     return false;
+
+  // A refused byte (past the end of a short image) is reported by WriteToBin; the rest still goes in.
+  for (const auto& write : patch.writes) WriteToBin(write.offset, write.value);
+  if (!patch.unknown.empty()) m_shell.WriteLog(wbpatch::LeftAsTheyAreText(patch.unknown));
+  for (const auto& table : tables) {
+    const std::string name = wbpatch::TableName(table);
+    if (m_strWBTable != name) m_strWBTable += (m_strWBTable.empty() ? "" : " and ") + name;
   }
   m_blnChanged = true;
   return true;

@@ -296,34 +296,65 @@ class MainWindowTest : public QObject {
                          "OK will save your changes.  Choosing Cancel will undo your changes."});
   }
 
-  void wideBandCommandsLogAndReportTheirOutcome() {
-    NewLog();
-    Window().mnuWBAdd_Click();  // no image: not a word
-    QVERIFY(NewLog().isEmpty() && boxes_.shown.isEmpty());
+  void wideBandCommandsAskBeforeAStandInLogAndReportTheirOutcome_data() {
+    QTest::addColumn<int>("mask");  // 0: no image open
+    QTest::addColumn<bool>("add");
+    QTest::addColumn<int>("answer");  // to the stand-in question
+    QTest::addColumn<bool>("broken");
+    QTest::addColumn<QStringList>("seen");  // new log lines, then the first line of each box
+    const QString question = "52 Stand-in Patch Table: The %1 wideband patch table (built-in stand-in) is a stand-in, "
+                             "not the published patch.";
+    const int yes = static_cast<int>(MsgBoxResult::Yes);
+    QTest::newRow("no image") << 0 << true << yes << false << QStringList{};
+    QTest::newRow("8D add, Yes") << 0x8D << true << yes << false
+                                 << QStringList{"Calling AddWBHackToBIN based on 8D",
+                                                "Attempting to insert Corvennis' Wide Band hac for AXXC",
+                                                "Finished calling AddWBHackToBIN Successfully.",
+                                                "Wideband patch table used: built-in stand-in", question.arg("8D/AXXC"),
+                                                "0 Success: WB Hac added to BIN successfully (AXXC).", "changed"};
+    QTest::newRow("6E remove, Yes")
+        << 0x6E << false << yes << false
+        << QStringList{"Calling RemoveWBHackFromBIN based on 6E",
+                       "Attempting to remove Corvennis' Wide Band hac for ARAP or APYP",
+                       "516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the "
+                       "installed table.",
+                       "Finished calling RemoveWBHackFromBIN Successfully.",
+                       "Wideband patch table used: built-in stand-in", question.arg("6E"),
+                       "0 Success: WB Hac removed from BIN successfully (ARAP or APYP).", "changed"};
+    QTest::newRow("6E remove, No") << 0x6E << false << static_cast<int>(MsgBoxResult::No) << false
+                                   << QStringList{"Calling RemoveWBHackFromBIN based on 6E",
+                                                  "Attempting to remove Corvennis' Wide Band hac for ARAP or APYP",
+                                                  "Finished calling RemoveWBHackFromBIN but was UNSUCCESSFULL.",
+                                                  question.arg("6E"), "0 Failure: Error: WB Hac WAS NOT removed from BIN.",
+                                                  "unchanged"};
+    QTest::newRow("broken table") << 0x8D << true << yes << true
+                                  << QStringList{"Calling AddWBHackToBIN based on 8D",
+                                                 "Attempting to insert Corvennis' Wide Band hac for AXXC",
+                                                 "Finished calling AddWBHackToBIN but was UNSUCCESSFULL.",
+                                                 "16 BIN File Error: Error in clsBINFile.AddWBHackToBIN",
+                                                 "0 Failure: Error: WB Hac WAS NOT added to BIN.", "unchanged"};
+  }
 
-    Open(Write(TestImage(32768, 0x8D).Axxc().StoredChecksum(0x1234)));
+  void wideBandCommandsAskBeforeAStandInLogAndReportTheirOutcome() {
+    QFETCH(int, mask);
+    QFETCH(bool, add);
+    QFETCH(int, answer);
+    QFETCH(bool, broken);
+    QFETCH(QStringList, seen);
+    const TestImage image = TestImage(32768, static_cast<std::uint8_t>(mask)).Axxc().StoredChecksum(0x1234);
+    if (mask != 0) Open(Write(image));
+    tables_.broken = broken;
+    boxes_.answers = {static_cast<MsgBoxResult>(answer)};
+    boxes_.shown.clear();
     NewLog();
-    Window().mnuWBAdd_Click();
-    QCOMPARE(NewLog(), (QStringList{"Calling AddWBHackToBIN based on 8D",
-                                    "Attempting to insert Corvennis' Wide Band hac for AXXC",
-                                    "Finished calling AddWBHackToBIN Successfully."}));
-    QCOMPARE(boxes_.shown, QStringList{"0 Success: WB Hac added to BIN successfully (AXXC)."});
+    add ? Window().mnuWBAdd_Click() : Window().mnuWBRemove_Click();
+    QStringList outcome = NewLog();
+    for (const QString& box : boxes_.shown) outcome << box.section(u'\r', 0, 0);
     const auto bytes = Window().images().gobjBIN().Bytes();
-    QCOMPARE((std::vector<int>{bytes[0x4C9C], bytes[0x4C9D], bytes[0x4C9E]}), (std::vector<int>{0xBD, 0xA0, 0x00}));
-    QVERIFY(Window().images().gobjBIN().Changed());
-    QCOMPARE(Bar("mssbVarious").PanelText(3), "CSUM (hex): 1234");  // the checksum waits for the save
-
-    Open(Write(TestImage(32768, 0x6E), "six.bin"));
-    boxes_.shown.clear();
-    Window().mnuWBRemove_Click();
-    QCOMPARE(boxes_.shown, QStringList{"0 Success: WB Hac removed from BIN successfully (ARAP or APYP)."});
-    tables_.broken = true;
-    boxes_.shown.clear();
-    NewLog();
-    Window().mnuWBRemove_Click();
-    QCOMPARE(NewLog().last(), "Finished calling RemoveWBHackFromBIN but was UNSUCCESSFULL.");
-    QVERIFY(boxes_.shown[0].startsWith("16 BIN File Error: Error in clsBINFile.RemoveWBHackFromBIN"));
-    QCOMPARE(boxes_.shown[1], "0 Failure: Error: WB Hac WAS NOT removed from BIN.");
+    if (mask != 0) outcome << (std::ranges::equal(bytes, image.Bytes()) ? "unchanged" : "changed");
+    QCOMPARE(outcome, seen);
+    QCOMPARE(Window().images().gobjBIN().Changed(), seen.endsWith("changed"));
+    if (mask != 0) QCOMPARE(Bar("mssbVarious").PanelText(3), "CSUM (hex): 1234");  // the checksum waits for the save
   }
 
   void resizeRulesWorkInTwips() {
@@ -364,10 +395,14 @@ class MainWindowTest : public QObject {
              MsgBoxResult::No);
     press(QMessageBox::Ok);
     QCOMPARE(real.Show(&Window(), "x", MsgBoxStyle::Critical, "BIN File Error"), MsgBoxResult::Ok);
+    press(QMessageBox::Yes);
+    QCOMPARE(real.Show(&Window(), "y", MsgBoxStyle::YesNoExclamation, "Stand-in Patch Table"), MsgBoxResult::Yes);
     QCOMPARE(seen,
              (QStringList{QString::number(QMessageBox::Warning) + u' ' +
                               QString::number(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) + " one\n\ntwo",
-                          QString::number(QMessageBox::Critical) + u' ' + QString::number(QMessageBox::Ok) + " x"}));
+                          QString::number(QMessageBox::Critical) + u' ' + QString::number(QMessageBox::Ok) + " x",
+                          QString::number(QMessageBox::Warning) + u' ' +
+                              QString::number(QMessageBox::Yes | QMessageBox::No) + " y"}));
   }
 
   void anExceptionEscapingAnEventHandlerIsReported() {

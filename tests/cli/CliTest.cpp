@@ -75,6 +75,7 @@ Bytes CoreSaves(const Bytes& image, const std::function<void(clsBINFile&)>& chan
   const std::string path = dir.File("core.bin");
   Write(path, image);
   RecordingShell shell;
+  shell.Answer(MsgBoxResult::Yes);  // to the stand-in question of the built-in tables
   wbpatch::BuiltInTables tables;
   clsBINFile bin(shell, RealFileSystem(), tables);
   EXPECT_TRUE(bin.OpenBIN(path));
@@ -139,7 +140,7 @@ TEST_F(CliTest, InfoTellsIdentityChecksumAndPatchStateOfEveryImageItCanRead) {
   const Bytes patched6E = CoreSaves(TestImage(32768, 0x6E).Bytes(), [](clsBINFile& bin) { bin.AddWBHackToBIN(); });
   TestImage partial(32768, 0x8D);
   for (const auto& entry : wbpatch::BuiltInTables().Load(wbpatch::Version::Aujp8D).entries)
-    partial.Byte(entry.offset, entry.insertion);
+    partial.Byte(entry.offset, *entry.insertion);
   partial.Byte(0x0929, 0x30);
   const std::vector<std::string> paths{Put(axxc, "a.bin"), Put(patched6E, "e.bin"), dir.File("missing.bin"),
                                        Put(partial, "p.bin"), Put(TestImage(32768, 0x32), "t.bin")};
@@ -151,8 +152,10 @@ TEST_F(CliTest, InfoTellsIdentityChecksumAndPatchStateOfEveryImageItCanRead) {
        {"  PROM ID: 4613\n  transmission: MANUAL\n  BCC: AXXC\n  stored checksum: 1234\n  computed checksum: " +
             computed + " (DOES NOT AGREE)\n",
         std::string("  BCC: ARAP or APYP\n"),
-        std::string("(agrees)\n  wideband patch: present (6E, all 524 entries patched)"),
-        std::string("partial (8D/AUJP: 125 of 126 entries patched"), std::string("mask: $32"),
+        std::string("(agrees)\n  wideband patch: present (6E: of the 8 entries that tell patched from unpatched, 8 "
+                    "patched, 0 unpatched)\n  patch table: built-in stand-in\n"),
+        std::string("partial (8D/AUJP: of the 39 entries that tell patched from unpatched, 38 patched, 1 unpatched)"),
+        std::string("mask: $32"),
         std::string("transmission: -\n"), std::string("wideband patch: none for this image\n")})
     EXPECT_THAT(text.out, HasSubstr(line));
   const Result json = Run({"info", "--json", paths[0], paths[1]});
@@ -160,8 +163,10 @@ TEST_F(CliTest, InfoTellsIdentityChecksumAndPatchStateOfEveryImageItCanRead) {
   EXPECT_THAT(json.out,
               HasSubstr(", \"promId\": 4613, \"transmission\": \"MANUAL\", \"bcc\": \"AXXC\", "
                         "\"storedChecksum\": \"1234\", \"computedChecksum\": \"" +
-                        computed + "\", \"checksumAgrees\": false, \"widebandPatch\": {\"version\": \"8D/AXXC\""));
-  EXPECT_THAT(json.out, HasSubstr("\"state\": \"present\", \"entries\": 524, \"patchedEntries\": 524"));
+                        computed + "\", \"checksumAgrees\": false, \"widebandPatch\": {\"version\": \"8D/AXXC\", "
+                        "\"table\": \"built-in stand-in\", \"standIn\": true, \"state\": \"absent\""));
+  EXPECT_THAT(json.out, HasSubstr("\"state\": \"present\", \"tellingEntries\": 8, \"patchedEntries\": 8, "
+                                  "\"unpatchedEntries\": 0}"));
   EXPECT_EQ(json.out.front(), '[');
 }
 
@@ -252,14 +257,26 @@ TEST_F(CliTest, SetAfrSolvesAsTheChangeDialogAndRefusesWithoutWritingAnything) {
   EXPECT_FALSE(Exists(mask32 + ".org"));
 }
 
-TEST_F(CliTest, WidebandAddAndRemoveSaveWhatTheCoreSavesAndABrokenTableStopsThem) {
+TEST_F(CliTest, WidebandAddAndRemoveRefuseAStandInUnlessAllowedAndSaveWhatTheCoreSaves) {
   for (const TestImage& image : {Axxc8D(), TestImage(32768, 0x8D).Aujp(), TestImage(32768, 0x6E)}) {
     const std::string path = Put(image, "w.bin");
+    fs::remove(path + ".org");
+    for (const std::string action : {"add", "remove"}) {
+      const Result refused = Run({"wb", action, path});
+      EXPECT_EQ(refused.status, 2);
+      EXPECT_THAT(refused.err, HasSubstr(" wideband patch table (built-in stand-in) is a stand-in, not the published "
+                                         "patch.\n  " + std::string(action == "add" ? "Adding" : "Removing") +
+                                         " the patch with it writes the values that the published patch fixes at "));
+      EXPECT_THAT(refused.err, HasSubstr("give --allow-stand-in to write it anyway\nvantorix-cli: " + path +
+                                         ": left unchanged\n"));
+      EXPECT_EQ(ReadFile(path), image.Bytes());
+      EXPECT_FALSE(Exists(path + ".org"));
+    }
     const Bytes added = CoreSaves(image.Bytes(), [](clsBINFile& b) { b.AddWBHackToBIN(); });
-    EXPECT_EQ(Run({"wb", "add", path}).status, 0);
+    EXPECT_EQ(Run({"wb", "add", "--allow-stand-in", path}).status, 0);
     EXPECT_EQ(ReadFile(path), added);
     EXPECT_EQ(ReadFile(path + ".org"), image.Bytes());
-    EXPECT_EQ(Run({"wb", "remove", path}).status, 0);
+    EXPECT_EQ(Run({"wb", "remove", path, "--allow-stand-in"}).status, 0);
     EXPECT_EQ(ReadFile(path), CoreSaves(added, [](clsBINFile& b) { b.RemoveWBHackFromBIN(); }));
   }
   fs::create_directories(home.Path() / "xdg/Vantorix/wbpatch");
@@ -277,9 +294,9 @@ TEST_F(CliTest, DerivedTableInstalledInTheUserFolderPatchesAStockImageAsPublishe
   const auto table = wbpatch::BuiltInTables().Load(wbpatch::Version::Axxc8D).entries;
   TestImage stock = Axxc8D();
   for (std::size_t offset = 0x2000; offset <= 0x208B; ++offset) stock.Byte(offset, 0x00);
-  for (const auto& entry : table) stock.Byte(entry.offset, entry.removal);
+  for (const auto& entry : table) stock.Byte(entry.offset, *entry.removal);
   TestImage published = stock;
-  for (const auto& entry : table) published.Byte(entry.offset, entry.insertion);
+  for (const auto& entry : table) published.Byte(entry.offset, *entry.insertion);
   for (const auto& slot : wbpatch::LayoutOf(wbpatch::Version::Axxc8D).slots)  // bytes unlike the stand-in's
     if (slot.insertion.kind == wbpatch::ByteRule::Kind::Any) published.Byte(slot.offset, 0x5A);
   published.CorrectChecksum();

@@ -12,7 +12,7 @@ void RecordingShell::WriteLog(const std::string& message) {
 MsgBoxResult RecordingShell::MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) {
   trace_.push_back("box " + std::to_string(static_cast<int>(style)) + " " + title + ": " + text);
   boxes_.push_back({text, style, title});
-  if (style != MsgBoxStyle::YesNoCancelExclamation) return MsgBoxResult::Ok;
+  if (!IsQuestion(style)) return MsgBoxResult::Ok;
   if (answers_.empty()) {
     ++unscripted_;
     return MsgBoxResult::Cancel;

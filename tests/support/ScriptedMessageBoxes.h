@@ -15,7 +15,7 @@ class ScriptedMessageBoxes final : public MessageBoxes {
  public:
   MsgBoxResult Show(QWidget*, const QString& text, MsgBoxStyle style, const QString& title) override {
     shown << QString::number(static_cast<int>(style)) + u' ' + title + QStringLiteral(": ") + text;
-    if (style != MsgBoxStyle::YesNoCancelExclamation) return MsgBoxResult::Ok;
+    if (!IsQuestion(style)) return MsgBoxResult::Ok;
     if (answers.empty()) return MsgBoxResult::Cancel;
     const MsgBoxResult answer = answers.front();
     answers.pop_front();

@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "TestImage.h"
 #include "app/RuntimeError.h"
 #include "wbpatch/PatchTable.h"
 
 // The fixed layout of each patch version, written down here on its own so that a wrong
-// offset or value in the program's layout or tables fails a test.
+// offset or value in the program's layout or tables fails a test; and images made from it.
 namespace vantorix::test {
 
 inline constexpr int kFree = -1;  // a value the layout does not fix
@@ -58,6 +59,36 @@ inline std::vector<Fact> FactsOf(wbpatch::Version version) {
   run(axxc ? 0x2081 : 0x2082, 10, kFree, 0x00);
   fixed(axxc ? 0x4C9C : 0x4C90, {0xBD, 0xA0, 0x00}, {0xCE, 0x00, 0xE2});
   return facts;
+}
+
+// A stock image of the version: the unpatched values the layout fixes (and zeros in the
+// rest of the $8D area 0x2000-0x208B), TestImage's varied bytes elsewhere.
+inline TestImage StockImage(wbpatch::Version version, std::size_t size = 32768) {
+  TestImage stock(size, version == wbpatch::Version::Mask6E ? 0x6E : 0x8D);
+  if (version == wbpatch::Version::Axxc8D) stock.Axxc();
+  if (version == wbpatch::Version::Aujp8D && size > TestImage::kBccOffsets.back()) stock.Aujp();
+  if (version != wbpatch::Version::Mask6E)
+    for (std::size_t offset = 0x2000; offset <= 0x208B; ++offset) stock.Byte(offset, 0x00);
+  for (const Fact& fact : FactsOf(version))
+    if (fact.removal != kFree && fact.offset < size) stock.Byte(fact.offset, static_cast<std::uint8_t>(fact.removal));
+  return stock;
+}
+
+// The stock image with a made-up test patch applied: the layout's fixed values, and
+// letters where it fixes none.
+inline TestImage TestPatched(wbpatch::Version version) {
+  TestImage patched = StockImage(version);
+  for (const Fact& fact : FactsOf(version))
+    patched.Byte(fact.offset, static_cast<std::uint8_t>(fact.insertion != kFree ? fact.insertion : 'a' + fact.offset % 26));
+  return patched;
+}
+
+// The image with the values a table knows for the operation written in, where it has the offset.
+inline std::vector<std::uint8_t> Applied(std::vector<std::uint8_t> image, const wbpatch::Table& table,
+                                         wbpatch::Operation operation) {
+  for (const wbpatch::Entry& entry : table.entries)
+    if (const auto value = entry.ValueFor(operation); value && entry.offset < image.size()) image[entry.offset] = *value;
+  return image;
 }
 
 // "number description" of the run-time error the call raises, or empty text.

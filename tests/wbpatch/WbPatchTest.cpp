@@ -1,93 +1,111 @@
+// The patch on an image: the broadcast code that picks the version, the whole image after
+// each operation, refusals, and the tables a user installs.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "ImageFixture.h"
 #include "PatchFacts.h"
+#include "wbpatch/EmbeddedTables.h"
 
 namespace vantorix::test {
 namespace {
 
-using ::testing::Each;
+using ::testing::AllOf;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 using wbpatch::Operation;
 using wbpatch::Version;
 
-constexpr std::uint8_t kBackground = 0xA5;  // a value that no version writes, so every write shows
+class WbPatch : public ImageFixture {};
 
-struct Case {
-  const char* what;
-  std::uint8_t mask;
-  bool axxcBytes;  // the three identification bytes of AXXC
-  Version version;
-  const char* bcc;
-};
-
-const Case kCases[] = {
-    {"AXXC", 0x8D, true, Version::Axxc8D, "AXXC"},
-    {"AUJP", 0x8D, false, Version::Aujp8D, "AUJP"},
-    {"$6E, whatever its identification bytes", 0x6E, true, Version::Mask6E, "ARAP or APYP"},
-};
-
-TestImage Background(const Case& c, std::size_t size = 32768) {
-  TestImage image(size, c.mask);
-  image.Fill(kBackground).Mask(c.mask).StoredChecksum(0x1234);
-  return c.axxcBytes ? image.Axxc() : image;
-}
-
-// The image after an operation of the version: the values the layout fixes as written
-// down in PatchFacts, the shipped table's values where it fixes none.
-TestImage Written(TestImage image, Version version, Operation operation) {
-  const auto table = wbpatch::BuiltInTables().Load(version).entries;
-  const auto facts = FactsOf(version);
-  for (std::size_t i = 0; i < facts.size() && facts[i].offset < image.Bytes().size(); ++i) {
-    const int fixed = operation == Operation::Insert ? facts[i].insertion : facts[i].removal;
-    image.Byte(facts[i].offset, fixed != kFree ? static_cast<std::uint8_t>(fixed) : table.at(i).ValueFor(operation));
-  }
-  return image;
-}
-
-class WbPatch : public ImageFixture {
- protected:
-  bool Run(Operation operation) {
-    return operation == Operation::Insert ? bin->AddWBHackToBIN() : bin->RemoveWBHackFromBIN();
-  }
-};
-
-TEST_F(WbPatch, EachOperationWritesExactlyItsVersionsValuesAndNothingElse) {
-  for (const Case& c : kCases) {
-    for (const Operation operation : {Operation::Insert, Operation::Remove}) {
-      SCOPED_TRACE(std::string(c.what) + (operation == Operation::Insert ? " insertion" : " removal"));
-      const TestImage before = Background(c);
-      clsBINFile& image = Opened(before);
-      EXPECT_TRUE(Run(operation));
-      const TestImage expected = Written(before, c.version, operation);
-      EXPECT_THAT(image.Bytes(), ElementsAreArray(expected.Bytes()));
-      EXPECT_EQ(std::ranges::count_if(image.Bytes(), [](std::uint8_t b) { return b != kBackground; }),
-                std::ranges::count_if(before.Bytes(), [](std::uint8_t b) { return b != kBackground; }) +
-                    static_cast<std::ptrdiff_t>(FactsOf(c.version).size()));
-      EXPECT_TRUE(image.Changed());
-      // Neither the broadcast code nor the stored checksum follows the new bytes before a save.
-      EXPECT_EQ(image.WBBCC(), c.bcc);
-      EXPECT_EQ(image.Checksum(), "1234");
-      EXPECT_THAT(shell.Trace(), IsEmpty());
-    }
-  }
-}
-
-TEST_F(WbPatch, InsertingTwiceEqualsOnceAndRemovalRestoresAnUnpatchedImage) {
-  for (const Case& c : kCases) {
+TEST_F(WbPatch, TheBroadcastCodeIsDecidedAtOpenFromTheMaskAndThreeBytesOnly) {
+  struct Case {
+    std::string what;
+    TestImage image;
+    std::string bcc;             // "N/A" where the image is refused
+    std::size_t unreadable = 0;  // code bytes past the end, each reported
+  };
+  std::vector<Case> cases{{"AXXC", TestImage(32768, 0x8D).Axxc(), "AXXC"},
+                          {"neighbours changed", TestImage(32768, 0x8D).Axxc().Byte(0x7169, 0).Byte(0x7167, 0), "AXXC"},
+                          {"6E", TestImage(32768, 0x6E), "ARAP or APYP"},
+                          {"6E with AXXC bytes", TestImage(32768, 0x6E).Axxc(), "ARAP or APYP"},
+                          {"32", TestImage(32768, 0x32).Axxc(), "XXXX"},
+                          {"AA", TestImage(32768, 0xAA), "XXXX"},
+                          {"refused mask", TestImage(32768, 0x05).Axxc(), "N/A"},
+                          {"8D 16 KB", TestImage(16384, 0x8D), "AUJP", 3}};
+  for (const std::size_t offset : TestImage::kBccOffsets)
+    cases.push_back({"AXXC but 00 at " + std::to_string(offset), TestImage(32768, 0x8D).Axxc().Byte(offset, 0), "AUJP"});
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const TestImage unpatched = Written(Background(c), c.version, Operation::Remove);
-    clsBINFile& image = Opened(unpatched);
-    EXPECT_TRUE(image.AddWBHackToBIN());
-    const std::vector<std::uint8_t> once(image.Bytes().begin(), image.Bytes().end());
-    EXPECT_THAT(once, ElementsAreArray(Written(unpatched, c.version, Operation::Insert).Bytes()));
-    EXPECT_TRUE(image.AddWBHackToBIN());
-    EXPECT_THAT(image.Bytes(), ElementsAreArray(once));
-    EXPECT_TRUE(image.RemoveWBHackFromBIN());
-    EXPECT_THAT(image.Bytes(), ElementsAreArray(unpatched.Bytes()));
+    shell.Clear();
+    clsBINFile image(shell);
+    EXPECT_EQ(image.WBBCC(), "N/A");
+    EXPECT_EQ(image.OpenBIN(Write(c.image)), c.bcc != "N/A");
+    EXPECT_EQ(image.WBBCC(), c.bcc);
+    EXPECT_EQ(shell.ErrorReports(), std::vector<std::string>(c.unreadable, "clsBINFile.GetValueFromBin"));
+  }
+  Opened(TestImage(32768, 0x8D).Axxc()).CloseBIN();
+  EXPECT_EQ(bin->WBBCC(), "N/A");
+}
+
+// The first line of the question asked before a stand-in is written, as the trace shows it.
+std::string Question(Version version) {
+  return "box 52 Stand-in Patch Table: The " + std::string(wbpatch::VersionName(version)) +
+         " wideband patch table (built-in stand-in) is a stand-in, not the published patch.";
+}
+
+// The trace with each box cut after its first line.
+std::vector<std::string> Outline(const RecordingShell& shell) {
+  std::vector<std::string> lines;
+  for (const auto& line : shell.Trace()) lines.push_back(line.substr(0, line.find('\r')));
+  return lines;
+}
+
+// A stock image (varied bytes, the unpatched values the layout fixes) comes out of Remove
+// as it was; Add writes the version's values, twice as once; Remove then gives back the
+// stock image, except where the unpatched value is unknown: there what Add wrote stays.
+// Each asks first, and a No writes nothing.
+TEST_F(WbPatch, EachOperationWritesExactlyItsVersionsKnownValuesAndLeavesTheRest) {
+  const std::string left = "log: 516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not "
+                           "in the installed table.";
+  const std::vector<std::string> refused(3, "box 16 BIN File Error: Error in clsBINFile.WriteToBin");
+  struct Case {
+    Version version;
+    std::size_t size;
+    std::vector<std::string> reports;  // per operation: refused writes past the end
+  };
+  // 16 KB passes the size rule; its code reads as AUJP, whose hook lies past the end.
+  const Case cases[] = {{Version::Axxc8D, 32768, {}}, {Version::Aujp8D, 32768, {}}, {Version::Mask6E, 32768, {}},
+                        {Version::Aujp8D, 16384, refused}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(wbpatch::VersionName(c.version)) + " " + std::to_string(c.size));
+    const wbpatch::Table table = builtInTables.Load(c.version);
+    const TestImage stock = StockImage(c.version, c.size).StoredChecksum(0x1234);
+    const auto inserted = Applied(stock.Bytes(), table, Operation::Insert);
+    const std::string bcc = Opened(stock).WBBCC();
+    std::vector<std::string> trace;
+    const auto run = [&](Operation operation, const std::vector<std::uint8_t>& expected) {
+      shell.Answer(MsgBoxResult::Yes);
+      EXPECT_TRUE(operation == Operation::Insert ? bin->AddWBHackToBIN() : bin->RemoveWBHackFromBIN());
+      EXPECT_THAT(bin->Bytes(), ElementsAreArray(expected));
+      trace.push_back(Question(c.version));
+      trace.insert(trace.end(), c.reports.begin(), c.reports.end());
+      if (operation == Operation::Remove && c.version == Version::Mask6E) trace.push_back(left);
+    };
+    run(Operation::Remove, stock.Bytes());
+    run(Operation::Insert, inserted);
+    run(Operation::Insert, inserted);
+    run(Operation::Remove, Applied(inserted, table, Operation::Remove));
+    EXPECT_EQ(bin->WBTableUsed(), "built-in stand-in");
+    shell.Answer(MsgBoxResult::No);  // declined: nothing is written
+    EXPECT_FALSE(bin->AddWBHackToBIN());
+    EXPECT_THAT(bin->Bytes(), ElementsAreArray(Applied(inserted, table, Operation::Remove)));
+    trace.push_back(Question(c.version));
+    EXPECT_EQ(Outline(shell), trace);
+    // Neither the broadcast code nor the stored checksum follows the new bytes before a save.
+    EXPECT_EQ(bin->WBBCC() + " " + bin->Checksum() + " " + std::to_string(bin->Changed()), bcc + " 1234 1");
   }
 }
 
@@ -95,32 +113,58 @@ TEST_F(WbPatch, OtherMasksAndAnObjectWithoutAnImageGetNothing) {
   for (const std::uint8_t mask : {std::uint8_t{0x32}, std::uint8_t{0xAA}}) {
     const TestImage before = TestImage(32768, mask).Axxc();
     clsBINFile& image = Opened(before);
-    EXPECT_FALSE(image.AddWBHackToBIN());
-    EXPECT_FALSE(image.RemoveWBHackFromBIN());
+    EXPECT_FALSE(image.AddWBHackToBIN() || image.RemoveWBHackFromBIN() || image.Changed());
     EXPECT_THAT(image.Bytes(), ElementsAreArray(before.Bytes()));
-    EXPECT_FALSE(image.Changed());
   }
   clsBINFile empty(shell, RealFileSystem(), builtInTables);
-  EXPECT_FALSE(empty.AddWBHackToBIN());
-  EXPECT_FALSE(empty.RemoveWBHackFromBIN());
-  EXPECT_FALSE(empty.Changed());
-  EXPECT_THAT(shell.Trace(), IsEmpty());
+  EXPECT_FALSE(empty.AddWBHackToBIN() || empty.RemoveWBHackFromBIN() || empty.Changed());
+  EXPECT_THAT(shell.Trace(), ::testing::IsEmpty());
 }
 
-TEST_F(WbPatch, AShort8DImageReportsEachRefusedByteAndStillSucceeds) {
-  // 16 KB passes the size rule; its code reads as AUJP, whose hook lies past the end.
-  const Case aujp = kCases[1];
-  for (const Operation operation : {Operation::Insert, Operation::Remove}) {
-    const TestImage before = Background(aujp, 16384);
-    clsBINFile& image = Opened(before);
-    EXPECT_TRUE(Run(operation));
-    EXPECT_THAT(image.Bytes(), ElementsAreArray(Written(before, Version::Aujp8D, operation).Bytes()));
-    ASSERT_EQ(shell.ErrorReports(), std::vector<std::string>(3, "clsBINFile.WriteToBin"));
-    for (int k = 0; k < 3; ++k)
-      EXPECT_THAT(shell.Boxes()[static_cast<std::size_t>(k)].text,
-                  HasSubstr("position " + std::to_string(0x4C90 + 1 + k) + " of an image of 16384 bytes"));
-    EXPECT_TRUE(image.Changed());
+// An image object whose tables come from a folder of installed tables.
+class InstalledPatchTables : public ImageFixture {
+ protected:
+  wbpatch::TableSource& tables() override { return installed; }
+  std::filesystem::path WriteFile(const std::string& name, const std::string& text) const {
+    std::ofstream(dir.Path() / name, std::ios::binary) << text;
+    return dir.Path() / name;
   }
+
+  std::filesystem::path folder = dir.Path() / "data" / "Vantorix" / "wbpatch";
+  wbpatch::InstalledTables installed{folder};
+};
+
+// Each installed table takes the place of the built-in one for its own version only; a
+// derived table is no stand-in and goes in without a question; a broken one stops only
+// the images that use it, before any write; installing a broken one keeps the one in place.
+TEST_F(InstalledPatchTables, TakeTheBuiltInTablesPlaceForTheirVersionOnly) {
+  const TestImage stock = StockImage(Version::Aujp8D);
+  const wbpatch::Table derived =
+      wbpatch::DeriveTable(Version::Aujp8D, stock.Bytes(), TestPatched(Version::Aujp8D).Bytes());
+  const auto aujp = wbpatch::InstallTable(Version::Aujp8D, WriteFile("t.txt", wbpatch::FormatTable(derived, {})), folder);
+  const auto bad = WriteFile("b.txt", "2002 20\n");
+  EXPECT_THAT(ErrorTextOf([&] { wbpatch::InstallTable(Version::Aujp8D, bad, folder); }),
+              ::testing::StartsWith("321 Invalid file format (" + bad.string() + " line 1: expected three"));
+  EXPECT_EQ(ReadFile(aujp), ReadFile(dir.Path() / "t.txt"));
+  std::string broken(wbpatch::EmbeddedTableText("8D-AXXC.txt"));
+  WriteFile("data/Vantorix/wbpatch/8D-AXXC.txt", broken.replace(broken.find("\n4C9C BD CE"), 11, "\n4C9C BD CF"));
+  std::filesystem::create_directory(folder / "6E.txt");
+
+  const std::pair<TestImage, const char*> rows[] = {{stock, nullptr},
+                                                    {TestImage(32768, 0x8D).Axxc(), "8D-AXXC.txt line "},
+                                                    {TestImage(32768, 0x6E), "6E.txt is not a regular file"}};
+  for (const auto& [before, complaint] : rows) {
+    SCOPED_TRACE(complaint ? complaint : "derived");
+    clsBINFile& image = Opened(before);
+    EXPECT_EQ(image.AddWBHackToBIN(), complaint == nullptr);
+    EXPECT_THAT(image.Bytes(), ElementsAreArray(complaint ? before.Bytes() : TestPatched(Version::Aujp8D).Bytes()));
+    EXPECT_EQ(image.WBTableUsed(), complaint ? "" : aujp.string());
+    if (complaint) EXPECT_THAT(shell.Boxes().at(0).text, AllOf(HasSubstr("Error Number: 321"), HasSubstr(complaint)));
+    else EXPECT_THAT(shell.Trace(), ::testing::IsEmpty());  // no question
+  }
+  EXPECT_TRUE(wbpatch::UninstallTable(Version::Aujp8D, folder));
+  EXPECT_FALSE(wbpatch::UninstallTable(Version::Aujp8D, folder));
+  EXPECT_EQ(installed.Load(Version::Aujp8D).origin, "built-in 8D-AUJP.txt");
 }
 
 }  // namespace
