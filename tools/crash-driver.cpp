@@ -2,7 +2,8 @@
 //   vantorix-crash-driver IMAGE add|remove
 // Opens IMAGE as File > Open does (with its .org backup), adds or removes the wideband
 // patch (bytes all over the image, so that a torn file shows) and saves as File > Save
-// does. Runs offscreen; a message box ends it with status 2.
+// does. Runs offscreen; the stand-in question is answered Yes, any other box ends it
+// with status 2.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -15,10 +16,11 @@ using namespace vantorix;
 
 namespace {
 
-// Any box means the run did not go as planned: say so and stop rather than wait.
+// Any other box means the run did not go as planned: say so and stop rather than wait.
 class NoBoxes final : public MessageBoxes {
  public:
-  MsgBoxResult Show(QWidget*, const QString& text, MsgBoxStyle, const QString& title) override {
+  MsgBoxResult Show(QWidget*, const QString& text, MsgBoxStyle style, const QString& title) override {
+    if (style == MsgBoxStyle::YesNoExclamation) return MsgBoxResult::Yes;
     std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     std::exit(2);
   }

@@ -1,5 +1,6 @@
-/* Makes every write call take a while (VANTORIX_SLOW_WRITE_US microseconds, default
- * 3000), so that scripts/crash-test's kills land inside saves and backups:
+/* Makes every positioned write call (the calls Vantorix's saves and backups make) take
+ * a while (VANTORIX_SLOW_WRITE_US microseconds, default 3000), so that
+ * scripts/crash-test's kills land inside saves and backups:
  *   LD_PRELOAD=slow-writes.so program ... */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -24,11 +25,4 @@ ssize_t pwrite64(int fd, const void* data, size_t size, off_t offset) {
   if (real == NULL) real = (ssize_t(*)(int, const void*, size_t, off_t))dlsym(RTLD_NEXT, "pwrite64");
   Pause();
   return real(fd, data, size, offset);
-}
-
-ssize_t write(int fd, const void* data, size_t size) {
-  static ssize_t (*real)(int, const void*, size_t);
-  if (real == NULL) real = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
-  if (fd > 2) Pause();
-  return real(fd, data, size);
 }
