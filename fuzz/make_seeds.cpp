@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,17 @@ int main(int argc, char** argv) {
       "\x13"s + "-v\0info\0--\0-a.bin\0b.bin"s, "\x05"s + "diff\0--afr\0"s};
   for (std::size_t k = 0; k < commandLines.size(); ++k)
     Write(root / "fuzz_cli_arguments", "seed-" + std::to_string(k), commandLines[k]);
+  // Each version's clean pair, and one with a byte changed outside the patch.
+  for (char version = 0; version < 3; ++version) {
+    Write(root / "fuzz_patch_derivation", "clean-" + std::to_string(int{version}), std::string(1, version));
+    Write(root / "fuzz_patch_derivation", "outside-" + std::to_string(int{version}),
+          std::string(1, version) + "\x50\x00\x01\x01"s);
+  }
+  Write(root / "fuzz_patch_table_text", "entries", "# STAND-IN TABLE\n0929 11 --\n092A 22 33\n2000 CE FF\n");
+  for (const char* name : {"8D-AXXC.txt", "8D-AUJP.txt", "6E.txt"}) {
+    std::ifstream in(std::filesystem::path(VANTORIX_TABLE_FOLDER) / name);
+    Write(root / "fuzz_patch_table_text", name, std::string(std::istreambuf_iterator<char>(in), {}));
+  }
   for (std::size_t k = 0; k < identityTexts.size(); ++k)
     Write(root / "fuzz_identity_text", "seed-" + std::to_string(k), identityTexts[k]);
   for (std::size_t k = 0; k < numberTexts.size(); ++k)
