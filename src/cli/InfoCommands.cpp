@@ -9,9 +9,6 @@
 
 namespace vantorix::cli {
 
-namespace {
-
-// Path text inside a JSON string: quotes, backslashes and control characters escaped.
 std::string Json(const std::string& text) {
   std::string quoted = "\"";
   for (const char c : text) {
@@ -24,6 +21,8 @@ std::string Json(const std::string& text) {
   }
   return quoted + "\"";
 }
+
+namespace {
 
 struct PatchFacts {
   wbpatch::Version version;
