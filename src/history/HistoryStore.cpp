@@ -1,8 +1,11 @@
 #include "history/HistoryStore.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <map>
 
@@ -168,15 +171,20 @@ std::string UtcText(Clock::time_point when) {
 }
 
 Store::Store(const std::filesystem::path& file, bool create) : file_(file) {
-  if (create) std::filesystem::create_directories(file.parent_path());
+  if (create) {
+    std::filesystem::create_directories(file.parent_path());
+    // Made here, because SQLite tells only why the last of its attempts failed (a file
+    // that could not be created reads as "no such file").
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) throw ErrorFromSystem(errno, file.string());
+    ::close(fd);
+  }
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
   const int code = sqlite3_open_v2(file.c_str(), &db_, flags, nullptr);
   try {
     if (code != SQLITE_OK) Fail(db_, code, file_);
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, kBusyMilliseconds);
-    // An event is kept on the disk once its transaction ends, as the image it records is.
-    Execute("PRAGMA synchronous=FULL");
     CreateSchema();
   } catch (...) {
     sqlite3_close(db_);
@@ -225,6 +233,11 @@ std::int64_t Store::Record(Event event, const std::string& absolutePath, std::sp
                            Clock::time_point when) {
   const std::string key = Sha256(bytes);  // outside the lock: other writers need not wait for it
   const Facts facts = FactsOf(bytes);
+  // An opened file still holds what its event records, and its .org copy was just made,
+  // so an open need not wait for the disk. Every other event records what a file is
+  // about to lose or has just lost: it is on the disk before Record returns, and with it
+  // every event before it.
+  Execute(event == Event::Opened ? "PRAGMA synchronous=NORMAL" : "PRAGMA synchronous=FULL");
   Transaction transaction(db_, file_);
   Statement known(db_, file_, "SELECT 1 FROM contents WHERE key = ?");
   if (!known.Bind(key).Step()) Statement(db_, file_, "INSERT INTO contents(key, bytes) VALUES(?, ?)").Bind(key).Bind(bytes).Step();
