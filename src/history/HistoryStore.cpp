@@ -263,20 +263,26 @@ std::vector<Version> Store::Versions(const std::string& absolutePath) {
                  absolutePath.empty() ? (std::string(kVersionColumns) + "ORDER BY number").c_str()
                                       : (std::string(kVersionColumns) + "WHERE path = ? ORDER BY number").c_str());
   if (!absolutePath.empty()) rows.Bind(absolutePath);
-  std::vector<Version> versions;
-  std::map<std::string, std::string> latestOfPath;  // path -> content
-  std::map<std::string, std::vector<std::uint8_t>> loaded;
-  const auto bytesOf = [&](const std::string& key) -> const std::vector<std::uint8_t>& {
-    auto found = loaded.find(key);
-    return found != loaded.end() ? found->second : loaded.emplace(key, Bytes(key)).first->second;
+  struct Latest {
+    std::string content;
+    std::vector<std::uint8_t> bytes;  // loaded once the path's content changes
   };
+  std::vector<Version> versions;
+  std::map<std::string, Latest> latestOfPath;  // only the latest of each path is held in memory
   while (rows.Step()) {
     Version version = VersionAt(rows);
     const auto previous = latestOfPath.find(version.path);
-    if (previous != latestOfPath.end())
-      version.differing =
-          previous->second == version.content ? 0 : diff::DifferingBytes(bytesOf(previous->second), bytesOf(version.content));
-    latestOfPath[version.path] = version.content;
+    if (previous == latestOfPath.end()) {
+      latestOfPath[version.path] = {version.content, {}};
+    } else if (previous->second.content == version.content) {
+      version.differing = 0;
+    } else {
+      Latest& latest = previous->second;
+      if (latest.bytes.empty()) latest.bytes = Bytes(latest.content);
+      std::vector<std::uint8_t> bytes = Bytes(version.content);
+      version.differing = diff::DifferingBytes(latest.bytes, bytes);
+      latest = {version.content, std::move(bytes)};
+    }
     versions.push_back(std::move(version));
   }
   std::ranges::reverse(versions);

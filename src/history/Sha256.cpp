@@ -1,22 +1,21 @@
 #include "history/Sha256.h"
 
-#include <openssl/evp.h>
-
-#include "app/RuntimeError.h"
+#include <nettle/sha2.h>
 
 namespace vantorix::history {
 
 std::string Sha256(std::span<const std::uint8_t> bytes) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1)
-    throw RuntimeError(ErrorNumber::InternalError, "SHA-256 could not be computed");
+  sha256_ctx context;
+  sha256_init(&context);
+  sha256_update(&context, bytes.size(), bytes.data());
+  std::uint8_t digest[SHA256_DIGEST_SIZE];
+  sha256_digest(&context, sizeof digest, digest);
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string text;
-  text.reserve(2 * length);
-  for (unsigned int k = 0; k < length; ++k) {
-    text += kDigits[digest[k] >> 4U];
-    text += kDigits[digest[k] & 0x0FU];
+  text.reserve(2 * sizeof digest);
+  for (const std::uint8_t byte : digest) {
+    text += kDigits[byte >> 4U];
+    text += kDigits[byte & 0x0FU];
   }
   return text;
 }

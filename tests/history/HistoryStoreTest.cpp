@@ -49,6 +49,9 @@ TEST_F(HistoryStoreTest, KeepsEqualContentsOnceAndTellsWhatEachVersionHolds) {
   EXPECT_EQ(store.Find(2)->facts, (history::Facts{32768, "8D", "4613", "0B00"}));
   EXPECT_EQ(store.Bytes(store.Find(2)->content), tuned.Bytes());
   EXPECT_FALSE(store.Find(7));
+  const std::uint8_t abc[] = {'a', 'b', 'c'};  // the key is SHA-256 itself, checked on its standard test vector
+  EXPECT_EQ(store.Find(store.Record(Event::Opened, "/cal/abc", abc))->content,
+            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 
   // Bytes changed inside the database are never handed out as the version.
   sqlite3* db = nullptr;
