@@ -65,30 +65,19 @@ TEST_F(HistoryStoreTest, EventsFromProcessesWritingAtOnceAllArrive) {
   constexpr int kEach = 30;
   std::vector<pid_t> children;
   for (const char* path : {"/cal/first.bin", "/cal/second.bin", "/cal/third.bin"}) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-      int recorded = 0;
-      try {
-        Store store(File(), true);
-        TestImage image = stock;
-        for (int k = 0; k < kEach; ++k)
-          recorded += store.Record(Event::Saved, path, image.Byte(0x4000, static_cast<std::uint8_t>(k)).Bytes()) > 0;
-      } catch (...) {
-      }
-      ::_exit(recorded == kEach ? 0 : 1);
-    }
-    children.push_back(child);
+    children.push_back(::fork());
+    if (children.back() != 0) continue;
+    Store store(File(), true);  // each makes the database if it is first, as a program does
+    TestImage image = stock;
+    for (int k = 0; k < kEach; ++k) store.Record(Event::Saved, path, image.Byte(0x4000, static_cast<std::uint8_t>(k)).Bytes());
+    ::_exit(0);  // a failed record ends the child with an exception instead
   }
   for (const pid_t child : children) {
     int status = -1;
-    EXPECT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
-  Store store(File(), false);
-  // Equal contents from different processes are kept once too.
-  EXPECT_EQ(store.Count(), (Store::Counts{3 * kEach, kEach}));
-  for (const char* path : {"/cal/first.bin", "/cal/second.bin", "/cal/third.bin"})
-    EXPECT_EQ(store.Versions(path).size(), std::size_t{kEach}) << path;
+  // Every event arrived; the contents the three recorded alike are kept once.
+  EXPECT_EQ(Store(File(), false).Count(), (Store::Counts{3 * kEach, kEach}));
 }
 
 TEST_F(HistoryStoreTest, PruningDropsOldVersionsButNeverTheFirstOfAFile) {
