@@ -166,7 +166,8 @@ std::optional<std::int64_t> VersionReference(const std::string& word, bool plain
 std::vector<std::uint8_t> VersionBytes(Context& context, std::int64_t number, history::Version* version) {
   history::Store* store = context.history.Reading();
   const auto found = store != nullptr ? store->Find(number) : std::nullopt;
-  if (!found) throw RuntimeError(ErrorNumber::SubscriptOutOfRange, "no version " + std::to_string(number) + " in the history");
+  if (!found)
+    throw RuntimeError(ErrorNumber::InvalidProcedureCall, "no version " + std::to_string(number) + " in the history");
   if (version != nullptr) *version = *found;
   return store->Bytes(found->content);
 }

@@ -6,7 +6,7 @@
 
 namespace vantorix::history {
 
-// The SHA-256 digest of the bytes as 64 lower-case hexadecimal digits (OpenSSL's).
+// The SHA-256 digest of the bytes as 64 lower-case hexadecimal digits, by nettle.
 std::string Sha256(std::span<const std::uint8_t> bytes);
 
 }  // namespace vantorix::history
