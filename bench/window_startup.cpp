@@ -18,6 +18,9 @@
 
 int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
+  // The image's version goes into a history of its own, never the user's.
+  const vantorix::test::TempDir data;
+  qputenv("XDG_DATA_HOME", data.Path().c_str());
   vantorix::VantorixApplication application(argc, argv);
   vantorix::frmMain window(vantorix::InitializeSettings());
   window.show();

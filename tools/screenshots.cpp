@@ -3,6 +3,7 @@
 // Runs offscreen on a made-up image; answers the change dialog itself.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -39,6 +40,9 @@ int main(int argc, char** argv) {
   QDir().mkpath(folder.path());
 
   test::TempDir dir;
+  // The made-up image's versions go into a history of its own, never the user's.
+  qputenv("XDG_DATA_HOME", QFile::encodeName(QString::fromStdString((dir.Path() / "data").string())));
+  qunsetenv("VANTORIX_NO_HISTORY");
   const std::string path = test::TestImage(32768, 0x8D)
                                .PromId(4613)
                                .CoolantModifiers({0, 4, 8, 12, 16, 20, 24, 28, 32})
@@ -72,5 +76,13 @@ int main(int argc, char** argv) {
   ok = Save(*window.findChild<QWidget*>(QStringLiteral("frmAbout")), folder, "about.png") && ok;
   window.mnuInstructions_Click();
   ok = Save(*window.findChild<QWidget*>(QStringLiteral("frmInstructions")), folder, "instructions.png") && ok;
+
+  // Image Details once the change above is kept and saved: its changes and two versions.
+  grid->cmdOK_Click();
+  window.mnuSave_Click();
+  window.mnuImageDetails_Click();
+  window.resize(window.width(), window.height() + 250);
+  window.mdiArea().activeSubWindow()->showMaximized();
+  ok = Save(window, folder, "image-details.png") && ok;
   return ok ? 0 : 1;
 }

@@ -68,6 +68,7 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
   BuildControls();
   shell_ = std::make_unique<WindowShell>(*this, *lstLog_, *ProgressBar1_, *boxes_, clock_, locale_);
   images_ = std::make_unique<ImageReferences>(*shell_, *files_, *patchTables_);
+  history_ = std::make_unique<history::Recorder>([this](const std::string& line) { shell_->WriteLog(line); });
   BuildMenus();
   qApp->installEventFilter(this);
   MDIForm_Load();
@@ -161,6 +162,9 @@ void frmMain::BuildMenus() {
        &frmMain::mnuWBAdd_Click);
   item(mnuBinary_, "mnuWBRemove", QStringLiteral("&Remove DIY-WB Hack"), QKeySequence(QStringLiteral("Ctrl+R")),
        &frmMain::mnuWBRemove_Click);
+  separator(mnuBinary_, "mnuBreak21");
+  item(mnuBinary_, "mnuImageDetails", QStringLiteral("&Image Details"), QKeySequence(QStringLiteral("Ctrl+I")),
+       &frmMain::mnuImageDetails_Click);
 
   mnuHelp_ = menuBar()->addMenu(QStringLiteral("&Help"));
   mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));

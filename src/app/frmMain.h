@@ -11,6 +11,7 @@
 #include "app/MessageBoxes.h"
 #include "app/WindowShell.h"
 #include "app/basMain.h"
+#include "history/Recorder.h"
 #include "wbpatch/WideBandCommand.h"
 
 class QAction;
@@ -71,6 +72,7 @@ class frmMain final : public QMainWindow {
   void mnuAFRs_Click();
   void mnuWBAdd_Click();
   void mnuWBRemove_Click();
+  void mnuImageDetails_Click();
 
   // Help menu.
   void mnuAbout_Click();
@@ -100,6 +102,9 @@ class frmMain final : public QMainWindow {
   void RefreshKeyPanels();
   static QString DroppedImagePath(const QMimeData* data);
   void RunWideBandCommand(const wbpatch::WideBandCommand& command);
+  // The history's hooks: the bytes as read at open, and as written by each save.
+  void RecordOpened(clsBINFile& image);
+  void RecordSaved(clsBINFile& image);
 
   template <class Body>
   auto Trapped(std::string_view procedure, Body&& body) {
@@ -136,6 +141,8 @@ class frmMain final : public QMainWindow {
 
   std::unique_ptr<WindowShell> shell_;
   std::unique_ptr<ImageReferences> images_;
+  std::unique_ptr<history::Recorder> history_;
+  std::vector<std::uint8_t> bytesAtOpen_;  // for the changes Image Details shows
   QPointer<frmAbout> about_;
   QPointer<frmInstructions> instructions_;
 

@@ -61,6 +61,7 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
     shell_->WriteLog("Opening binary file: " + path);
     if (image.OpenBIN(path, blnBackupFile)) {
       shell_->WriteLog("File opened successfully.");
+      RecordOpened(image);
       InitializeControls(0, false);
     } else {
       shell_->WriteLog("Invalid File Selected: " + path);
@@ -81,7 +82,8 @@ bool frmMain::SaveChangesFirst() {
   if (answer == MsgBoxResult::Yes) {
     const BusyPointer busy;
     // A save that failed has been reported; going on would throw the changes away.
-    return image.SaveBIN();
+    if (!image.SaveBIN()) return false;
+    RecordSaved(image);
   }
   return true;
 }
@@ -108,7 +110,7 @@ void frmMain::mnuSave_Click() {
     shell_->WriteLog("Saving Current BIN: " + image.FilePath() + "...");
     {
       const BusyPointer busy;
-      image.SaveBIN();
+      if (image.SaveBIN()) RecordSaved(image);
     }
     shell_->WriteLog("Current BIN Saved.");
     mssbVarious_->SetPanelText(3, QStringLiteral("CSUM (hex): ") + QString::fromStdString(image.Checksum()));

@@ -11,6 +11,7 @@
 #include "bin/FileSystem.h"
 #include "bin/clsBINFile.h"
 #include "cli/CliShell.h"
+#include "history/Recorder.h"
 
 // The command-line companion: the same core as the window program, driven by arguments.
 namespace vantorix::cli {
@@ -50,6 +51,7 @@ class Arguments {
 struct Context {
   CliShell& shell;
   std::ostream& out;
+  history::Recorder& history;  // opens the database only when an event is recorded
 };
 
 // Opens an image through the given file services with the window's log lines; on failure
@@ -63,8 +65,8 @@ Status RequireEditableMask(Context& context, clsBINFile& image);
 using Change = std::function<Status(clsBINFile& image, std::string& done)>;
 // Opens the image for writing and runs the change. Only when every check passed, no
 // error was reported and the change altered the image's bytes, the file is first backed
-// up as "<path>.org" and then saved with its recalculated checksum. Otherwise nothing is
-// written.
+// up as "<path>.org" and then saved with its recalculated checksum; the history records
+// the image before and after. Otherwise nothing is written.
 Status ChangeImage(Context& context, const std::string& path, bool editableMaskOnly, const Change& change);
 
 Status Info(Arguments& arguments, Context& context);
@@ -74,9 +76,19 @@ Status SetAfr(Arguments& arguments, Context& context);
 Status WideBand(Arguments& arguments, Context& context);
 Status Diff(Arguments& arguments, Context& context);
 Status Sample(Arguments& arguments, Context& context);
+Status History(Arguments& arguments, Context& context);
+
+// "@12": a version in the history, which diff takes in place of an image. Usage error
+// for anything else but a plain number when `plainNumberToo` is set ("12").
+std::optional<std::int64_t> VersionReference(const std::string& word, bool plainNumberToo);
+// The bytes of a version of the history; throws a RuntimeError when there is none.
+std::vector<std::uint8_t> VersionBytes(Context& context, std::int64_t number, history::Version* version = nullptr);
 
 // The help text of a command, or the overall help for an empty name; empty for an unknown command.
 std::string_view HelpText(std::string_view command);
+
+// Text inside a JSON string: quotes, backslashes and control characters escaped.
+std::string Json(const std::string& text);
 
 // The four-digit hexadecimal text of a checksum text as the core gives it ("A5" -> "00A5").
 std::string FourDigits(const std::string& hexText);

@@ -26,6 +26,8 @@ Commands:
   diff A B                      where two images differ, by area
   sample OUT.bin --mask 8d|6e [--bcc axxc|aujp]
                                 write a made-up image to try the programs on
+  history [IMAGE] [--json]      the versions the history keeps (see history --help)
+  history show|restore|prune    read a version back, put it back, drop old ones
 
 Options:
   --verbose, -v   write the activity log lines to standard error
@@ -33,7 +35,9 @@ Options:
   --version       the program's version
 
 A command that changes an image writes it only when every check passed, after copying
-the original to "<image>.org"; the saved image carries its recalculated checksum.
+the original to "<image>.org"; the saved image carries its recalculated checksum. The
+version history keeps the image as it was before and after (VANTORIX_NO_HISTORY=1 in
+the environment turns recording off).
 Exit status: 0 success, 1 a check failed (checksum mismatch, refused AFR, images
 differ), 2 usage error (also a stand-in patch table without --allow-stand-in), 3 file
 or image error. With many images, the worst one counts.
@@ -90,7 +94,26 @@ install      checks TABLE and installs it in the user's data folder
 Lists the offsets where images A and B differ, in runs of neighbouring bytes, each named
 by the area it lies in: identity, checksum, PE coolant or RPM modifiers, wideband patch
 areas, or other. Short runs show their bytes (A -> B). Exit status 0 when the images are
-identical, 1 when they differ. Reads only.
+identical, 1 when they differ. Reads only. A or B may be a version of the history
+written @VERSION (@12); a file whose name starts with @ is written ./@name.
+)"},
+    {"history", R"(Usage: vantorix-cli history [IMAGE] [--json]
+       vantorix-cli history show VERSION [-o FILE]
+       vantorix-cli history restore IMAGE VERSION
+       vantorix-cli history prune --keep-days N
+The version history keeps every image content the window program opened or saved and
+every image this tool changed, each content once, in $XDG_DATA_HOME/Vantorix/history.sqlite
+(normally ~/.local/share/Vantorix/history.sqlite).
+(none)   the versions of IMAGE, or of every file, newest first: version number, time
+         (UTC), event, size, mask, PROM ID, stored checksum and how many bytes differ
+         from the file's previous version. --json writes them as a JSON array.
+show     writes the bytes of a version to standard output, or to a new FILE with -o
+         (an existing file is never written over).
+restore  writes a version back over IMAGE, byte for byte, after keeping the contents it
+         replaces as a new version: a restore can itself be undone.
+prune    drops the versions older than N days, but never the first version seen of a
+         file, and the contents no version is left to need.
+VERSION is the number the list shows (12 or @12).
 )"},
     {"sample", R"(Usage: vantorix-cli sample OUT.bin --mask 8d|6e [--bcc axxc|aujp]
 Writes a made-up 32 KB image of the mask, for trying both programs without a PROM

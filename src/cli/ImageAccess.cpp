@@ -83,11 +83,13 @@ Status ChangeImage(Context& context, const std::string& path, bool editableMaskO
     shell.Tell("left unchanged, because its backup could not be made");
     return kFileError;
   }
+  context.history.Record(history::Event::BackedUp, path, before);
   shell.WriteLog("Saving Current BIN: " + path + "...");
   if (!image.SaveBIN() || shell.Alarms() != alarms) {
     shell.Tell("the save failed; the original is in " + backup);
     return kFileError;
   }
+  context.history.Record(history::Event::ChangedByCli, path, image.Bytes());
   shell.WriteLog("Current BIN Saved.");
   context.out << path << ": " << done << " Saved with checksum " << FourDigits(image.Checksum())
               << "; the original is backed up as " << backup << ".\n";

@@ -9,9 +9,6 @@
 
 namespace vantorix::cli {
 
-namespace {
-
-// Path text inside a JSON string: quotes, backslashes and control characters escaped.
 std::string Json(const std::string& text) {
   std::string quoted = "\"";
   for (const char c : text) {
@@ -24,6 +21,8 @@ std::string Json(const std::string& text) {
   }
   return quoted + "\"";
 }
+
+namespace {
 
 struct PatchFacts {
   wbpatch::Version version;
@@ -47,11 +46,6 @@ std::optional<PatchFacts> PatchOf(Context& context, clsBINFile& image, Status& s
   }
 }
 
-std::string_view StateName(const wbpatch::PatchState& state) {
-  using Kind = wbpatch::PatchState::Kind;
-  return state.kind == Kind::Present ? "present" : state.kind == Kind::Absent ? "absent" : "partial";
-}
-
 void PrintText(std::ostream& out, clsBINFile& image, const std::optional<PatchFacts>& patch) {
   const std::string stored = image.Checksum();
   const std::string computed = FourDigits(image.CalculateCSUM());
@@ -64,10 +58,7 @@ void PrintText(std::ostream& out, clsBINFile& image, const std::optional<PatchFa
     out << "none for this image\n";
     return;
   }
-  const auto& s = patch->state;
-  out << StateName(s) << " (" << wbpatch::VersionName(patch->version) << ": of the " << s.telling
-      << " entries that tell patched from unpatched, " << s.patched << " patched, " << s.unpatched
-      << " unpatched)\n  patch table: " << patch->table << '\n';
+  out << wbpatch::PatchStateText(patch->version, patch->state) << "\n  patch table: " << patch->table << '\n';
 }
 
 void PrintJson(std::ostream& out, clsBINFile& image, const std::optional<PatchFacts>& patch) {
@@ -85,7 +76,7 @@ void PrintJson(std::ostream& out, clsBINFile& image, const std::optional<PatchFa
   const auto& s = patch->state;
   out << "{\"version\": " << Json(std::string(wbpatch::VersionName(patch->version)))
       << ", \"table\": " << Json(patch->table) << ", \"standIn\": " << (patch->standIn ? "true" : "false")
-      << ", \"state\": " << Json(std::string(StateName(s))) << ", \"tellingEntries\": " << s.telling
+      << ", \"state\": " << Json(std::string(wbpatch::PatchStateName(s))) << ", \"tellingEntries\": " << s.telling
       << ", \"patchedEntries\": " << s.patched << ", \"unpatchedEntries\": " << s.unpatched << "}}";
 }
 

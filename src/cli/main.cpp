@@ -22,7 +22,7 @@ struct Command {
 
 constexpr Command kCommands[] = {{"info", Info},      {"checksum", Checksum}, {"afr", Afr},
                                  {"set-afr", SetAfr}, {"wb", WideBand},       {"diff", Diff},
-                                 {"sample", Sample}};
+                                 {"sample", Sample},     {"history", History}};
 
 Status Run(std::vector<std::string> words) {
   if (words.size() == 1 && words.front() == "--version") {
@@ -32,7 +32,8 @@ Status Run(std::vector<std::string> words) {
   Arguments global(words);
   const bool verbose = global.Flag({"--verbose", "-v"});
   CliShell shell(std::cerr, verbose);
-  Context context{shell, std::cout};
+  history::Recorder recorder([&shell](const std::string& line) { shell.Tell(line); });
+  Context context{shell, std::cout, recorder};
   std::string name;
   try {
     const auto first = global.Shift();

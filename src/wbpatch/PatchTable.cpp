@@ -204,4 +204,15 @@ PatchWrites WritesOf(std::span<const Table> tables, Operation operation) {
   return result;
 }
 
+std::string_view PatchStateName(const PatchState& state) {
+  using Kind = PatchState::Kind;
+  return state.kind == Kind::Present ? "present" : state.kind == Kind::Absent ? "absent" : "partial";
+}
+
+std::string PatchStateText(Version version, const PatchState& state) {
+  return std::string(PatchStateName(state)) + " (" + std::string(VersionName(version)) + ": of the " +
+         std::to_string(state.telling) + " entries that tell patched from unpatched, " + std::to_string(state.patched) +
+         " patched, " + std::to_string(state.unpatched) + " unpatched)";
+}
+
 }  // namespace vantorix::wbpatch

@@ -85,6 +85,11 @@ struct PatchState {
   std::size_t unpatched;
 };
 PatchState PatchStateOf(const Table& table, std::span<const std::uint8_t> image);
+// "present", "absent" or "partial".
+std::string_view PatchStateName(const PatchState& state);
+// The state with its counts, as both programs show it: "partial (8D/AXXC: of the 39
+// entries that tell patched from unpatched, 20 patched, 19 unpatched)".
+std::string PatchStateText(Version version, const PatchState& state);
 
 struct Write {
   std::uint16_t offset;

@@ -9,6 +9,8 @@
 
 #include <fstream>
 #include <functional>
+#include <ranges>
+#include <regex>
 
 #include "RecordingShell.h"
 #include "TempDir.h"
@@ -40,10 +42,12 @@ std::string Text(const fs::path& path) {
 }
 
 // One run of the program with HOME and XDG_DATA_HOME inside `home`, never the real ones.
-Result Cli(const fs::path& home, const std::vector<std::string>& arguments, fs::path out = {}) {
+Result Cli(const fs::path& home, const std::vector<std::string>& arguments, fs::path out = {},
+           const std::string& moreEnv = "LC_ALL=C") {
   std::vector<std::string> words{VANTORIX_CLI};
   words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<std::string> env{"HOME=" + home.string(), "XDG_DATA_HOME=" + (home / "xdg").string(), "LC_ALL=C"};
+  std::vector<std::string> env{"HOME=" + home.string(), "XDG_DATA_HOME=" + (home / "xdg").string(), "LC_ALL=C",
+                               moreEnv};
   std::vector<char*> argv;
   std::vector<char*> envp;
   for (auto& word : words) argv.push_back(word.data());
@@ -89,7 +93,9 @@ TestImage Axxc8D() { return TestImage(32768, 0x8D).Axxc().PromId(0x1205).Manual(
 
 class CliTest : public ::testing::Test {
  protected:
-  Result Run(const std::vector<std::string>& arguments) { return Cli(home.Path(), arguments); }
+  Result Run(const std::vector<std::string>& arguments, const std::string& moreEnv = "LC_ALL=C") {
+    return Cli(home.Path(), arguments, {}, moreEnv);
+  }
   std::string Put(const Bytes& image, const std::string& name) {
     Write(dir.Path() / name, image);
     return dir.File(name);
@@ -355,6 +361,85 @@ TEST_F(CliTest, DiffGroupsDifferencesIntoRunsNamedByArea) {
         "0x7168             1 byte   identity: broadcast code", "19 bytes differ, in 8 runs\n"})
     EXPECT_THAT(result.out, HasSubstr(line));
   EXPECT_THAT(Run({"diff", dir.File("a.bin"), dir.File("a.bin")}).out, HasSubstr("the images are identical"));
+}
+
+// The versions `history --json` lists, newest first: "number event differing|...".
+std::string Listed(const Result& json) {
+  static const std::regex kVersion(R"re("version": (\d+), "time": "[^"]*", "event": "([^"]*)".*"differingBytes": (\w+)\})re");
+  std::string listed;
+  for (std::sregex_iterator it(json.out.begin(), json.out.end(), kVersion), end; it != end; ++it)
+    listed += (*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str() + "|";
+  return listed;
+}
+
+std::string Differing(const Bytes& a, const Bytes& b) {
+  return std::to_string(std::ranges::count_if(std::views::iota(0U, a.size()), [&](std::size_t k) { return a[k] != b[k]; }));
+}
+
+TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItReplaces) {
+  const Bytes stock = Axxc8D().Bytes();
+  const std::string path = Put(stock, "h.bin");
+  ASSERT_EQ(Run({"checksum", "--fix", path}).status, 0);
+  const Bytes fixed = ReadFile(path);
+  ASSERT_EQ(Run({"wb", "add", "--allow-stand-in", path}).status, 0);
+  const Bytes patched = ReadFile(path);
+  EXPECT_EQ(Listed(Run({"history", path, "--json"})), "4 changed by the CLI " + Differing(fixed, patched) +
+                                                           "|3 backed up 0|2 changed by the CLI " +
+                                                           Differing(stock, fixed) + "|1 backed up null|");
+  EXPECT_EQ(Run({"history", "show", "1", "-o", dir.File("v1.bin")}).status, 0);
+  EXPECT_EQ(ReadFile(dir.File("v1.bin")), stock);
+  EXPECT_EQ(Run({"history", "show", "1", "-o", path}).status, 3);  // never over an existing file
+  EXPECT_EQ(Run({"history", "show", "@3"}).out, std::string(fixed.begin(), fixed.end()));
+  EXPECT_THAT(Run({"diff", "@1", path}).out, HasSubstr("0x0006-0x0007      2 bytes  checksum: 12 34 -> "));
+  {
+    const auto held = RealFileSystem().OpenReadWrite(path);  // as the window program holds an open image
+    EXPECT_THAT(Run({"history", "restore", path, "1"}).err, HasSubstr("is locked by another program"));
+  }
+  EXPECT_EQ(Run({"history", "restore", path, "@1"}).status, 0);
+  EXPECT_EQ(ReadFile(path), stock);
+  EXPECT_THAT(Listed(Run({"history", "--json"})),
+              ::testing::StartsWith("6 restored " + Differing(patched, stock) + "|5 backed up 0|"));
+  EXPECT_EQ(Run({"history", "restore", path, "5"}).status, 0);  // a restore is undone like any change
+  EXPECT_EQ(ReadFile(path), patched);
+  // Scripts can turn recording off; a restore, whose undo lives in the history, then refuses.
+  const std::string off = "VANTORIX_NO_HISTORY=1";
+  EXPECT_EQ(Run({"set-afr", path, "--rpm", "0", "--coolant", "80", "--afr", "13", "--by", "rpm"}, off).status, 0);
+  EXPECT_EQ(Run({"history", "restore", path, "1"}, off).status, 3);
+  EXPECT_THAT(Listed(Run({"history", path, "--json"})), ::testing::StartsWith("8 restored"));
+  EXPECT_EQ(Run({"history", "prune", "--keep-days", "-1"}).status, 2);
+}
+
+TEST_F(CliTest, AHistoryThatCannotBeWrittenNeverStopsAChangeAndSaysSoOnce) {
+  const TestImage image = TestImage(Axxc8D()).CoolantModifiers({10, 20, 30, 40, 50, 88, 70, 80, 90});
+  const Bytes changed = CoreSaves(image.Bytes(), [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); });
+  for (const bool damaged : {true, false}) {
+    SCOPED_TRACE(damaged ? "damaged" : "read-only");
+    const TempDir user;
+    const fs::path data = user.Path() / "xdg" / "Vantorix";
+    fs::create_directories(data);
+    if (damaged) std::ofstream(data / "history.sqlite") << std::string(4096, 'x');
+    else fs::permissions(data, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+    fs::remove(dir.File("f.bin.org"));  // root's copy from the row before would be kept from the ordinary user
+    for (const std::string& open : {user.Path().string(), dir.Path().string(), Put(image, "f.bin")}) OpenToEveryone(open);
+    const std::string told = damaged ? "was damaged: it was moved aside as " : "The version history was not kept: ";
+    const auto check = [&] {  // as an ordinary user for the read-only one: root could write it
+      const Result r = Cli(user.Path(), {"set-afr", dir.File("f.bin"), "--rpm", "2400", "--coolant", "80", "--afr", "12.5",
+                                         "--by", "rpm"});
+      const bool toldOnce = std::ranges::count(r.err, '\n') == 1 && r.err.find(told) != std::string::npos;
+      if (!toldOnce) std::fprintf(stderr, "told: %s\n", r.err.c_str());
+      return r.status == 0 && toldOnce;
+    };
+    EXPECT_TRUE(damaged ? check() : RunAsOrdinaryUser(check));
+    EXPECT_EQ(ReadFile(dir.File("f.bin")), changed);
+    EXPECT_EQ(ReadFile(dir.File("f.bin.org")), image.Bytes());
+    if (!damaged) continue;
+    // The damaged file is kept beside the new database, which holds the change.
+    const auto aside = std::ranges::find_if(fs::directory_iterator(data), fs::directory_iterator(),
+                                            [](const auto& e) { return e.path().string().ends_with("Z"); });
+    EXPECT_EQ(aside == fs::directory_iterator() ? "" : Text(aside->path()), std::string(4096, 'x'));
+    EXPECT_EQ(Listed(Cli(user.Path(), {"history", "--json"})),
+              "2 changed by the CLI " + Differing(image.Bytes(), changed) + "|1 backed up null|");
+  }
 }
 
 }  // namespace

@@ -1,0 +1,240 @@
+#include "details/frmImageDetails.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/NumberText.h"
+#include "diff/ImageDiff.h"
+#include "wbpatch/PatchTable.h"
+
+namespace vantorix {
+
+namespace {
+
+// Often enough that a change made anywhere shows at once to the eye; comparing 32 KB
+// this often costs nothing one could measure.
+constexpr int kWatchMilliseconds = 250;
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+QString Numbers(const std::vector<std::int16_t>& values) {
+  QStringList texts;
+  for (const std::int16_t value : values) texts << QString::number(value);
+  return texts.join(u' ');
+}
+
+}  // namespace
+
+frmImageDetails::frmImageDetails(Shell& shell, clsBINFile& image, std::vector<std::uint8_t> bytesAtOpen,
+                                 history::Recorder& history, wbpatch::TableSource& patchTables, bool nativeFileDialog,
+                                 QWidget* parent)
+    : QWidget(parent),
+      m_shell(shell),
+      m_image(image),
+      m_bytesAtOpen(std::move(bytesAtOpen)),
+      m_history(history),
+      m_patchTables(patchTables),
+      m_nativeFileDialog(nativeFileDialog) {
+  setObjectName(QStringLiteral("frmImageDetails"));
+  setWindowTitle(QStringLiteral("Image Details"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+
+  auto* column = new QVBoxLayout(this);
+  auto* facts = new QFormLayout();
+  column->addLayout(facts);
+  const auto row = [&](const QString& caption, const char* name) {
+    auto* value = new QLabel(this);
+    value->setObjectName(QString::fromLatin1(name));
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    facts->addRow(caption, value);
+    return value;
+  };
+  lblPath = row(QStringLiteral("Path:"), "lblPath");
+  lblSize = row(QStringLiteral("Size:"), "lblSize");
+  lblMask = row(QStringLiteral("Mask:"), "lblMask");
+  lblPromId = row(QStringLiteral("PROM ID:"), "lblPromId");
+  lblStoredChecksum = row(QStringLiteral("Stored checksum:"), "lblStoredChecksum");
+  lblComputedChecksum = row(QStringLiteral("Computed checksum:"), "lblComputedChecksum");
+  lblTransmission = row(QStringLiteral("Transmission:"), "lblTransmission");
+  lblBcc = row(QStringLiteral("Broadcast code:"), "lblBcc");
+  lblPatch = row(QStringLiteral("Wideband patch:"), "lblPatch");
+  lblPatchTable = row(QStringLiteral("Patch table:"), "lblPatchTable");
+  lblCoolantModifiers = row(QStringLiteral("PE coolant modifiers:"), "lblCoolantModifiers");
+  lblRpmModifiers = row(QStringLiteral("PE RPM modifiers:"), "lblRpmModifiers");
+
+  auto* changes = new QGroupBox(QStringLiteral("Changes since the image was opened"), this);
+  lstChanges = new QListWidget(changes);
+  lstChanges->setObjectName(QStringLiteral("lstChanges"));
+  lstChanges->setFont(fixed);
+  (new QVBoxLayout(changes))->addWidget(lstChanges);
+  column->addWidget(changes, 1);
+
+  auto* versions = new QGroupBox(QStringLiteral("Versions of this file in the history"), this);
+  auto* versionsColumn = new QVBoxLayout(versions);
+  lblVersions = new QLabel(versions);
+  lblVersions->setObjectName(QStringLiteral("lblVersions"));
+  lblVersions->setWordWrap(true);
+  lstVersions = new QTreeWidget(versions);
+  lstVersions->setObjectName(QStringLiteral("lstVersions"));
+  lstVersions->setRootIsDecorated(false);
+  lstVersions->setHeaderLabels({QStringLiteral("Version"), QStringLiteral("Time (UTC)"), QStringLiteral("Event"),
+                                QStringLiteral("Size"), QStringLiteral("Mask"), QStringLiteral("PROM ID"),
+                                QStringLiteral("Checksum"), QStringLiteral("Changed")});
+  lstVersions->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  cmdCopyVersion = new QPushButton(QStringLiteral("&Copy Version To..."), versions);
+  cmdCopyVersion->setObjectName(QStringLiteral("cmdCopyVersion"));
+  cmdCopyVersion->setEnabled(false);
+  auto* buttons = new QHBoxLayout();
+  buttons->addStretch();
+  buttons->addWidget(cmdCopyVersion);
+  versionsColumn->addWidget(lblVersions);
+  versionsColumn->addWidget(lstVersions);
+  versionsColumn->addLayout(buttons);
+  column->addWidget(versions, 1);
+
+  connect(lstVersions, &QTreeWidget::itemSelectionChanged, this,
+          [this] { cmdCopyVersion->setEnabled(!lstVersions->selectedItems().isEmpty()); });
+  connect(cmdCopyVersion, &QPushButton::clicked, this, &frmImageDetails::cmdCopyVersion_Click);
+  connect(&m_watch, &QTimer::timeout, this, &frmImageDetails::RefreshWhenChanged);
+  Refresh();
+  m_watch.start(kWatchMilliseconds);
+}
+
+void frmImageDetails::closeEvent(QCloseEvent* event) {
+  m_watch.stop();  // the image may go before this window is destroyed
+  QWidget::closeEvent(event);
+}
+
+void frmImageDetails::RefreshWhenChanged() {
+  if (isVisible() && (m_image.Changed() != m_shownChanged || !std::ranges::equal(m_image.Bytes(), m_shownBytes)))
+    Refresh();
+}
+
+void frmImageDetails::Refresh() {
+  Trapped("Refresh", [this] {
+    m_shownBytes.assign(m_image.Bytes().begin(), m_image.Bytes().end());
+    m_shownChanged = m_image.Changed();
+    ShowFacts();
+    const std::string mask = history::FactsOf(m_shownBytes).mask;
+    ShowPatch(mask);
+    ShowChanges(mask);
+    ShowVersions();
+  });
+}
+
+void frmImageDetails::ShowFacts() {
+  const history::Facts facts = history::FactsOf(m_shownBytes);
+  lblPath->setText(Text(m_image.FilePath()));
+  lblSize->setText(QStringLiteral("%1 bytes").arg(facts.size));
+  lblMask->setText(QStringLiteral("$") + Text(facts.mask));
+  lblPromId->setText(Text(facts.promId));
+  lblStoredChecksum->setText(Text(facts.storedChecksum));
+  const QString computed = Text(number::HexText(static_cast<std::uint32_t>(number::ParseHexLong(m_image.CalculateCSUM())), 4));
+  const bool agrees = computed == Text(facts.storedChecksum);
+  lblComputedChecksum->setText(computed + (agrees ? QStringLiteral(" (agrees)")
+                                                  : QStringLiteral(" (does not agree with the stored checksum)")));
+  // The engine computer checks this sum: a mismatch must stand out.
+  lblComputedChecksum->setProperty("warning", !agrees);
+  lblComputedChecksum->setStyleSheet(agrees ? QString() : QStringLiteral("color: #b00000; font-weight: bold;"));
+  const std::string transmission = m_image.Transmission();
+  lblTransmission->setText(transmission.empty() ? QStringLiteral("-") : Text(transmission));
+  lblBcc->setText(Text(m_image.WBBCC()));
+  lblCoolantModifiers->setText(Numbers(m_image.GetPEModifiers_Coolant()));
+  lblRpmModifiers->setText(Numbers(m_image.GetPEModifiers_RPM()));
+}
+
+void frmImageDetails::ShowPatch(const std::string& mask) {
+  const auto version = wbpatch::VersionFor(mask, m_image.WBBCC());
+  if (!version) {
+    lblPatch->setText(QStringLiteral("none for this image"));
+    lblPatchTable->setText(QStringLiteral("-"));
+    return;
+  }
+  try {
+    const wbpatch::Table table = m_patchTables.Load(*version);
+    lblPatch->setText(Text(wbpatch::PatchStateText(*version, wbpatch::PatchStateOf(table, m_shownBytes))));
+    lblPatchTable->setText(Text(wbpatch::TableName(table)));
+  } catch (...) {
+    lblPatch->setText(QStringLiteral("unknown"));
+    lblPatchTable->setText(QStringLiteral("cannot be used: ") + Text(CurrentExceptionAsRuntimeError().Description()));
+  }
+}
+
+void frmImageDetails::ShowChanges(const std::string& mask) {
+  lstChanges->clear();
+  for (const diff::Run& run : diff::DifferingRuns(m_bytesAtOpen, m_shownBytes, mask))
+    lstChanges->addItem(Text(diff::RunLine(run, m_bytesAtOpen, m_shownBytes)));
+  if (lstChanges->count() == 0) lstChanges->addItem(QStringLiteral("No changes since the image was opened."));
+}
+
+void frmImageDetails::ShowVersions() {
+  lstVersions->clear();
+  if (!m_history.On()) {
+    lblVersions->setText(QStringLiteral("The history is turned off (VANTORIX_NO_HISTORY)."));
+    return;
+  }
+  try {
+    history::Store* store = m_history.Reading();
+    const auto versions =
+        store != nullptr ? store->Versions(history::AbsolutePath(m_image.FilePath())) : std::vector<history::Version>();
+    for (const history::Version& v : versions) {
+      const QString changed = !v.differing ? QStringLiteral("first seen")
+                                           : *v.differing == 0 ? QStringLiteral("no change")
+                                                               : QStringLiteral("%1 bytes").arg(*v.differing);
+      auto* item = new QTreeWidgetItem(
+          lstVersions, {QString::number(v.number), Text(v.time), Text(v.event), QString::number(v.facts.size),
+                        QStringLiteral("$") + Text(v.facts.mask), Text(v.facts.promId), Text(v.facts.storedChecksum),
+                        changed});
+      item->setData(0, Qt::UserRole, Text(v.content));
+    }
+    lblVersions->setText(store == nullptr ? QStringLiteral("No version has been recorded yet.")
+                                          : QStringLiteral("%1 version(s) in %2")
+                                                .arg(versions.size())
+                                                .arg(QString::fromStdString(store->File().string())));
+  } catch (...) {
+    lblVersions->setText(QStringLiteral("The history cannot be read: ") +
+                         Text(CurrentExceptionAsRuntimeError().Description()));
+  }
+  cmdCopyVersion->setEnabled(false);
+}
+
+void frmImageDetails::cmdCopyVersion_Click() {
+  Trapped("cmdCopyVersion_Click", [this] {
+    const QList<QTreeWidgetItem*> selected = lstVersions->selectedItems();
+    if (selected.isEmpty()) return;
+    const QString number = selected.front()->text(0);
+    QFileDialog dialog(this, QStringLiteral("Copy Version %1 To").arg(number));
+    dialog.setObjectName(QStringLiteral("dlgCopyVersion"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !m_nativeFileDialog);
+    dialog.setNameFilter(QStringLiteral("Binary File (*.bin)"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const std::string path = QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+    std::error_code error;
+    // Never over a file: not the open image, nor any other a user might still need.
+    if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found) {
+      m_shell.MsgBox(path + " already exists.  A version is only ever copied to a new file: please choose another name.",
+                     MsgBoxStyle::Exclamation, "Copy Version");
+      return;
+    }
+    history::Store* store = m_history.Reading();
+    if (store == nullptr) return;
+    ReplaceFileContents(RealFileSystem(), path, store->Bytes(selected.front()->data(0, Qt::UserRole).toString().toStdString()));
+    m_shell.WriteLog("Version " + number.toStdString() + " copied to " + path + ".");
+  });
+}
+
+}  // namespace vantorix

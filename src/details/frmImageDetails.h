@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/ErrorReport.h"
+#include "app/Shell.h"
+#include "bin/clsBINFile.h"
+#include "history/Recorder.h"
+#include "wbpatch/TableSource.h"
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+
+namespace vantorix {
+
+// Image Details: everything Vantorix knows about the open image, read only. Its identity
+// and checksums, transmission and broadcast code, the wideband patch state with the table
+// that would be used, both PE modifier tables, the changes since the image was opened,
+// and the file's versions in the history, any of which can be copied out to a new file.
+// It follows the image: whatever changes it (the AFR grid, the patch, a save) shows here.
+class frmImageDetails final : public QWidget {
+  Q_OBJECT
+
+ public:
+  frmImageDetails(Shell& shell, clsBINFile& image, std::vector<std::uint8_t> bytesAtOpen, history::Recorder& history,
+                  wbpatch::TableSource& patchTables, bool nativeFileDialog, QWidget* parent = nullptr);
+
+  // Fills the window afresh from the image and the history.
+  void Refresh();
+  // Asks for a new file and writes the selected version's bytes to it.
+  void cmdCopyVersion_Click();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void RefreshWhenChanged();
+  void ShowFacts();
+  void ShowPatch(const std::string& mask);
+  void ShowChanges(const std::string& mask);
+  void ShowVersions();
+
+  Shell& m_shell;
+  const ErrorTrapper Trapped{m_shell, kWindowErrorTitle, "frmImageDetails"};
+  clsBINFile& m_image;
+  const std::vector<std::uint8_t> m_bytesAtOpen;
+  history::Recorder& m_history;
+  wbpatch::TableSource& m_patchTables;
+  bool m_nativeFileDialog;
+
+  QLabel* lblPath = nullptr;
+  QLabel* lblSize = nullptr;
+  QLabel* lblMask = nullptr;
+  QLabel* lblPromId = nullptr;
+  QLabel* lblStoredChecksum = nullptr;
+  QLabel* lblComputedChecksum = nullptr;
+  QLabel* lblTransmission = nullptr;
+  QLabel* lblBcc = nullptr;
+  QLabel* lblPatch = nullptr;
+  QLabel* lblPatchTable = nullptr;
+  QLabel* lblCoolantModifiers = nullptr;
+  QLabel* lblRpmModifiers = nullptr;
+  QListWidget* lstChanges = nullptr;
+  QLabel* lblVersions = nullptr;
+  QTreeWidget* lstVersions = nullptr;
+  QPushButton* cmdCopyVersion = nullptr;
+
+  // What was shown last: the window is filled again when the image differs from it.
+  std::vector<std::uint8_t> m_shownBytes;
+  bool m_shownChanged = false;
+  QTimer m_watch;
+};
+
+}  // namespace vantorix
