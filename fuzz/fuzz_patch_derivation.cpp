@@ -20,6 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   test::TestImage seed(32768, version == wbpatch::Version::Mask6E ? 0x6E : 0x8D);
   if (version == wbpatch::Version::Axxc8D) seed.Axxc();
   if (version == wbpatch::Version::Aujp8D) seed.Aujp();
+  // The published $8D patch leaves the rest of its routine area at 0x00.
+  if (version != wbpatch::Version::Mask6E)
+    for (std::size_t offset = 0x2000; offset <= 0x208B; ++offset) seed.Byte(offset, 0x00);
   std::vector<std::uint8_t> stock = seed.Bytes();
   for (const auto& entry : standIn.entries)
     if (entry.removal) stock[entry.offset] = *entry.removal;

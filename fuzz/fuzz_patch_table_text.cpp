@@ -4,6 +4,8 @@
 // its file, agrees with the reader on every text.
 #include <cstdint>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "FuzzCheck.h"
