@@ -50,7 +50,7 @@ Table InstalledTables::Load(Version version) {
   if (std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::not_found)
     return BuiltInTables().Load(version);
   const auto status = std::filesystem::status(path, error);
-  if (error) throw std::filesystem::filesystem_error("cannot read the installed table", path, error);
+  if (error) throw ErrorFromSystem(error.value(), path.string() + " is an installed table that cannot be read");
   // Anything in the table's place that is not a readable table stops the patch rather
   // than letting the stand-in be written where the user expects the published patch.
   if (status.type() != std::filesystem::file_type::regular)

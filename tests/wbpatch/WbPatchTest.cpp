@@ -162,6 +162,12 @@ TEST_F(InstalledPatchTables, TakeTheBuiltInTablesPlaceForTheirVersionOnly) {
     if (complaint) EXPECT_THAT(shell.Boxes().at(0).text, AllOf(HasSubstr("Error Number: 321"), HasSubstr(complaint)));
     else EXPECT_THAT(shell.Trace(), ::testing::IsEmpty());  // no question
   }
+  // A link to a table on a drive that is not there is a broken table, not a missing one.
+  std::filesystem::remove(folder / "6E.txt");
+  std::filesystem::create_symlink(dir.Path() / "unmounted" / "6E.txt", folder / "6E.txt");
+  EXPECT_FALSE(Opened(TestImage(32768, 0x6E)).AddWBHackToBIN());
+  EXPECT_THAT(shell.Boxes().at(0).text, HasSubstr("Error Number: 53\r\nError Description: File not found (" +
+                                                  (folder / "6E.txt").string() + " is an installed table"));
   EXPECT_TRUE(wbpatch::UninstallTable(Version::Aujp8D, folder));
   EXPECT_FALSE(wbpatch::UninstallTable(Version::Aujp8D, folder));
   EXPECT_EQ(installed.Load(Version::Aujp8D).origin, "built-in 8D-AUJP.txt");
