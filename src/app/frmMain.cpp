@@ -17,6 +17,7 @@
 
 #include "app/AppIcon.h"
 #include "app/AppInfo.h"
+#include "app/EditingKeys.h"
 #include "app/LogTime.h"
 #include "app/MainWindowLayout.h"
 #include "app/StatusPanelBar.h"
@@ -62,7 +63,9 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
       locale_(services.locale.value_or(QLocale::system())),
       nativeFileDialog_(services.nativeFileDialog) {
   setObjectName(QStringLiteral("frmMain"));
-  setWindowTitle(QString::fromUtf8(app::kTitle.data(), static_cast<qsizetype>(app::kTitle.size())));
+  // The placeholder shows Qt's modified marker while the image has unsaved changes.
+  setWindowTitle(QString::fromUtf8(app::kTitle.data(), static_cast<qsizetype>(app::kTitle.size())) +
+                 QStringLiteral("[*]"));
   setWindowIcon(AppIcon());
   setAcceptDrops(true);
   BuildControls();
@@ -71,6 +74,10 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
   BuildMenus();
   qApp->installEventFilter(this);
   MDIForm_Load();
+  // The window itself holds the focus until the user picks a control, so that the menu
+  // shortcuts work from the start.
+  setFocusPolicy(Qt::StrongFocus);
+  setFocus();
 }
 
 frmMain::~frmMain() { qApp->removeEventFilter(this); }
@@ -98,6 +105,14 @@ void frmMain::BuildControls() {
   pbLog_->setFixedHeight(twips::ToPixels(layout::kLogPanelHeight, dpi_));
   lstLog_ = new QListWidget(pbLog_);
   lstLog_->setObjectName(QStringLiteral("lstLog"));
+  // The log takes the focus, and with it Ctrl+A and Ctrl+C, only when it is clicked.
+  lstLog_->setFocusPolicy(Qt::ClickFocus);
+  KeepSelectAllAndCopy(*lstLog_, [this] {
+    QString text;
+    for (int row = 0; row < lstLog_->count(); ++row)
+      if (lstLog_->item(row)->isSelected()) text += lstLog_->item(row)->text() + u'\n';
+    return text;
+  });
   lstLog_->setGeometry(twips::ToPixels(layout::kLogListLeft, dpi_), twips::ToPixels(layout::kLogListTop, dpi_),
                        twips::ToPixels(layout::kLogListWidth, dpi_), twips::ToPixels(layout::kLogListHeight, dpi_));
 
@@ -318,7 +333,14 @@ void frmMain::dropEvent(QDropEvent* event) {
   const QString path = DroppedImagePath(event->mimeData());
   if (path.isEmpty()) return;
   event->acceptProposedAction();
-  OpenBinaryFile(settings_.gblnBackupBIN, path);
+  // Opened once the drop has ended: the questions the open may ask would otherwise keep
+  // the program the file came from waiting.
+  QMetaObject::invokeMethod(
+      this, [this, path] { OpenBinaryFile(settings_.gblnBackupBIN, path); }, Qt::QueuedConnection);
+}
+
+void frmMain::ShowUnsavedChanges() {
+  if (images_) setWindowModified(images_->BINChanged());
 }
 
 }  // namespace vantorix

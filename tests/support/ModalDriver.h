@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -40,6 +43,15 @@ void WhenModalShown(std::function<void(Dialog&)> action) {
     }
   });
   timer->start();
+}
+
+// Answers the next real message boxes in turn, each with a mouse click on its button.
+inline void ClickInTurn(QList<QMessageBox::StandardButton> buttons) {
+  if (buttons.isEmpty()) return;
+  WhenModalShown<QMessageBox>([buttons](QMessageBox& box) {
+    QTest::mouseClick(box.button(buttons.first()), Qt::LeftButton);
+    ClickInTurn(buttons.mid(1));
+  });
 }
 
 }  // namespace vantorix::test
