@@ -295,6 +295,8 @@ void frmMain::UnloadOtherWindows() {
 void frmMain::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::ActivationChange) RefreshKeyPanels();
+  // A closing MDI child clears its top-level window's marker; the image decides it.
+  if (event->type() == QEvent::ModifiedChange) ShowUnsavedChanges();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -340,7 +342,8 @@ void frmMain::dropEvent(QDropEvent* event) {
 }
 
 void frmMain::ShowUnsavedChanges() {
-  if (images_) setWindowModified(images_->BINChanged());
+  // Qt announces every setWindowModified, even one that changes nothing, to changeEvent.
+  if (images_ && isWindowModified() != images_->BINChanged()) setWindowModified(images_->BINChanged());
 }
 
 }  // namespace vantorix
