@@ -74,10 +74,6 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
   BuildMenus();
   qApp->installEventFilter(this);
   MDIForm_Load();
-  // The window itself holds the focus until the user picks a control, so that the menu
-  // shortcuts work from the start.
-  setFocusPolicy(Qt::StrongFocus);
-  setFocus();
 }
 
 frmMain::~frmMain() { qApp->removeEventFilter(this); }
@@ -105,7 +101,8 @@ void frmMain::BuildControls() {
   pbLog_->setFixedHeight(twips::ToPixels(layout::kLogPanelHeight, dpi_));
   lstLog_ = new QListWidget(pbLog_);
   lstLog_->setObjectName(QStringLiteral("lstLog"));
-  // The log takes the focus, and with it Ctrl+A and Ctrl+C, only when it is clicked.
+  // The log takes the focus, and with it Ctrl+A and Ctrl+C, only when it is clicked: else
+  // it would take it whenever the window is activated, and Ctrl+C would not close.
   lstLog_->setFocusPolicy(Qt::ClickFocus);
   KeepSelectAllAndCopy(*lstLog_, [this] {
     QString text;

@@ -117,8 +117,8 @@ class AfrGridTest : public QObject {
     } else if (way == "open") {
       f_.window->OpenBinaryFile(false, f_.Write(Calibration(), "other.bin"));
     } else {
-      if (way != "S") f_.window->setFocus();  // Ctrl+S goes to the grid: it keeps only Ctrl+A and Ctrl+C
-      Ctrl(way == "S" ? static_cast<QWidget*>(Table()) : f_.window.get(), Qt::Key(way[0].unicode()));
+      if (way != "S") Button("cmdOK")->setFocus();  // Ctrl+S goes to the grid: it keeps only Ctrl+A and Ctrl+C
+      Ctrl(way == "S" ? static_cast<QWidget*>(Table()) : Button("cmdOK"), Qt::Key(way[0].unicode()));
     }
     return QStringList{f_.BoxTitles(), f_.Log().last(), Outcome()}.join(u'|');
   }
@@ -224,8 +224,8 @@ class AfrGridTest : public QObject {
     QCOMPARE(f_.window->findChild<QAction*>("mnuWBAdd")->shortcut(), QKeySequence("Ctrl+A"));
     QCOMPARE(Outcome(), "cal.bin 0 0 0 yellow Vantorix");  // no patch added, nothing closed
 
-    f_.window->setFocus();  // anywhere else, Ctrl+C is File > Close again
-    Ctrl(f_.window.get(), Qt::Key_C);
+    Button("cmdOK")->setFocus();  // anywhere else, Ctrl+C is File > Close again
+    Ctrl(Button("cmdOK"), Qt::Key_C);
     QCOMPARE(Outcome(), "no image - 0 no grid Vantorix");
   }
 
