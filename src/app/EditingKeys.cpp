@@ -27,7 +27,8 @@ class EditingKeys final : public QObject {
       return true;
     }
     if (!copy) return false;  // the view selects all by itself
-    QGuiApplication::clipboard()->setText(copiedText_());
+    // With nothing selected, what the user copied before stays on the clipboard.
+    if (const QString text = copiedText_(); !text.isEmpty()) QGuiApplication::clipboard()->setText(text);
     return true;
   }
 
