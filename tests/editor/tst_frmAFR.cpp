@@ -227,8 +227,9 @@ class AfrGridTest : public QObject {
     QCOMPARE(f_.window->findChild<QAction*>("mnuWBAdd")->shortcut(), QKeySequence("Ctrl+A"));
     QCOMPARE(Outcome(), "cal.bin 0 0 0 yellow Vantorix");  // no patch added, nothing closed
 
-    Button("cmdOK")->setFocus();  // anywhere else, Ctrl+C is File > Close again
-    Ctrl(Button("cmdOK"), Qt::Key_C);
+    f_.window->OpenBinaryFile(false, f_.Write(Calibration(), "other.bin"));  // a grid without yellow goes quietly
+    QCOMPARE(Outcome(), "other.bin 0 0 no grid Vantorix");
+    Ctrl(f_.window.get(), Qt::Key_C);  // anywhere else, Ctrl+C is File > Close again
     QCOMPARE(Outcome(), "no image - 0 no grid Vantorix");
   }
 
