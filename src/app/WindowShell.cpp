@@ -14,7 +14,9 @@ WindowShell::WindowShell(QWidget& owner, QListWidget& log, QProgressBar& progres
 
 void WindowShell::WriteLog(const std::string& message) {
   log_.addItem(LongTimeText(clock_().time(), locale_) + QStringLiteral(", ") + QString::fromStdString(message));
-  log_.setCurrentRow(log_.count() - 1);  // selects the new line and scrolls it into view
+  // Selects the new line alone (the list also takes a selection of many lines to copy)
+  // and scrolls it into view.
+  log_.setCurrentRow(log_.count() - 1, QItemSelectionModel::ClearAndSelect);
   log_.repaint();
 }
 

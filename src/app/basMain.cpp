@@ -17,9 +17,15 @@ clsBINFile& ImageReferences::gobjCompareBIN() {
   return *compareBin_;
 }
 
-clsBINFile& ImageReferences::ReplaceBIN() {
-  bin_.reset();  // released first, so its file is closed before the next one opens
-  return gobjBIN();
+bool ImageReferences::BINChanged() const { return bin_ != nullptr && bin_->Changed(); }
+
+std::unique_ptr<clsBINFile> ImageReferences::NewBIN() {
+  return std::make_unique<clsBINFile>(shell_, files_, patchTables_);
+}
+
+clsBINFile& ImageReferences::ReplaceBIN(std::unique_ptr<clsBINFile> image) {
+  bin_ = std::move(image);
+  return *bin_;
 }
 
 int Main(int argc, char** argv) {

@@ -31,8 +31,13 @@ class ImageReferences {
 
   clsBINFile& gobjBIN();
   clsBINFile& gobjCompareBIN();
-  // A new, empty object for the current image; the old one is released, which closes its file.
-  clsBINFile& ReplaceBIN();
+  // Whether the current image holds changes its file does not; creates nothing.
+  bool BINChanged() const;
+  // A new, empty object that is not yet the current image: a file is opened into it
+  // first, so that a refused file leaves the current image as it was.
+  std::unique_ptr<clsBINFile> NewBIN();
+  // Makes an opened object the current image; the old one is released, which closes its file.
+  clsBINFile& ReplaceBIN(std::unique_ptr<clsBINFile> image);
 
  private:
   Shell& shell_;

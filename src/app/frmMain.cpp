@@ -17,6 +17,7 @@
 
 #include "app/AppIcon.h"
 #include "app/AppInfo.h"
+#include "app/EditingKeys.h"
 #include "app/LogTime.h"
 #include "app/MainWindowLayout.h"
 #include "app/StatusPanelBar.h"
@@ -62,7 +63,9 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
       locale_(services.locale.value_or(QLocale::system())),
       nativeFileDialog_(services.nativeFileDialog) {
   setObjectName(QStringLiteral("frmMain"));
-  setWindowTitle(QString::fromUtf8(app::kTitle.data(), static_cast<qsizetype>(app::kTitle.size())));
+  // The placeholder shows Qt's modified marker while the image has unsaved changes.
+  setWindowTitle(QString::fromUtf8(app::kTitle.data(), static_cast<qsizetype>(app::kTitle.size())) +
+                 QStringLiteral("[*]"));
   setWindowIcon(AppIcon());
   setAcceptDrops(true);
   BuildControls();
@@ -99,6 +102,15 @@ void frmMain::BuildControls() {
   pbLog_->setFixedHeight(twips::ToPixels(layout::kLogPanelHeight, dpi_));
   lstLog_ = new QListWidget(pbLog_);
   lstLog_->setObjectName(QStringLiteral("lstLog"));
+  // The log takes the focus, and with it Ctrl+A and Ctrl+C, only when it is clicked: else
+  // it would take it whenever the window is activated, and Ctrl+C would not close.
+  lstLog_->setFocusPolicy(Qt::ClickFocus);
+  KeepSelectAllAndCopy(*lstLog_, [this] {
+    QString text;
+    for (int row = 0; row < lstLog_->count(); ++row)
+      if (lstLog_->item(row)->isSelected()) text += lstLog_->item(row)->text() + u'\n';
+    return text;
+  });
   lstLog_->setGeometry(twips::ToPixels(layout::kLogListLeft, dpi_), twips::ToPixels(layout::kLogListTop, dpi_),
                        twips::ToPixels(layout::kLogListWidth, dpi_), twips::ToPixels(layout::kLogListHeight, dpi_));
 
@@ -284,6 +296,8 @@ void frmMain::UnloadOtherWindows() {
 void frmMain::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::ActivationChange) RefreshKeyPanels();
+  // A closing MDI child clears its top-level window's marker; the image decides it.
+  if (event->type() == QEvent::ModifiedChange) ShowUnsavedChanges();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -322,7 +336,15 @@ void frmMain::dropEvent(QDropEvent* event) {
   const QString path = DroppedImagePath(event->mimeData());
   if (path.isEmpty()) return;
   event->acceptProposedAction();
-  OpenBinaryFile(settings_.gblnBackupBIN, path);
+  // Opened once the drop has ended: the questions the open may ask would otherwise keep
+  // the program the file came from waiting.
+  QMetaObject::invokeMethod(
+      this, [this, path] { OpenBinaryFile(settings_.gblnBackupBIN, path); }, Qt::QueuedConnection);
+}
+
+void frmMain::ShowUnsavedChanges() {
+  // Qt announces every setWindowModified, even one that changes nothing, to changeEvent.
+  if (images_ && isWindowModified() != images_->BINChanged()) setWindowModified(images_->BINChanged());
 }
 
 }  // namespace vantorix

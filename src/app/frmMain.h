@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QMainWindow>
 #include <QPointer>
+#include <QScopeGuard>
 #include <memory>
 #include <optional>
 
@@ -25,6 +26,7 @@ class QProgressBar;
 namespace vantorix {
 
 class StatusPanelBar;
+class frmAFR;
 class frmAbout;
 class frmInstructions;
 
@@ -97,6 +99,17 @@ class frmMain final : public QMainWindow {
   void SetMenusForNoImage();
   // Asks to save unsaved changes; false when the user cancels or the save failed.
   bool SaveChangesFirst();
+  // The AFR grid while it is open.
+  frmAFR* Grid() const;
+  // Closes the grid when it holds unwritten changes, after its own question; false when
+  // the user goes back to it. Asked before SaveChangesFirst, whose question then covers
+  // the changes the grid has kept.
+  bool CloseGridFirst();
+  // Whether both paths name one file, so that reopening it lets go of the open one first.
+  static bool IsSameFile(const std::string& first, const std::string& second);
+  void ReportStoredChecksum();
+  // The title's modified marker follows the image's Changed.
+  void ShowUnsavedChanges();
   bool IsWindowOpen(const QString& name) const;
   void UnloadOtherWindows();
   void RefreshKeyPanels();
@@ -106,8 +119,10 @@ class frmMain final : public QMainWindow {
   void RecordOpened(clsBINFile& image);
   void RecordSaved(clsBINFile& image);
 
+  // Every command ends by showing whether the image now differs from its file.
   template <class Body>
   auto Trapped(std::string_view procedure, Body&& body) {
+    const QScopeGuard showChanges([this] { ShowUnsavedChanges(); });
     return Trap(*shell_, ErrorSite{kWindowErrorTitle, "frmMain", procedure}, std::forward<Body>(body));
   }
 

@@ -10,16 +10,27 @@ namespace vantorix {
 
 void frmMain::mnuAFRs_Click() {
   Trapped("mnuAFRs_Click", [this] {
-    for (QMdiSubWindow* child : mdiArea_->subWindowList()) {
-      if (child->widget() != nullptr && child->widget()->objectName() == QStringLiteral("frmAFR")) {
-        mdiArea_->setActiveSubWindow(child);  // brought forward as it is, not filled again
-        return;
-      }
+    if (frmAFR* grid = Grid()) {
+      mdiArea_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(grid->parentWidget()));  // as it is, not filled again
+      return;
     }
-    QMdiSubWindow* child = mdiArea_->addSubWindow(new frmAFR(*shell_, images_->gobjBIN()));
+    auto* grid = new frmAFR(*shell_, images_->gobjBIN());
+    connect(grid, &frmAFR::ImageWritten, this, &frmMain::ShowUnsavedChanges);
+    QMdiSubWindow* child = mdiArea_->addSubWindow(grid);
     child->setWindowIcon(windowIcon());
     child->show();
   });
+}
+
+frmAFR* frmMain::Grid() const {
+  for (QMdiSubWindow* child : mdiArea_->subWindowList())
+    if (auto* grid = qobject_cast<frmAFR*>(child->widget()); grid != nullptr && !child->isHidden()) return grid;
+  return nullptr;
+}
+
+bool frmMain::CloseGridFirst() {
+  frmAFR* grid = Grid();
+  return grid == nullptr || !grid->HasUnwrittenChanges() || grid->close();
 }
 
 void frmMain::RunWideBandCommand(const wbpatch::WideBandCommand& command) {

@@ -5,11 +5,14 @@
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <filesystem>
 
 #include "app/OpenFileDialog.h"
 #include "app/RuntimeError.h"
 #include "app/StatusPanelBar.h"
 #include "app/frmMain.h"
+#include "bin/basStringFunctions.h"
+#include "editor/frmAFR.h"
 
 namespace vantorix {
 
@@ -42,7 +45,6 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
     show();
     raise();
     activateWindow();
-    const BusyPointer busy;
     if (strPath.isEmpty()) return;
 
     // The file system's own bytes, so that a name in any encoding opens.
@@ -55,20 +57,50 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
       shell_->MsgBox("File does not exist.  Please try again.", MsgBoxStyle::Exclamation, "File Access Error");
       return;
     }
-    // The grid's working copies belong to the image being dropped; they go with it.
-    mdiArea_->closeAllSubWindows();
-    clsBINFile& image = images_->ReplaceBIN();
+    if (!CloseGridFirst() || !SaveChangesFirst()) return;
+
+    const BusyPointer busy;
+    clsBINFile& current = images_->gobjBIN();
+    // The open file is locked: to start again from the disk, the current image lets go
+    // of it first, and then no longer holds an image if the file is refused now.
+    const bool reopening = current.FileOpened() && IsSameFile(path, current.FilePath());
+    if (reopening) {
+      mdiArea_->closeAllSubWindows();
+      shell_->WriteLog("Closing current binary file: " + current.FilePath());
+      current.CloseBIN();
+      shell_->WriteLog("Binary file Closed.");
+    }
+    std::unique_ptr<clsBINFile> image = images_->NewBIN();
     shell_->WriteLog("Opening binary file: " + path);
-    if (image.OpenBIN(path, blnBackupFile)) {
-      shell_->WriteLog("File opened successfully.");
-      RecordOpened(image);
-      InitializeControls(0, false);
-    } else {
+    if (!image->OpenBIN(path, blnBackupFile)) {
       shell_->WriteLog("Invalid File Selected: " + path);
       shell_->MsgBox("You did not select a valid Binary (*.bin) file.  Please try again.", MsgBoxStyle::Exclamation,
                      "File Access Error");
+      if (reopening) InitializeControls(1, false);
+      return;
     }
+    shell_->WriteLog("File opened successfully.");
+    // The grid's working copies belong to the image being replaced; they go with it.
+    mdiArea_->closeAllSubWindows();
+    images_->ReplaceBIN(std::move(image));
+    RecordOpened(images_->gobjBIN());
+    InitializeControls(0, false);
+    if (images_->gobjBIN().FileOpened()) ReportStoredChecksum();
   });
+}
+
+bool frmMain::IsSameFile(const std::string& first, const std::string& second) {
+  std::error_code unknown;
+  return std::filesystem::equivalent(first, second, unknown);
+}
+
+void frmMain::ReportStoredChecksum() {
+  clsBINFile& image = images_->gobjBIN();
+  const std::string stored = image.Checksum();
+  const std::string computed = PadLeft(image.CalculateCSUM(), 4, "0");
+  if (stored != computed)
+    shell_->WriteLog("Stored checksum " + stored + " does not match the contents (" + computed +
+                     "); saving will store " + computed + ".");
 }
 
 bool frmMain::SaveChangesFirst() {
@@ -90,7 +122,7 @@ bool frmMain::SaveChangesFirst() {
 
 void frmMain::mnuClose_Click() {
   Trapped("mnuClose_Click", [this] {
-    if (!SaveChangesFirst()) return;
+    if (!CloseGridFirst() || !SaveChangesFirst()) return;
     UnloadOtherWindows();
     clsBINFile& image = images_->gobjBIN();
     shell_->WriteLog("Closing current binary file: " + image.FilePath());
@@ -106,12 +138,30 @@ void frmMain::mnuClose_Click() {
 
 void frmMain::mnuSave_Click() {
   Trapped("mnuSave_Click", [this] {
+    if (const QPointer<frmAFR> grid = Grid(); grid != nullptr && grid->HasUnwrittenChanges()) {
+      const MsgBoxResult answer = shell_->MsgBox(
+          "The Target AFR grid holds changes that are not in the BIN yet.  Do you wish to apply them before "
+          "saving?\r\n\r\nYes applies them (as OK on the grid does) and saves, No saves without them, Cancel "
+          "saves nothing.",
+          MsgBoxStyle::YesNoCancelExclamation, "Apply AFR Changes");
+      if (answer == MsgBoxResult::Cancel) return;
+      if (answer == MsgBoxResult::Yes) {
+        grid->cmdOK_Click();
+        if (grid != nullptr && grid->HasUnwrittenChanges()) return;  // the write-back failed and was reported
+      }
+    }
     clsBINFile& image = images_->gobjBIN();
     shell_->WriteLog("Saving Current BIN: " + image.FilePath() + "...");
+    bool saved = false;
     {
       const BusyPointer busy;
-      if (image.SaveBIN()) RecordSaved(image);
+      saved = image.SaveBIN();
     }
+    if (!saved) {
+      shell_->WriteLog("Current BIN NOT saved.");
+      return;
+    }
+    RecordSaved(image);
     shell_->WriteLog("Current BIN Saved.");
     mssbVarious_->SetPanelText(3, QStringLiteral("CSUM (hex): ") + QString::fromStdString(image.Checksum()));
   });

@@ -8,11 +8,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/EditingKeys.h"
 #include "app/NumberText.h"
 #include "app/Twips.h"
 #include "editor/AfrGridLabels.h"
@@ -71,7 +73,7 @@ frmAFR::frmAFR(Shell& shell, clsBINFile& image, QWidget* parent) : QWidget(paren
   MSFlexGrid1->horizontalHeader()->hide();
   MSFlexGrid1->verticalHeader()->hide();
   MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+  KeepSelectAllAndCopy(*MSFlexGrid1, [this] { return SelectedCellsText(); });
   // The label column fits "Degrees C", the others five-character values such as 305.6;
   // rows fit the font. So the grid fits its designed size at any scaling.
   const QFontMetrics metrics(MSFlexGrid1->font());
@@ -163,11 +165,13 @@ double frmAFR::CurrentValue() {
 }
 
 void frmAFR::cmdOK_Click() {
+  const QScopeGuard written([this] { emit ImageWritten(); });
   Trapped("cmdOK_Click", [this] {
     for (std::size_t i = 0; i < m_aintCoolantModifiers.size(); ++i)
       m_image.PutPEModifier_Coolant(static_cast<std::int16_t>(i + 1), m_aintCoolantModifiers[i]);
     for (std::size_t i = 0; i < m_aintRPMModifiers.size(); ++i)
       m_image.PutPEModifier_RPM(static_cast<std::int16_t>(i + 1), m_aintRPMModifiers[i]);
+    m_blnUnwritten = false;
     m_shell.WriteLog("Exiting PE AFR.  User chose OK.  Any changes to the AFR are being *remembered*.");
     m_blnUnloading = true;
     close();
@@ -177,17 +181,29 @@ void frmAFR::cmdOK_Click() {
 void frmAFR::cmdCancel_Click() {
   Trapped("cmdCancel_Click", [this] {
     m_shell.WriteLog("Exiting PE AFR.  User chose CANCEL.  Any changes to the AFR have been *forgotten*.");
+    m_blnUnwritten = false;
     m_blnUnloading = true;
     close();
   });
 }
 
 void frmAFR::closeEvent(QCloseEvent* event) {
-  // Closed some other way than OK or Cancel (its close button, closing the image): the
-  // image stays exactly as it was, as with Cancel.
+  // Closed some other way than OK or Cancel (its frame, a key, closing or replacing the
+  // image): yellow cells are never lost, nor written, without a question.
   if (!m_blnUnloading) {
-    m_blnUnloading = true;
-    m_shell.WriteLog("Exiting PE AFR.  User chose CANCEL.  Any changes to the AFR have been *forgotten*.");
+    const MsgBoxResult answer =
+        m_blnUnwritten
+            ? m_shell.MsgBox("The Target AFR grid holds changes that are not in the BIN yet.  Do you wish to keep "
+                             "these changes?\r\n\r\nYes keeps them (as OK does), No forgets them (as Cancel "
+                             "does), Cancel returns to the grid.",
+                             MsgBoxStyle::YesNoCancelExclamation, "Keep AFR Changes")
+            : MsgBoxResult::No;
+    if (answer == MsgBoxResult::Yes) cmdOK_Click();
+    if (answer == MsgBoxResult::No) cmdCancel_Click();
+    if (!m_blnUnloading) {  // Cancel, or an OK that failed and was reported: the grid stays
+      event->ignore();
+      return;
+    }
   }
   QWidget::closeEvent(event);
   if (auto* frame = parentWidget(); frame != nullptr && frame->inherits("QMdiSubWindow")) frame->close();
@@ -212,6 +228,30 @@ void frmAFR::SetCell(int row, int column, const std::string& text, bool changed)
 std::string frmAFR::CellText(int row, int column) const {
   const auto* item = MSFlexGrid1->item(row, column);
   return item != nullptr ? item->text().toStdString() : std::string();
+}
+
+QString frmAFR::SelectedCellsText() const {
+  const QItemSelectionModel& selection = *MSFlexGrid1->selectionModel();
+  const QModelIndexList selected = selection.selectedIndexes();
+  if (selected.isEmpty()) return {};
+  int top = kRows, left = kColumns, bottom = 0, right = 0;
+  for (const QModelIndex& index : selected) {
+    top = std::min(top, index.row()), bottom = std::max(bottom, index.row());
+    left = std::min(left, index.column()), right = std::max(right, index.column());
+  }
+  // With every AFR selected the labels come along, so that the whole table pastes.
+  const bool whole = selected.size() == (kRows - kFirstDataRow) * (kColumns - kFirstDataColumn);
+  if (whole) top = 0, left = 0;
+  QString text;
+  for (int row = top; row <= bottom; ++row) {
+    QStringList cells;
+    for (int column = left; column <= right; ++column) {
+      const bool copied = whole || selection.isSelected(MSFlexGrid1->model()->index(row, column));
+      cells << (copied ? QString::fromStdString(CellText(row, column)) : QString());
+    }
+    text += cells.join(u'\t') + u'\n';
+  }
+  return text;
 }
 
 void frmAFR::KeepCurrentCellOnData(int row, int column, int previousRow, int previousColumn) {

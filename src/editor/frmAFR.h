@@ -16,7 +16,8 @@ namespace vantorix {
 // The power-enrichment target AFR grid: 17 RPM rows by 9 coolant columns, computed from
 // working copies of the image's two modifier tables. A double-click changes a target by
 // solving for a new RPM or coolant modifier; OK writes both tables back into the image,
-// Cancel (or closing the window) drops the copies and leaves the image as it was.
+// Cancel drops the copies and leaves the image as it was. Closed any other way while it
+// holds changes not yet written (yellow cells), it asks which of the two to do.
 class frmAFR final : public QWidget {
   Q_OBJECT
 
@@ -39,6 +40,13 @@ class frmAFR final : public QWidget {
   // Acts on the grid's current data cell.
   void MSFlexGrid1_DblClick();
 
+  // True from an accepted change until OK has written it or Cancel has dropped it.
+  bool HasUnwrittenChanges() const { return m_blnUnwritten; }
+
+ signals:
+  // OK has put the working copies into the image (all of them, or some before an error).
+  void ImageWritten();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -54,6 +62,8 @@ class frmAFR final : public QWidget {
   void SetCell(int row, int column, const std::string& text, bool changed = false);
   std::string CellText(int row, int column) const;
   void KeepCurrentCellOnData(int row, int column, int previousRow, int previousColumn);
+  // The selected cells as tab-separated rows, the way spreadsheets paste them.
+  QString SelectedCellsText() const;
 
 
   Shell& m_shell;
@@ -66,6 +76,7 @@ class frmAFR final : public QWidget {
   double m_dblNewValue = 0.0;
   std::int16_t m_intSpecifyModifier = 0;
   bool m_blnUnloading = false;
+  bool m_blnUnwritten = false;
 };
 
 }  // namespace vantorix

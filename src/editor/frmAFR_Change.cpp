@@ -54,6 +54,7 @@ void frmAFR::CalculateNewAFRs_RPMModifier(std::int16_t intRow, std::int16_t intC
     const std::int16_t m = m_image.CalculateRPMModifier(kept, m_dblNewValue);
     if (!AcceptModifier("RPM", m)) return;
     m_aintRPMModifiers.at(static_cast<std::size_t>(intRow - kFirstDataRow)) = m;
+    m_blnUnwritten = true;
     for (std::size_t i = 0; i < m_aintCoolantModifiers.size(); ++i)
       SetCell(intRow, static_cast<int>(i) + kFirstDataColumn,
               Text(m_image.Calculate_PE_AFR(m_aintCoolantModifiers[i], m)), true);
@@ -67,6 +68,7 @@ void frmAFR::CalculateNewAFRs_CoolantModifier(std::int16_t intRow, std::int16_t 
     const std::int16_t m = m_image.CalculateCoolantModifier(kept, m_dblNewValue);
     if (!AcceptModifier("Coolant", m)) return;
     m_aintCoolantModifiers.at(static_cast<std::size_t>(intCol - kFirstDataColumn)) = m;
+    m_blnUnwritten = true;
     for (std::size_t j = 0; j < m_aintRPMModifiers.size(); ++j)
       SetCell(static_cast<int>(j) + kFirstDataRow, intCol, Text(m_image.Calculate_PE_AFR(m_aintRPMModifiers[j], m)),
               true);

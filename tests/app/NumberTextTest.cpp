@@ -1,125 +1,49 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
+#include "Outcomes.h"
 #include "app/NumberText.h"
-#include "ErrorNumberOf.h"
 
 namespace vantorix::number {
 namespace {
 
-using test::ErrorNumberOf;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-TEST(HalfToEven, RoundsHalvesToTheEvenNeighbour) {
-  EXPECT_EQ(ToInteger(0.5), 0);
-  EXPECT_EQ(ToInteger(1.5), 2);
-  EXPECT_EQ(ToInteger(2.5), 2);
-  EXPECT_EQ(ToInteger(3.5), 4);
-  EXPECT_EQ(ToInteger(-2.5), -2);
-  EXPECT_EQ(ToInteger(-3.5), -4);
-  EXPECT_EQ(ToInteger(2.4999), 2);
-  EXPECT_EQ(ToInteger(2.5001), 3);
-  EXPECT_EQ(ToByte(254.5), 254);
-  EXPECT_EQ(ToByte(-0.5), 0);
-  EXPECT_EQ(ToLong(2147483646.5), 2147483646);
+TEST(HalfToEven, RoundsHalvesToTheEvenNeighbourAndOverflowsOutsideTheTargetRange) {
+  EXPECT_EQ(test::Outcomes<double>(ToInteger, {0.5, 1.5, 2.5, 3.5, -2.5, -3.5, 2.4999, 2.5001, 32767.4, 32767.5, -32768.5,
+                                         -32768.6, kNaN, kInfinity}),
+            "0 2 2 4 -2 -4 2 3 32767 E6 -32768 E6 E6 E6");
+  EXPECT_EQ(test::Outcomes<double>(ToByte, {254.5, -0.5, 255.5, 256.0, -0.6}), "254 0 E6 E6 E6");
+  EXPECT_EQ(test::Outcomes<double>(ToLong, {2147483646.5, 2147483648.0}), "2147483646 E6");
+  EXPECT_EQ(test::Outcomes<std::int32_t>([](std::int32_t b) { return AddIntegers(32767, b); }, {0, 1}), "32767 E6");
+  EXPECT_EQ(test::Outcomes<std::int32_t>([](std::int32_t b) { return AddIntegers(-32768, b); }, {0, -1}), "-32768 E6");
 }
 
-TEST(HalfToEven, ValuesOutsideTheTargetRangeOverflow) {
-  EXPECT_EQ(ToInteger(32767.4), 32767);
-  EXPECT_EQ(ErrorNumberOf([] { ToInteger(32767.5); }), 6);
-  EXPECT_EQ(ToInteger(-32768.5), -32768);
-  EXPECT_EQ(ErrorNumberOf([] { ToInteger(-32768.6); }), 6);
-  EXPECT_EQ(ErrorNumberOf([] { ToByte(255.5); }), 6);
-  EXPECT_EQ(ErrorNumberOf([] { ToByte(256); }), 6);
-  EXPECT_EQ(ErrorNumberOf([] { ToByte(-0.6); }), 6);
-  EXPECT_EQ(ErrorNumberOf([] { ToLong(2147483648.0); }), 6);
-  EXPECT_EQ(ErrorNumberOf([] { ToInteger(std::numeric_limits<double>::quiet_NaN()); }), 6);
-  EXPECT_EQ(ErrorNumberOf([] { ToInteger(std::numeric_limits<double>::infinity()); }), 6);
+TEST(NumberText, GeneralTextKeepsFifteenDigitsAndHexTextIsUpperCaseWithoutPrefix) {
+  // 9 / 5 * -16 + 32 is 3.1999999999999993 exactly: the Fahrenheit labels of the AFR grid.
+  EXPECT_EQ(test::Outcomes<double>([](double v) { return GeneralText(v); },
+                     {14.7, 15.0, 12.94, -40.0, 0.0, -0.0, 123456789012345.0, 0.1 + 0.2, 9.0 / 5.0 * -16 + 32,
+                      9.0 / 5.0 * 104 + 32, 9.0 / 5.0 * 152 + 32, 1e15, 0.0001, 0.00001, -2.5e-7}),
+            "14.7 15 12.94 -40 0 0 123456789012345 0.3 3.2 219.2 305.6 1E+15 0.0001 1E-05 -2.5E-07");
+  EXPECT_EQ(test::Outcomes<std::uint32_t>([](std::uint32_t v) { return HexText(v); }, {0U, 5U, 0x8DU, 0x3A5U, 0xFFFFFFFFU}),
+            "0 5 8D 3A5 FFFFFFFF");
+  EXPECT_EQ(HexText(0x0F, 2) + ' ' + HexText(0xABC, 2), "0F ABC");
+  EXPECT_EQ(test::Outcomes<double>(RoundTwoDecimals, {3770.1608988764 / 296, 29.454382, 14.699, 123.456, -5.914, 0.001}),
+            "12.74 29.45 14.7 123.46 -5.91 0");
 }
 
-TEST(HalfToEven, SixteenBitSumsOverflowAtTheRangeEnds) {
-  EXPECT_EQ(AddIntegers(32767, 0), 32767);
-  EXPECT_EQ(AddIntegers(-32768, 0), -32768);
-  EXPECT_EQ(ErrorNumberOf([] { AddIntegers(32767, 1); }), 6);
-  EXPECT_EQ(ErrorNumberOf([] { AddIntegers(-32768, -1); }), 6);
-}
-
-TEST(GeneralNumberText, DropsTrailingZerosAndKeepsFifteenDigits) {
-  EXPECT_EQ(GeneralText(14.7), "14.7");
-  EXPECT_EQ(GeneralText(15.0), "15");
-  EXPECT_EQ(GeneralText(12.94), "12.94");
-  EXPECT_EQ(GeneralText(-40.0), "-40");
-  EXPECT_EQ(GeneralText(0.0), "0");
-  EXPECT_EQ(GeneralText(-0.0), "0");
-  EXPECT_EQ(GeneralText(123456789012345.0), "123456789012345");
-  EXPECT_EQ(GeneralText(0.1 + 0.2), "0.3");
-}
-
-TEST(GeneralNumberText, HidesTheRoundingErrorOfNineFifths) {
-  // Fahrenheit labels of the AFR grid: the shortest exact text would be 3.1999999999999993.
-  EXPECT_EQ(GeneralText(9.0 / 5.0 * -16 + 32), "3.2");
-  EXPECT_EQ(GeneralText(9.0 / 5.0 * 104 + 32), "219.2");
-  EXPECT_EQ(GeneralText(9.0 / 5.0 * 152 + 32), "305.6");
-}
-
-TEST(GeneralNumberText, UsesExponentsOnlyForVeryLargeOrSmallValues) {
-  EXPECT_EQ(GeneralText(1e15), "1E+15");
-  EXPECT_EQ(GeneralText(0.0001), "0.0001");
-  EXPECT_EQ(GeneralText(0.00001), "1E-05");
-  EXPECT_EQ(GeneralText(-2.5e-7), "-2.5E-07");
-}
-
-TEST(HexadecimalText, IsUpperCaseWithoutPrefixOrLeadingZeros) {
-  EXPECT_EQ(HexText(0), "0");
-  EXPECT_EQ(HexText(5), "5");
-  EXPECT_EQ(HexText(0x8D), "8D");
-  EXPECT_EQ(HexText(0x3A5), "3A5");
-  EXPECT_EQ(HexText(0xFFFFFFFFU), "FFFFFFFF");
-  EXPECT_EQ(HexText(0x0F, 2), "0F");
-  EXPECT_EQ(HexText(0xABC, 2), "ABC");
-}
-
-TEST(TwoDecimalRounding, RoundsTheRatioToHundredths) {
-  EXPECT_DOUBLE_EQ(RoundTwoDecimals(3770.1608988764 / 296), 12.74);
-  EXPECT_DOUBLE_EQ(RoundTwoDecimals(29.454382), 29.45);
-  EXPECT_DOUBLE_EQ(RoundTwoDecimals(14.699), 14.7);
-  EXPECT_DOUBLE_EQ(RoundTwoDecimals(123.456), 123.46);
-  EXPECT_DOUBLE_EQ(RoundTwoDecimals(-5.914), -5.91);
-  EXPECT_DOUBLE_EQ(RoundTwoDecimals(0.001), 0.0);
-}
-
-TEST(DecimalParsing, AcceptsPlainNumbersAndRefusesEverythingElse) {
-  EXPECT_DOUBLE_EQ(ParseDecimal("70000"), 70000);
-  EXPECT_DOUBLE_EQ(ParseDecimal(" 42 "), 42);
-  EXPECT_DOUBLE_EQ(ParseDecimal("-3"), -3);
-  EXPECT_DOUBLE_EQ(ParseDecimal("+2.5"), 2.5);
-  EXPECT_DOUBLE_EQ(ParseDecimal(".5"), 0.5);
-  EXPECT_DOUBLE_EQ(ParseDecimal("1e3"), 1000);
-  for (const char* text : {"", " ", "abc", "12abc", "0x1A", "inf", "nan", "1,5", "--1", "."})
-    EXPECT_EQ(ErrorNumberOf([&] { ParseDecimal(text); }), 13) << '"' << text << '"';
-  EXPECT_EQ(ErrorNumberOf([] { ParseDecimal("1e999"); }), 6);
-}
-
-TEST(DecimalParsing, ReadsOrRefusesVeryLongTextWithoutRunningOutOfStack) {
+TEST(NumberText, ParsingAcceptsPlainNumbersOnlyAndNeverRunsOutOfStack) {
   const std::string zeros(100000, '0');
-  EXPECT_DOUBLE_EQ(ParseDecimal(std::string(100000, ' ') + "-42" + std::string(100000, '\t')), -42);
-  EXPECT_DOUBLE_EQ(ParseDecimal("0." + zeros + "5e100001"), 5);
-  EXPECT_EQ(ErrorNumberOf([] { ParseDecimal(std::string(1000000, '7')); }), 6);
-  EXPECT_EQ(ErrorNumberOf([&] { ParseDecimal(zeros + "1x"); }), 13);
-}
-
-TEST(HexParsing, ReadsUpToEightDigitsAsASignedLong) {
-  EXPECT_EQ(ParseHexLong("3A5"), 0x3A5);
-  EXPECT_EQ(ParseHexLong("abcd"), 0xABCD);
-  EXPECT_EQ(ParseHexLong("FFFF"), 65535);
-  EXPECT_EQ(ParseHexLong("0"), 0);
-  EXPECT_EQ(ParseHexLong("7FFFFFFF"), 2147483647);
-  EXPECT_EQ(ParseHexLong("FFFFFFFF"), -1);
-  EXPECT_EQ(ErrorNumberOf([] { ParseHexLong(""); }), 13);
-  EXPECT_EQ(ErrorNumberOf([] { ParseHexLong("G1"); }), 13);
-  EXPECT_EQ(ErrorNumberOf([] { ParseHexLong(" 3A5"); }), 13);
-  EXPECT_EQ(ErrorNumberOf([] { ParseHexLong("123456789"); }), 6);
+  EXPECT_EQ(test::Outcomes<std::string>([](const std::string& t) { return ParseDecimal(t); },
+                     {"70000", " 42 ", "-3", "+2.5", ".5", "1e3", std::string(100000, ' ') + "-42" +
+                      std::string(100000, '\t'), "0." + zeros + "5e100001", "", " ", "abc", "12abc", "0x1A", "inf",
+                      "nan", "1,5", "--1", ".", zeros + "1x", "1e999", std::string(1000000, '7')}),
+            "70000 42 -3 2.5 0.5 1000 -42 5 E13 E13 E13 E13 E13 E13 E13 E13 E13 E13 E13 E6 E6");
+  EXPECT_EQ(test::Outcomes<std::string>([](const std::string& t) { return ParseHexLong(t); },
+                     {"3A5", "abcd", "FFFF", "0", "7FFFFFFF", "FFFFFFFF", "", "G1", " 3A5", "123456789"}),
+            "933 43981 65535 0 2147483647 -1 E13 E13 E13 E6");
 }
 
 }  // namespace

@@ -1,37 +1,43 @@
+#include <QAction>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QtTest>
-#include <functional>
 
-#include "ModalDriver.h"
-#include "ScriptedMessageBoxes.h"
-#include "TempDir.h"
-#include "TestImage.h"
+#include "MainWindowFixture.h"
+#include "app/StatusPanelBar.h"
 #include "app/VantorixApplication.h"
-#include "app/frmMain.h"
 #include "editor/frmAFR.h"
 #include "editor/frmNewAFR.h"
 
 using namespace vantorix;
+using test::Ctrl;
 using test::TestImage;
+using B = QMessageBox;
 
 namespace {
 
-// Coolant modifier 20 at 80 °C (column 6) and RPM modifier 143 at 3200 RPM (row 10):
-// that cell shows 3770.1608988764 / 291 = 12.96.
+// Changes are made in the top-left cell (0 RPM, -40 °C), whose two modifiers are 0: it
+// shows 3770.1608988764 / 128 = 29.45. The modifiers elsewhere vary.
 constexpr std::array<std::uint8_t, 9> kCoolant{0, 88, 30, 40, 50, 20, 60, 70, 255};
 constexpr std::array<std::uint8_t, 17> kRpm{0, 80, 10, 20, 30, 40, 50, 60, 143, 70, 80, 90, 100, 110, 120, 130, 255};
-constexpr int kRow3200 = 10;
-constexpr int kColumn80 = 6;
 
-// How the change dialog is answered.
-struct Answer {
+TestImage Calibration() {
+  return TestImage(32768, 0x8D).CoolantModifiers(kCoolant).RpmModifiers(kRpm).CorrectChecksum();
+}
+
+QStringList Cells(int firstRow, int lastRow, int firstColumn, int lastColumn) {
+  QStringList cells;
+  for (int r = firstRow; r <= lastRow; ++r)
+    for (int c = firstColumn; c <= lastColumn; ++c) cells << QString("%1,%2").arg(r).arg(c);
+  return cells;
+}
+
+struct Answer {  // how the change dialog is answered
   QString typed;
   bool byCoolant = false;
   bool cancel = false;
@@ -39,257 +45,244 @@ struct Answer {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(Answer)
+
 class AfrGridTest : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::TempDir> dir_;
-  test::ScriptedMessageBoxes boxes_;
-  std::unique_ptr<frmMain> main_;
+  test::MainWindowFixture f_;
   std::string path_;
-  QString dialogSentence_;
+  QString sentence_;
 
-  frmAFR* Grid() { return main_->findChild<frmAFR*>("frmAFR"); }
-  QTableWidget* Cells() { return Grid()->findChild<QTableWidget*>("MSFlexGrid1"); }
-  QString Cell(int row, int column) { return Cells()->item(row, column)->text(); }
-  bool Yellow(int row, int column) { return Cells()->item(row, column)->background().color() == QColor(255, 255, 0); }
-  int YellowCount() {
-    int count = 0;
-    for (int r = 0; r < frmAFR::kRows; ++r)
-      for (int c = 0; c < frmAFR::kColumns; ++c) count += Yellow(r, c) ? 1 : 0;
-    return count;
+  frmAFR* Grid() { return f_.window->findChild<frmAFR*>("frmAFR"); }
+  QTableWidget* Table() { return Grid()->findChild<QTableWidget*>("MSFlexGrid1"); }
+  QString Cell(int row, int column) { return Table()->item(row, column)->text(); }
+  QPushButton* Button(const char* name) { return Grid()->findChild<QPushButton*>(name); }
+  // Every cell shown as changed (yellow with black text) as "row,column".
+  QStringList MarkedCells() {
+    QStringList marked;
+    for (const QString& cell : Cells(0, frmAFR::kRows - 1, 0, frmAFR::kColumns - 1))
+      if (const auto* item = Table()->item(cell.section(u',', 0, 0).toInt(), cell.section(u',', 1).toInt());
+          item->background().color() == Qt::yellow && item->foreground().color() == Qt::black)
+        marked << cell;
+    return marked;
   }
-  QStringList Log() {
-    QStringList lines;
-    auto* list = main_->findChild<QListWidget*>("lstLog");
-    for (int row = 0; row < list->count(); ++row) lines << list->item(row)->text().section(", ", 1);
-    return lines;
+  void Click(int row, int column, Qt::KeyboardModifiers keys = {}, bool twice = false) {
+    const QPoint centre = Table()->visualItemRect(Table()->item(row, column)).center();
+    QTest::mouseClick(Table()->viewport(), Qt::LeftButton, keys, centre);
+    if (twice) QTest::mouseDClick(Table()->viewport(), Qt::LeftButton, keys, centre);
   }
-  void AnswerDialog(const Answer& answer) {
+  // Double-clicks the top-left cell and answers the dialog: the new log lines, then the boxes.
+  QStringList Change(const Answer& answer) {
+    const auto before = f_.Log().size();
     test::WhenModalShown<frmNewAFR>([this, answer](frmNewAFR& dialog) {
-      dialogSentence_ = dialog.findChild<QLabel*>("lblCurrentValue")->text();
+      sentence_ = dialog.findChild<QLabel*>("lblCurrentValue")->text();
       if (answer.byCoolant) dialog.findChild<QRadioButton*>("optCoolant")->click();
       QTest::keyClicks(dialog.findChild<QLineEdit*>("txtNewValue"), answer.typed);
       dialog.findChild<QPushButton*>(answer.cancel ? "cmdCancel" : "cmdOK")->click();
+      if (dialog.isVisible()) dialog.close();  // asked again, then closed by its frame
     });
-  }
-  // Double-clicks the data cell through the grid's own handler, with the dialog answered.
-  QStringList Change(int row, int column, const Answer& answer) {
-    const int before = static_cast<int>(Log().size());
-    Cells()->setCurrentCell(row, column);
-    AnswerDialog(answer);
-    Grid()->MSFlexGrid1_DblClick();
-    return Log().mid(before);
+    Click(2, 1, {}, true);
+    if (!f_.Activate()) return {"the main window stays inactive"};
+    return f_.Log(static_cast<int>(before)) + std::exchange(f_.boxes.shown, {});
   }
   std::vector<std::uint8_t> ImageBytes() {
-    const auto bytes = main_->images().gobjBIN().Bytes();
+    const auto bytes = f_.window->images().gobjBIN().Bytes();
     return {bytes.begin(), bytes.end()};
+  }
+  // What became of the image: the file open, its 0 RPM modifier in memory and on the
+  // disk (where the rest must be the calibration with the checksum of its bytes), the
+  // grid with its yellow cells, the title bar.
+  QString Outcome() {
+    const auto memory = ImageBytes();
+    const auto disk = QFile::exists(path_.c_str()) ? test::ReadFile(path_) : std::vector<std::uint8_t>{};
+    const std::uint8_t rpm = disk.empty() ? 0 : disk[TestImage::kRpm8D];
+    const bool whole = disk == Calibration().Byte(TestImage::kRpm8D, rpm).CorrectChecksum().Bytes();
+    const QString file = QFileInfo(f_.window->images().gobjBIN().FilePath().c_str()).fileName();
+    return QStringList{memory.empty() ? "no image" : file,
+                       memory.empty() ? "-" : QString::number(memory[TestImage::kRpm8D]),
+                       disk.empty() ? "-" : whole ? QString::number(rpm) : "garbled",
+                       Grid() && Grid()->isVisible() ? QString::number(MarkedCells().size()) + " yellow" : "no grid",
+                       f_.Title()}
+        .join(u' ');
+  }
+  // With the 0 RPM row changed in yellow, does one thing (the close button of the grid's
+  // frame, Ctrl+C for File > Close, Ctrl+X for Exit, Ctrl+S for Save, or opening another
+  // image) and clicks the real boxes that follow: their titles|the last log line|Outcome().
+  QString Drive(const QString& way, const QList<B::StandardButton>& clicks) {
+    Change({"13.5"});
+    f_.window->mnuAFRs_Click();  // brought forward as it is
+    f_.boxes.real = true;
+    test::ClickInTurn(clicks);
+    if (way == "frame") {
+      test::ClickCloseButton(*qobject_cast<QMdiSubWindow*>(Grid()->parentWidget()));
+    } else if (way == "open") {
+      f_.window->OpenBinaryFile(false, f_.Write(Calibration(), "other.bin"));
+    } else {
+      if (way != "S") Button("cmdOK")->setFocus();  // Ctrl+S goes to the grid: it keeps only Ctrl+A and Ctrl+C
+      Ctrl(way == "S" ? static_cast<QWidget*>(Table()) : Button("cmdOK"), Qt::Key(way[0].unicode()));
+    }
+    return QStringList{f_.BoxTitles(), f_.Log().last(), Outcome()}.join(u'|');
   }
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    boxes_ = test::ScriptedMessageBoxes();
-    MainWindowServices services;
-    services.boxes = &boxes_;
-    services.locale = QLocale("en_US");
-    main_ = std::make_unique<frmMain>(InitializeSettings(), services);
-    main_->show();
-    path_ = TestImage(32768, 0x8D).CoolantModifiers(kCoolant).RpmModifiers(kRpm).WriteTo(dir_->Path() / "cal.bin");
-    main_->OpenBinaryFile(false, QString::fromStdString(path_));
-    main_->mnuAFRs_Click();
+    QVERIFY(f_.Start());
+    path_ = Calibration().WriteTo(f_.dir->Path() / "cal.bin");
+    f_.window->OpenBinaryFile(false, QString::fromStdString(path_));
+    Ctrl(f_.window.get(), Qt::Key_W);
     QVERIFY(Grid() != nullptr);
   }
+  void cleanup() { f_.Stop(); }
 
-  void cleanup() {
-    main_.reset();
-    dir_.reset();
+  void aChangeRewritesItsRowOrColumnInYellowOrIsRefused_data() {
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<QStringList>("outcome");  // log after "Original AFR: 29.45, New AFR: ", boxes, cell, yellow
+    const QString byRpm = "Recalculating AFRs based on 0RPMs...";
+    const auto accepted = [&](const char* typed, const char* m, const char* cell) {
+      return QStringList{typed, byRpm, QString("RPM Modifier calculated.  New RPM Modifier = %1").arg(m),
+                         "AFRs recalculated successfully based on new RPM Modifier.", cell} + Cells(2, 2, 1, 9);
+    };
+    const auto refused = [&](const char* typed, const char* what, const char* m, const char* rich) {
+      return QStringList{typed, byRpm, QString("%1 RPM Modifier (%2).  Cannot calculate new AFRs.").arg(what, m),
+                         QString("48 %1 RPM Modifier: New RPM Modifier is invalid.  The AFR you have chosen is too "
+                                 "%2.  Please try again.").arg(what, rich), "29.45"};
+    };
+    const QStringList unchanged{"29.45", "AFRs not modified.", "29.45"};
+    QTest::newRow("by RPM") << Answer{"13.5"} << accepted("13.5", "151 (97)", "13.51");  // 3770.16.. / 13.5 - 128
+    QTest::newRow("by coolant") << Answer{"13.5", true}
+        << QStringList{"13.5", "Recalculating AFRs based on -40C (-40F)...", "Coolant Modifier calculated.  New "
+                       "Coolant Modifier = 151 (97)", "AFRs recalculated successfully based on new Coolant Modifier.",
+                       "13.51"} + Cells(2, 18, 1, 1);
+    QTest::newRow("cancelled") << Answer{"14", false, true} << unchanged;
+    QTest::newRow("the same value") << Answer{"29.45"} << unchanged;
+    QTest::newRow("255") << Answer{"9.84376213805849"} << accepted("9.84376213805849", "255 (FF)", "9.84");
+    QTest::newRow("256") << Answer{"9.81812734082396"} << refused("9.81812734082396", "Excessive", "256", "RICH");
+    QTest::newRow("0") << Answer{"29.4543820224719"} << accepted("29.4543820224719", "0 (0)", "29.45");
+    QTest::newRow("-1") << Answer{"29.6863062903654"} << refused("29.6863062903654", "Negative", "-1", "LEAN");
+    // Only digits, the point and backspace pass; neither Enter nor Escape ends the dialog.
+    QTest::newRow("keys refused") << Answer{"1a2,-3 .5x\r\x1b\b"} << refused("123", "Negative", "-97", "LEAN");
+    for (const char* text : {"", ".", "1.2.3", "0"})
+      QTest::newRow(qPrintable(QString("'%1': not a target").arg(text)))
+          << Answer{text} << QStringList{"29.45", "AFRs not modified.", "48 Vantorix: Please enter the new Target "
+                                         "Air/Fuel Ratio as a number of at least 1, for example 12.5.", "29.45"};
   }
-
-  void showsLabelsAndTheAfrOfEveryCell() {
-    QCOMPARE(Grid()->windowTitle(), "Power Enrichment Target Air/Fuel Ratios");
-    QCOMPARE(Cell(0, 0), "Degrees C");
-    QCOMPARE(Cell(1, 0), "Degrees F");
-    QStringList celsius, fahrenheit, rpm;
-    for (int c = 1; c <= 9; ++c) celsius << Cell(0, c), fahrenheit << Cell(1, c);
-    for (int r = 2; r <= 18; ++r) rpm << Cell(r, 0);
-    QCOMPARE(celsius.join(u' '), "-40 -16 8 32 56 80 104 128 152");
-    QCOMPARE(fahrenheit.join(u' '), "-40 3.2 46.4 89.6 132.8 176 219.2 262.4 305.6");
-    QCOMPARE(rpm.join(u' '), QString("0 400 800 1200 1600 2000 2400 2800 3200 3600 4000 4400 4800 5200 5600 "
-                                     "6000 6400"));
-    QCOMPARE(Cell(2, 1), "29.45");  // both modifiers 0
-    QCOMPARE(Cell(18, 9), "5.91");  // both 255
-    QCOMPARE(Cell(3, 2), "12.74");  // 88 + 80
-    QCOMPARE(Cell(kRow3200, kColumn80), "12.96");
-    QCOMPARE(YellowCount(), 0);
-    QCOMPARE(Log().mid(Log().indexOf("View issued for WOT PE AFRs.")),
-             (QStringList{"View issued for WOT PE AFRs.", "Populating Coolant Temps...", "Populating RPMs...",
-                          "Requesting Modifiers from BIN...", "Gathering WOT PE Coolant Modifiers from file...",
-                          "WOT PE Coolant Modifiers gathered from file successfully.",
-                          "Gathering WOT PE RPM Modifiers from file...",
-                          "WOT PE RPM Modifiers gathered from file successfully.", "Populating grid with AFRs...",
-                          "AFRs calculated and populated to grid successfully."}));
-  }
-
-  void aChangeByRpmRewritesTheWholeRowInYellow() {
-    const QStringList log = Change(kRow3200, kColumn80, {"13.5"});
-    QCOMPARE(dialogSentence_, "Current Target AFR is 12.96 at 3200RPMs and 80\u00BA C (176\u00BA F)");
-    QCOMPARE(log, (QStringList{"RPM Modifier selected.", "Original AFR: 12.96, New AFR: 13.5",
-                               "Recalculating AFRs based on 3200RPMs...",
-                               "RPM Modifier calculated.  New RPM Modifier = 131 (83)",
-                               "AFRs recalculated successfully based on new RPM Modifier."}));
-    QCOMPARE(Cell(kRow3200, kColumn80), "13.51");
-    for (int c = 1; c <= 9; ++c) {
-      QVERIFY(Yellow(kRow3200, c));
-      QCOMPARE(Cells()->item(kRow3200, c)->foreground().color(), QColor(0, 0, 0));
-    }
-    QCOMPARE(Cell(kRow3200, 1), QString::number(3770.1608988764 / (131 + 0 + 128), 'f', 2));
-    QCOMPARE(YellowCount(), 9);
-  }
-
-  void aChangeByCoolantRewritesTheWholeColumnInYellow() {
-    const QStringList log = Change(kRow3200, kColumn80, {"13.5", true});
-    QCOMPARE(log.mid(1), (QStringList{"Coolant Modifier selected.", "Original AFR: 12.96, New AFR: 13.5",
-                                      "Recalculating AFRs based on 80C (176F)...",
-                                      "Coolant Modifier calculated.  New Coolant Modifier = 8 (8)",
-                                      "AFRs recalculated successfully based on new Coolant Modifier."}));
-    for (int r = 2; r <= 18; ++r) QVERIFY(Yellow(r, kColumn80));
-    QCOMPARE(YellowCount(), 17);
-    QCOMPARE(Cell(0, kColumn80), "80");  // headers never change
-  }
-
-  void modifiersOutsideAByteAreRefused() {
-    const struct {
-      const char* typed;  // 3770.1608988764 / (m + 128), with coolant modifier 0 kept
-      int modifier;
-      const char* refusal;  // empty when accepted
-    } cases[] = {{"9.84376213805849", 255, ""},
-                 {"9.81812734082396", 256, "Excessive"},
-                 {"29.4543820224719", 0, ""},
-                 {"29.6863062903654", -1, "Negative"}};
-    for (const auto& c : cases) {
-      boxes_.shown.clear();
-      const QStringList log = Change(2, 1, {QString(c.typed)});
-      const QString refusal = c.refusal, number = QString::number(c.modifier);
-      if (refusal.isEmpty()) {
-        QCOMPARE(log[3], "RPM Modifier calculated.  New RPM Modifier = " + number + " (" +
-                             QString::number(c.modifier, 16).toUpper() + ")");
-        QVERIFY(boxes_.shown.isEmpty());
-      } else {
-        QCOMPARE(boxes_.shown, QStringList{"48 " + refusal +
-                                           " RPM Modifier: New RPM Modifier is invalid.  The AFR you "
-                                           "have chosen is too " +
-                                           (c.modifier > 0 ? "RICH" : "LEAN") + ".  Please try again."});
-        QCOMPARE(log.last(), refusal + " RPM Modifier (" + number + ").  Cannot calculate new AFRs.");
-      }
-    }
-    QCOMPARE(YellowCount(), 9);  // only the accepted changes coloured row 2
-  }
-
-  void cancelOrTheSameValueModifiesNothing() {
-    for (const Answer& answer : {Answer{"14", false, true}, Answer{"12.96"}}) {
-      const QStringList log = Change(kRow3200, kColumn80, answer);
-      QCOMPARE(log.mid(1), (QStringList{"Original AFR: 12.96, New AFR: 12.96", "AFRs not modified."}));
-    }
-    QCOMPARE(YellowCount(), 0);
-  }
-
-  void theEntryTakesOnlyDigitsPointAndBackspace() {
-    QString afterTyping, afterBackspace;
-    bool stillOpen = false;
-    test::WhenModalShown<frmNewAFR>([&](frmNewAFR& dialog) {
-      auto* entry = dialog.findChild<QLineEdit*>("txtNewValue");
-      QTest::keyClicks(entry, "1a2,-3 .5x");
-      QTest::keyClick(entry, Qt::Key_Return);
-      QTest::keyClick(entry, Qt::Key_Escape);
-      QTest::keyClick(&dialog, Qt::Key_Escape);
-      afterTyping = entry->text();
-      stillOpen = dialog.isVisible();
-      QTest::keyClick(entry, Qt::Key_Backspace);
-      afterBackspace = entry->text();
-      dialog.findChild<QPushButton*>("cmdCancel")->click();
-    });
-    Cells()->setCurrentCell(2, 1);
-    Grid()->MSFlexGrid1_DblClick();
-    QCOMPARE(afterTyping, "123.5");
-    QVERIFY(stillOpen);
-    QCOMPARE(afterBackspace, "123.");
-  }
-
-  void anEntryThatIsNotANumberIsAskedForAgain() {
-    bool stillOpen = false;
-    test::WhenModalShown<frmNewAFR>([&](frmNewAFR& dialog) {
-      auto* entry = dialog.findChild<QLineEdit*>("txtNewValue");
-      auto* ok = dialog.findChild<QPushButton*>("cmdOK");
-      for (const char* text : {"", ".", "1.2.3", "0"}) {
-        entry->setText(text);
-        ok->click();
-      }
-      stillOpen = dialog.isVisible();
-      dialog.close();  // the frame's close button hands back the current value
-    });
-    Cells()->setCurrentCell(2, 1);
-    Grid()->MSFlexGrid1_DblClick();
-    QVERIFY(stillOpen);
-    QCOMPARE(boxes_.shown.size(), 4);
-    QCOMPARE(Log().last(), "AFRs not modified.");
+  void aChangeRewritesItsRowOrColumnInYellowOrIsRefused() {
+    QFETCH(Answer, answer);
+    QFETCH(QStringList, outcome);
+    QStringList seen = Change(answer);
+    QCOMPARE(seen.takeFirst(), "RPM Modifier selected.");
+    if (answer.byCoolant) QCOMPARE(seen.takeFirst(), "Coolant Modifier selected.");
+    seen[0].remove("Original AFR: 29.45, New AFR: ");
+    QCOMPARE(seen + QStringList{Cell(2, 1)} + MarkedCells(), outcome);
+    QCOMPARE(sentence_, "Current Target AFR is 29.45 at 0RPMs and -40\u00BA C (-40\u00BA F)");
+    Click(0, 0);  // a header cell never becomes current
+    QCOMPARE(QPoint(Table()->currentRow(), Table()->currentColumn()), QPoint(2, 1));
   }
 
   void okWritesBothTablesAndCancelLeavesTheImageAlone() {
-    const auto before = ImageBytes();
-    Change(kRow3200, kColumn80, {"13.5"});
-    Grid()->cmdOK_Click();
+    auto expected = ImageBytes();
+    QTest::mouseClick(Button("cmdOK"), Qt::LeftButton);  // writes both tables back even without a change
+    QCOMPARE(Outcome(), "cal.bin 0 0 no grid Vantorix*");
     QTRY_VERIFY(Grid() == nullptr);
-    auto expected = before;
-    expected[0x0617 + kRow3200 - 2] = 131;
+    f_.window->mnuAFRs_Click();
+    Change({"13.5"});
+    QTest::mouseClick(Button("cmdOK"), Qt::LeftButton);
+    QCOMPARE(f_.Log().last(), "Exiting PE AFR.  User chose OK.  Any changes to the AFR are being *remembered*.");
+    expected[TestImage::kRpm8D] = 151;
     QCOMPARE(ImageBytes(), expected);
-    QVERIFY(main_->images().gobjBIN().Changed());
-    QCOMPARE(Log().last(), "Exiting PE AFR.  User chose OK.  Any changes to the AFR are being *remembered*.");
-
-    main_->mnuAFRs_Click();  // reopening reads the written tables: no yellow
-    QCOMPARE(Cell(kRow3200, kColumn80), "13.51");
-    QCOMPARE(YellowCount(), 0);
-    Change(2, 1, {"14", true});
-    Grid()->cmdCancel_Click();
+    QTRY_VERIFY(Grid() == nullptr);
+    f_.window->mnuAFRs_Click();  // reopening reads the written tables: no yellow
+    QCOMPARE(Cell(2, 2) + ' ' + MarkedCells().join(' '), "10.27 ");  // 3770.1608988764 / (151 + 88 + 128)
+    Change({"14", true});
+    QTest::mouseClick(Button("cmdCancel"), Qt::LeftButton);
     QTRY_VERIFY(Grid() == nullptr);
     QCOMPARE(ImageBytes(), expected);
   }
 
-  void theGridStaysWithItsImageUntilOkOrCancel() {
-    Change(kRow3200, kColumn80, {"13.5"});
-    main_->mnuAFRs_Click();  // brought forward as it is
-    QCOMPARE(main_->mdiArea().subWindowList().size(), 1);
-    QCOMPARE(YellowCount(), 9);
-    boxes_.shown.clear();
-    QVERIFY(!main_->close());  // Exit only says to close the grid first
-    QCOMPARE(boxes_.shown.size(), 1);
-    QVERIFY(boxes_.shown[0].startsWith("0 Close AFR Screen: "));
-    Grid()->cmdOK_Click();  // OK without a further change still marks the image changed
-    QVERIFY(main_->images().gobjBIN().Changed());
+  void selectAllAndCopyKeepTheirMeaningInTheLogAndTheGrid() {
+    auto* log = f_.window->findChild<QListWidget*>("lstLog");
+    QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, log->visualItemRect(log->item(0)).center());
+    Ctrl(log, Qt::Key_A);
+    Ctrl(log, Qt::Key_C);
+    QStringList lines;
+    for (int row = 0; row < log->count(); ++row) lines << log->item(row)->text() + u'\n';
+    QCOMPARE(QGuiApplication::clipboard()->text(), lines.join(""));
+
+    Click(10, 5);
+    Click(11, 7, Qt::ControlModifier);
+    Ctrl(Table(), Qt::Key_C);  // the rows and columns spanned, as spreadsheets paste them
+    QCOMPARE(QGuiApplication::clipboard()->text(), Cell(10, 5) + "\t\t\n\t\t" + Cell(11, 7) + u'\n');
+    Ctrl(Table(), Qt::Key_A);
+    Ctrl(Table(), Qt::Key_C);  // everything: the labels come along
+    const QStringList table = QGuiApplication::clipboard()->text().split(u'\n');
+    QCOMPARE(table.size(), frmAFR::kRows + 1);
+    QCOMPARE(table[1], "Degrees F\t-40\t3.2\t46.4\t89.6\t132.8\t176\t219.2\t262.4\t305.6");
+    QCOMPARE(QStringList({table[0].section(u'\t', 0, 1), table[0].section(u'\t', 9), table[2].section(u'\t', 0, 1),
+                          table[3].section(u'\t', 2, 2), table[10].section(u'\t', 6, 6), table[18].section(u'\t', 0, 0),
+                          table[18].section(u'\t', 9)}).join(u' '),
+             "Degrees C\t-40 152 0\t29.45 12.74 12.96 6400 5.91");  // 3770.1608988764 / (128 + sum of modifiers)
+    QCOMPARE(Grid()->windowTitle(), "Power Enrichment Target Air/Fuel Ratios");
+    QCOMPARE(f_.window->findChild<QAction*>("mnuWBAdd")->shortcut(), QKeySequence("Ctrl+A"));
+    QCOMPARE(Outcome(), "cal.bin 0 0 0 yellow Vantorix");  // no patch added, nothing closed
+
+    f_.window->OpenBinaryFile(false, f_.Write(Calibration(), "other.bin"));  // a grid without yellow goes quietly
+    QCOMPARE(Outcome(), "other.bin 0 0 no grid Vantorix");
+    Ctrl(f_.window.get(), Qt::Key_C);  // anywhere else, Ctrl+C is File > Close again
+    QCOMPARE(Outcome(), "no image - 0 no grid Vantorix");
   }
 
-  void openingAnotherImageClosesTheGridWithoutWriting() {
-    Change(kRow3200, kColumn80, {"13.5"});
-    const std::string other = TestImage(32768, 0x6E).WriteTo(dir_->Path() / "other.bin");
-    main_->OpenBinaryFile(false, QString::fromStdString(other));
-    QTRY_VERIFY(Grid() == nullptr);
-    QVERIFY(Log().contains("Exiting PE AFR.  User chose CANCEL.  Any changes to the AFR have been *forgotten*."));
-    QCOMPARE(test::ReadFile(path_), TestImage(32768, 0x8D).CoolantModifiers(kCoolant).RpmModifiers(kRpm).Bytes());
+  void theGridAsksBeforeItForgets_data() {
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QList<B::StandardButton>>("clicks");
+    QTest::addColumn<QString>("outcome");  // as Drive()
+    const QString keep = "Keep AFR Changes|", stays = "AFRs recalculated successfully based on new RPM Modifier.|";
+    const QString yellow = "cal.bin 0 0 9 yellow Vantorix", exiting = "Exiting PE AFR.  User chose ";
+    const QString opened = "File opened successfully.|other.bin 0 ";
+    QTest::newRow("frame, Cancel") << "frame" << QList{B::Cancel} << keep + stays + yellow;
+    QTest::newRow("frame, Yes") << "frame" << QList{B::Yes} << keep + exiting + "OK.  Any changes to the AFR are "
+                                                             "being *remembered*.|cal.bin 151 0 no grid Vantorix*";
+    QTest::newRow("frame, No") << "frame" << QList{B::No} << keep + exiting + "CANCEL.  Any changes to the AFR have "
+                                                           "been *forgotten*.|cal.bin 0 0 no grid Vantorix";
+    QTest::newRow("Ctrl+C, Cancel") << "C" << QList{B::Cancel} << keep + stays + yellow;
+    QTest::newRow("Ctrl+C, Yes, not saved") << "C" << QList{B::Yes, B::No}
+                                            << "Keep AFR Changes,Save Changes|Binary file Closed.|no image - 0 no grid "
+                                               "Vantorix";
+    QTest::newRow("open, Yes, saved") << "open" << QList{B::Yes, B::Yes}
+                                      << "Keep AFR Changes,Save Changes|" + opened + "151 no grid Vantorix";
+    QTest::newRow("open, No") << "open" << QList{B::No} << keep + opened + "0 no grid Vantorix";
+    QTest::newRow("exit") << "X" << QList{B::Ok} << "Close AFR Screen|" + stays + yellow;
+  }
+  void theGridAsksBeforeItForgets() {
+    QFETCH(QString, way);
+    QFETCH(QList<B::StandardButton>, clicks);
+    QFETCH(QString, outcome);
+    QCOMPARE(Drive(way, clicks), outcome);
   }
 
-  void aRealDoubleClickOnACellOpensTheDialog() {
-    AnswerDialog({"13.5"});
-    QWidget* viewport = Cells()->viewport();
-    const QPoint centre = Cells()->visualItemRect(Cells()->item(kRow3200, kColumn80)).center();
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(viewport, Qt::LeftButton, {}, centre);
-    QTRY_COMPARE(Cell(kRow3200, kColumn80), "13.51");
-    QVERIFY(Yellow(kRow3200, 1));
-
-    // A click on a header cell leaves the current cell on the data cell.
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, Cells()->visualItemRect(Cells()->item(0, 0)).center());
-    QCOMPARE(Cells()->currentRow(), kRow3200);
-    QCOMPARE(Cells()->currentColumn(), kColumn80);
+  void saveAsksToApplyTheGridsChangesAndSaysWhetherItSaved_data() {
+    QTest::addColumn<QList<B::StandardButton>>("clicks");
+    QTest::addColumn<QString>("outcome");  // as Drive()
+    QTest::newRow("Yes") << QList{B::Yes} << "Apply AFR Changes|Current BIN Saved.|cal.bin 151 151 no grid Vantorix";
+    QTest::newRow("No") << QList{B::No} << "Apply AFR Changes|Current BIN Saved.|cal.bin 0 0 9 yellow Vantorix";
+    QTest::newRow("Cancel") << QList{B::Cancel} << "Apply AFR Changes|AFRs recalculated successfully based on new RPM "
+                                                   "Modifier.|cal.bin 0 0 9 yellow Vantorix";
+    QTest::newRow("Yes, save fails") << QList{B::Yes, B::Ok}
+        << "Apply AFR Changes,BIN File Error|Current BIN NOT saved.|cal.bin 151 - no grid Vantorix*";
+  }
+  void saveAsksToApplyTheGridsChangesAndSaysWhetherItSaved() {
+    QFETCH(QList<B::StandardButton>, clicks);
+    QFETCH(QString, outcome);
+    const QLabel& checksum = f_.window->findChild<StatusPanelBar*>("mssbVarious")->Panel(3);
+    const QString shown = checksum.text();
+    if (outcome.contains("NOT saved")) QFile::remove(path_.c_str());
+    QCOMPARE(Drive("S", clicks), outcome);
+    // The panel shows the checksum of what was saved, else what it showed before.
+    TestImage saved = Calibration().Byte(TestImage::kRpm8D, ImageBytes()[TestImage::kRpm8D]).CorrectChecksum();
+    QCOMPARE(checksum.text(), outcome.contains("BIN Saved.")
+                                  ? "CSUM (hex): " + QString::number(saved.ExpectedChecksum(), 16).toUpper()
+                                  : shown);
   }
 };
 

@@ -1,6 +1,12 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStyleOptionTitleBar>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -8,13 +14,15 @@
 
 namespace vantorix::test {
 
-// Acts on the next modal window once it is shown: the way a test drives a real dialog.
+// Drivers for real windows. WhenModalShown acts on the next modal window once it is
+// shown: the way a test drives a real dialog.
 // The action runs from the event loop the modal window itself spins and should end the
 // dialog; record what it sees and compare afterwards. Whatever modal window is still
 // open five seconds later is closed, so that a failing test cannot hang.
 template <class Dialog>
 void WhenModalShown(std::function<void(Dialog&)> action) {
   auto* timer = new QTimer(QCoreApplication::instance());  // owned, so none outlives the program
+  timer->setObjectName(QStringLiteral("WhenModalShown"));
   timer->setInterval(10);
   auto ticks = std::make_shared<int>(0);
   auto acted = std::make_shared<bool>(false);
@@ -40,6 +48,42 @@ void WhenModalShown(std::function<void(Dialog&)> action) {
     }
   });
   timer->start();
+}
+
+// Drops the actions still waiting for a modal window, so that none acts in a later test.
+inline void ForgetUnshownModals() {
+  qDeleteAll(QCoreApplication::instance()->findChildren<QTimer*>(QStringLiteral("WhenModalShown")));
+}
+
+// Answers the next real message boxes in turn, each with a mouse click on its button.
+inline void ClickInTurn(QList<QMessageBox::StandardButton> buttons) {
+  if (buttons.isEmpty()) return;
+  WhenModalShown<QMessageBox>([buttons](QMessageBox& box) {
+    QTest::mouseClick(box.button(buttons.first()), Qt::LeftButton);
+    ClickInTurn(buttons.mid(1));
+  });
+}
+
+// Clicks the close button in the title bar of an MDI child, where its style draws it.
+inline void ClickCloseButton(QMdiSubWindow& frame) {
+  QStyleOptionTitleBar bar;
+  bar.initFrom(&frame);
+  bar.titleBarFlags = frame.windowFlags();
+  bar.rect.setHeight(frame.style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, &frame));
+  const QPoint close =
+      frame.style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, &frame).center();
+  QTest::mouseMove(&frame, close);  // the frame learns which button is under the pointer
+  QTest::mouseClick(&frame, Qt::LeftButton, {}, close);
+}
+
+// Drags a file over the widget and drops it there if the widget takes it; false if not.
+inline bool DropFile(QWidget& target, const QString& path) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(path)});
+  QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, {});
+  QDropEvent drop({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(&target, &enter);
+  return enter.isAccepted() && (QApplication::sendEvent(&target, &drop), true);
 }
 
 }  // namespace vantorix::test

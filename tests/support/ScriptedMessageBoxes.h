@@ -10,11 +10,12 @@ namespace vantorix::test {
 
 // Message boxes for window tests: each box is recorded as "<style> <title>: <text>", and
 // questions are answered from a script (Cancel, the answer that changes nothing, once
-// the script has run out).
+// the script has run out), or, with real set, the real box is shown for the test to answer.
 class ScriptedMessageBoxes final : public MessageBoxes {
  public:
-  MsgBoxResult Show(QWidget*, const QString& text, MsgBoxStyle style, const QString& title) override {
+  MsgBoxResult Show(QWidget* parent, const QString& text, MsgBoxStyle style, const QString& title) override {
     shown << QString::number(static_cast<int>(style)) + u' ' + title + QStringLiteral(": ") + text;
+    if (real) return QtMessageBoxes().Show(parent, text, style, title);
     if (!IsQuestion(style)) return MsgBoxResult::Ok;
     if (answers.empty()) return MsgBoxResult::Cancel;
     const MsgBoxResult answer = answers.front();
@@ -24,6 +25,7 @@ class ScriptedMessageBoxes final : public MessageBoxes {
 
   QStringList shown;
   std::deque<MsgBoxResult> answers;
+  bool real = false;
 };
 
 }  // namespace vantorix::test
