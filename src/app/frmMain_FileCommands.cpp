@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <filesystem>
 
+#include "app/FileSystemPath.h"
 #include "app/OpenFileDialog.h"
 #include "app/RuntimeError.h"
 #include "app/StatusPanelBar.h"
@@ -48,7 +49,7 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
     if (strPath.isEmpty()) return;
 
     // The file system's own bytes, so that a name in any encoding opens.
-    const std::string path = QFile::encodeName(strPath).toStdString();
+    const std::string path = FileSystemPath(strPath);
     const FileKind kind = files_->KindOf(path);  // a path that cannot be looked at is reported with its cause
     if (kind == FileKind::Other)
       throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file (a folder, device or pipe)");

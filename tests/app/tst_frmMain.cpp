@@ -96,7 +96,7 @@ class MainWindowTest : public QObject {
     const QString mismatch = "Stored checksum 0A5F does not match the contents (%3); saving will store %3.";
     const QString opened8D = QString(kFirst).replace("%2", "%1") + "Vantorix";
     QTest::newRow("8D, checksum wrong") << "" << "8D" << opened + QStringList{mismatch, opened8D};
-    QTest::newRow("6E") << "" << "6E" << opened + QStringList{"Current BIN: %1|Mask (hex): 6E|ID (dec): 4613|CSUM "
+    QTest::newRow("6E, a name that is not UTF-8") << "" << "6E" << opened + QStringList{"Current BIN: %1|Mask (hex): 6E|ID (dec): 4613|CSUM "
                                                               "(hex): %3|Binary 1 Open 1 Close 1 Save 1|Vantorix"};
     QTest::newRow("32: closed again") << "" << "32" << opened + QStringList{"Closing current binary file: %1",
         "Binary file Closed.", "Closing binary compare file: N/A", "Binary file Closed.", "0 Vantorix: This program is "
@@ -119,7 +119,9 @@ class MainWindowTest : public QObject {
     if (before == "8D") Open(first);
     State();
     const QString path = file == "missing" ? QString::fromStdString(f_.dir->File("gone.bin"))
-                         : file.startsWith("same") ? first : f_.Write(Image(file), "cal.bin");
+                         : file.startsWith("same") ? first
+                         : file == "6E" ? QFile::decodeName(Image(file).WriteTo(f_.dir->Path() / "caf\xE9.bin").c_str())
+                                        : f_.Write(Image(file), "cal.bin");
     if (file.endsWith("now 1000 bytes")) f_.Write(Image(file), "first.bin");
     f_.boxes.answers = {MsgBoxResult::No};
     Open(path);
