@@ -135,9 +135,6 @@ void frmMain::BuildControls() {
   column->addWidget(pbLog_);
   column->addWidget(mssbVarious_);
   setCentralWidget(central);
-
-  dlgCommonDialog1_ = new QFileDialog(this);
-  dlgCommonDialog1_->setObjectName(QStringLiteral("dlgCommonDialog1"));
 }
 
 void frmMain::BuildMenus() {

@@ -38,6 +38,12 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
   Trapped("OpenBinaryFile", [&] {
     if (strPath.isEmpty()) {
       int filterIndex = 0;
+      // Made at the first open, not at start-up: a file dialog reads its folder and builds
+      // a model of it, which cost as much as the whole rest of the window.
+      if (dlgCommonDialog1_ == nullptr) {
+        dlgCommonDialog1_ = new QFileDialog(this);
+        dlgCommonDialog1_->setObjectName(QStringLiteral("dlgCommonDialog1"));
+      }
       dlgCommonDialog1_->setOption(QFileDialog::DontUseNativeDialog, !nativeFileDialog_);
       strPath = OpenFileDialog(*shell_, *dlgCommonDialog1_, QString::fromStdString(settings_.gstrInitialDirectory),
                                QStringLiteral("Binary File (*.bin)|*.bin"), QStringLiteral("Open Binary"),
