@@ -80,8 +80,9 @@ class FileSystem {
 FileSystem& RealFileSystem();
 
 // The same services for looking only: files are opened for reading (so read-only files
-// open too) under a shared lock, and every write or replacement through them is refused
-// with Permission denied. Commands that only read an image use these, so that they
+// open too) without a lock (an image open in the window program can be read; a writer
+// replaces files whole, so what was opened stays whole), and every write or replacement
+// through them is refused with Permission denied. Commands that only read an image use these, so that they
 // cannot change a file even by mistake.
 FileSystem& ReadOnlyFileSystem();
 

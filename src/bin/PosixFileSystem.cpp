@@ -148,8 +148,8 @@ class PosixOpenedFile final : public OpenedFile {
   std::uint64_t Length() override { return static_cast<std::uint64_t>(opened_.st_size); }
   std::uint32_t Permissions() override { return opened_.st_mode & 07777U; }
 
-  // False only when another program holds a lock that excludes this one (lock is LOCK_EX
-  // or LOCK_SH); a file system without locks lets the open go on.
+  // False only when another program holds a lock that excludes this one; a file system
+  // without locks lets the open go on.
   bool TryLock(int lock) { return ::flock(fd_.get(), lock | LOCK_NB) == 0 || errno != EWOULDBLOCK; }
 
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
@@ -253,9 +253,10 @@ class PosixFileSystem final : public FileSystem {
 
   std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override {
     auto file = OpenRegularFile(path, !readOnly_);
-    // Two programs writing one image would each overwrite the other's changes. Readers
-    // share: any number may look at an image that nobody is writing.
-    if (!file->TryLock(readOnly_ ? LOCK_SH : LOCK_EX))
+    // Two programs writing one image would each overwrite the other's changes. A reader
+    // needs no lock: a writer replaces the file whole, so what a reader opened stays as
+    // it was, and an image open in the window can be looked at meanwhile.
+    if (!readOnly_ && !file->TryLock(LOCK_EX))
       throw RuntimeError(ErrorNumber::PermissionDenied, path + " is locked by another program");
     return file;
   }
