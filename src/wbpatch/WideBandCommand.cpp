@@ -44,8 +44,8 @@ std::string StandInQuestion(const Table& table, const PatchWrites& writes, Opera
   text += insert ? ". The image gets NO wideband function: do not burn it expecting one." : ".";
   return text +
          "\r\n\r\nTo use the published patch, derive its table from a stock image and the same image with the "
-         "published patch applied, and install it (vantorix-cli wb derive, then vantorix-cli wb install; see "
-         "README).\r\n\r\nWrite with the stand-in table anyway?";
+         "published patch applied, and install it (vantorix-cli wb derive, then vantorix-cli wb install; see the "
+         "user guide, \"The wideband patch\").\r\n\r\nWrite with the stand-in table anyway?";
 }
 
 std::string LeftAsTheyAreText(const std::vector<std::uint16_t>& offsets) {
