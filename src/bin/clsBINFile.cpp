@@ -6,6 +6,7 @@
 #include "app/Progress.h"
 #include "app/RuntimeError.h"
 #include "bin/FileNumbers.h"
+#include "bin/ImageLayout.h"
 #include "bin/basFileFunctions.h"
 
 namespace vantorix {
@@ -13,7 +14,7 @@ namespace vantorix {
 namespace {
 
 constexpr std::string_view kNotAvailable = "N/A";
-constexpr std::int64_t kMaskOffset = 0x0008;
+constexpr auto kMaskOffset = static_cast<std::int64_t>(layout::kMaskOffset);
 // Images are made of whole 128-byte records; 32 KB and 64 KB PROMs both qualify.
 constexpr std::uint64_t kSizeGranule = 128;
 constexpr std::string_view kAcceptedMasks[] = {"6E", "32", "8D", "AA"};

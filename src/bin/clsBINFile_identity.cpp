@@ -5,15 +5,16 @@
 #include "app/RuntimeError.h"
 #include "bin/ByteSum.h"
 #include "bin/basStringFunctions.h"
+#include "bin/ImageLayout.h"
 #include "bin/clsBINFile.h"
 
 namespace vantorix {
 
 namespace {
 
-constexpr std::int64_t kPromIdOffset = 0x0000;        // high byte; the low byte follows
-constexpr std::int64_t kStoredChecksumOffset = 0x0006;  // high byte; the low byte follows
-constexpr std::size_t kChecksummedFrom = 0x0008;
+constexpr auto kPromIdOffset = static_cast<std::int64_t>(layout::kPromIdOffset);  // the low byte follows
+constexpr auto kStoredChecksumOffset = static_cast<std::int64_t>(layout::kStoredChecksumOffset);
+using layout::kChecksummedFrom;
 constexpr std::int64_t kTransmissionOffset8D = 0x0018;
 constexpr std::size_t kTransmissionBitChar8D = 5;  // bit 2, counted from the left of "76543210"
 constexpr std::int64_t kTransmissionOffset6E = 0x0249;

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "app/NumberText.h"
+#include "bin/ImageLayout.h"
 #include "app/RuntimeError.h"
 #include "diff/ImageDiff.h"
 #include "history/Sha256.h"
@@ -155,10 +156,12 @@ std::string_view EventName(Event event) {
 }
 
 Facts FactsOf(std::span<const std::uint8_t> bytes) {
+  using namespace layout;
+  const auto word = [&](std::size_t high) { return bytes[high] * 256U + bytes[high + 1]; };
   Facts facts{bytes.size(), {}, {}, {}};
-  if (bytes.size() > 0x0001) facts.promId = std::to_string(bytes[0x0000] * 256U + bytes[0x0001]);
-  if (bytes.size() > 0x0007) facts.storedChecksum = number::HexText(bytes[0x0006] * 256U + bytes[0x0007], 4);
-  if (bytes.size() > 0x0008) facts.mask = number::HexText(bytes[0x0008]);
+  if (bytes.size() > kPromIdOffset + 1) facts.promId = std::to_string(word(kPromIdOffset));
+  if (bytes.size() > kStoredChecksumOffset + 1) facts.storedChecksum = number::HexText(word(kStoredChecksumOffset), 4);
+  if (bytes.size() > kMaskOffset) facts.mask = number::HexText(bytes[kMaskOffset]);
   return facts;
 }
 
