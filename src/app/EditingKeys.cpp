@@ -1,6 +1,7 @@
 #include "app/EditingKeys.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -16,6 +17,11 @@ class EditingKeys final : public QObject {
     view.installEventFilter(this);
   }
 
+  void Copy() {
+    // With nothing selected, what the user copied before stays on the clipboard.
+    if (const QString text = copiedText_(); !text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+  }
+
  protected:
   bool eventFilter(QObject* /*watched*/, QEvent* event) override {
     if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
@@ -27,8 +33,7 @@ class EditingKeys final : public QObject {
       return true;
     }
     if (!copy) return false;  // the view selects all by itself
-    // With nothing selected, what the user copied before stays on the clipboard.
-    if (const QString text = copiedText_(); !text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+    Copy();
     return true;
   }
 
@@ -38,9 +43,13 @@ class EditingKeys final : public QObject {
 
 }  // namespace
 
-void KeepSelectAllAndCopy(QAbstractItemView& view, std::function<QString()> copiedText) {
+QAction* KeepSelectAllAndCopy(QAbstractItemView& view, std::function<QString()> copiedText) {
   view.setSelectionMode(QAbstractItemView::ExtendedSelection);
-  new EditingKeys(view, std::move(copiedText));  // owned by the view
+  auto* keys = new EditingKeys(view, std::move(copiedText));  // owned by the view
+  auto* copy = new QAction(QStringLiteral("Copy"), &view);
+  copy->setObjectName(QStringLiteral("mnuCopy"));
+  QObject::connect(copy, &QAction::triggered, keys, &EditingKeys::Copy);
+  return copy;
 }
 
 }  // namespace vantorix

@@ -22,6 +22,7 @@
 #include "app/MainWindowLayout.h"
 #include "app/StatusPanelBar.h"
 #include "app/Twips.h"
+#include "app/WindowPlacement.h"
 #include "help/frmAbout.h"
 #include "help/frmInstructions.h"
 
@@ -183,7 +184,12 @@ void frmMain::BuildMenus() {
 
 void frmMain::MDIForm_Load() {
   Trapped("MDIForm_Load", [this] {
-    resize(twips::ToPixels(layout::kWindowWidth, dpi_), twips::ToPixels(layout::kWindowHeight, dpi_));
+    // On a screen smaller than the design (a laptop at 200 %) the log and the status bar
+    // would be cut off below it. The frame counts too: platforms that draw or know it tell
+    // its size once the window exists.
+    create();
+    const QSize designed(twips::ToPixels(layout::kWindowWidth, dpi_), twips::ToPixels(layout::kWindowHeight, dpi_));
+    resize(placement::Fitting(designed, placement::FrameOf(*this), placement::AvailableArea(*this)));
     ProgressBar1_->hide();
     InitializeControls(1, true);
   });
@@ -262,14 +268,20 @@ void frmMain::MDIForm_Resize() {
 }
 
 void frmMain::mnuAbout_Click() {
-  if (about_ == nullptr) about_ = new frmAbout(*shell_, this);
+  if (about_ == nullptr) {
+    about_ = new frmAbout(*shell_, this);
+    placement::OpenCentredOn(*about_, *this);
+  }
   about_->show();
   about_->raise();
   about_->activateWindow();
 }
 
 void frmMain::mnuInstructions_Click() {
-  if (instructions_ == nullptr) instructions_ = new frmInstructions(this);
+  if (instructions_ == nullptr) {
+    instructions_ = new frmInstructions(this);
+    placement::OpenCentredOn(*instructions_, *this);
+  }
   instructions_->show();
   instructions_->raise();
   instructions_->activateWindow();

@@ -14,7 +14,7 @@ void frmMain::mnuAFRs_Click() {
       mdiArea_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(grid->parentWidget()));  // as it is, not filled again
       return;
     }
-    auto* grid = new frmAFR(*shell_, images_->gobjBIN());
+    auto* grid = new frmAFR(*shell_, images_->gobjBIN(), nativeFileDialog_);
     connect(grid, &frmAFR::ImageWritten, this, &frmMain::ShowUnsavedChanges);
     QMdiSubWindow* child = mdiArea_->addSubWindow(grid);
     child->setWindowIcon(windowIcon());

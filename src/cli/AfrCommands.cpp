@@ -7,6 +7,7 @@
 #include "app/RuntimeError.h"
 #include "cli/Cli.h"
 #include "editor/AfrChange.h"
+#include "editor/AfrGridCsv.h"
 #include "editor/AfrGridLabels.h"
 
 namespace vantorix::cli {
@@ -55,26 +56,14 @@ Status Afr(Arguments& arguments, Context& context) {
   std::vector<std::int16_t> rpm;
   if (status != kOk || !ReadTables(image, coolant, rpm)) return kFileError;
 
-  // The window's grid: two header rows of temperatures, then one row per RPM point.
-  std::vector<std::vector<std::string>> rows{{"Degrees C"}, {"Degrees F"}};
-  for (int c = 1; c <= afr_grid::kCoolantPoints; ++c) {
-    rows[0].push_back(afr_grid::CelsiusLabel(c));
-    rows[1].push_back(afr_grid::FahrenheitLabel(c));
-  }
-  for (std::size_t r = 0; r < rpm.size(); ++r) {
-    rows.push_back({afr_grid::RpmLabel(static_cast<int>(r) + 1)});
-    for (const std::int16_t modifier : coolant)
-      rows.back().push_back(GeneralText(image.Calculate_PE_AFR(modifier, rpm[r])));
+  const afr_grid::Rows rows = afr_grid::GridRows(image, coolant, rpm);
+  if (csv) {
+    context.out << afr_grid::Csv(rows);
+    return kOk;
   }
   for (const auto& row : rows) {
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      // CSV with CR LF line ends and no quoting needed: what every spreadsheet reads.
-      if (csv)
-        context.out << (i == 0 ? "" : ",") << row[i];
-      else
-        context.out << std::setw(i == 0 ? 9 : 7) << row[i];
-    }
-    context.out << (csv ? "\r\n" : "\n");
+    for (std::size_t i = 0; i < row.size(); ++i) context.out << std::setw(i == 0 ? 9 : 7) << row[i];
+    context.out << "\n";
   }
   return kOk;
 }

@@ -16,6 +16,11 @@ inline constexpr double kLowestTargetAfr = 1.0;
 inline constexpr std::string_view kLowestTargetAfrText =
     "Please enter the new Target Air/Fuel Ratio as a number of at least 1, for example 12.5.";
 
+// A modifier in decimal and, in parentheses, hexadecimal: "131 (83)".
+inline std::string ModifierText(std::int16_t modifier) {
+  return std::to_string(modifier) + " (" + number::HexText(static_cast<std::uint32_t>(modifier)) + ")";
+}
+
 // Whether a solved modifier fits its byte. A modifier above 255 would be too rich and
 // one below 0 too lean: the refusal is shown and logged, and nothing is to be stored.
 // kind is "RPM" or "Coolant".
@@ -29,8 +34,7 @@ inline bool AcceptModifier(Shell& shell, const std::string& kind, std::int16_t m
     shell.WriteLog(what + kind + " Modifier (" + std::to_string(modifier) + ").  Cannot calculate new AFRs.");
     return false;
   }
-  shell.WriteLog(kind + " Modifier calculated.  New " + kind + " Modifier = " + std::to_string(modifier) + " (" +
-                 number::HexText(static_cast<std::uint32_t>(modifier)) + ")");
+  shell.WriteLog(kind + " Modifier calculated.  New " + kind + " Modifier = " + ModifierText(modifier));
   return true;
 }
 

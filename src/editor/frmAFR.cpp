@@ -7,16 +7,18 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/EditingKeys.h"
 #include "app/NumberText.h"
 #include "app/Twips.h"
+#include "editor/AfrChange.h"
 #include "editor/AfrGridLabels.h"
 
 namespace vantorix {
@@ -32,6 +34,28 @@ const QColor kChangedText(0, 0, 0);
 bool IsDataCell(int row, int column) {
   return row >= frmAFR::kFirstDataRow && column >= frmAFR::kFirstDataColumn;
 }
+
+// A changed cell that is current keeps its yellow: the current cell is framed in the
+// selection colour instead of filled with it.
+class CurrentCellFrame final : public QStyledItemDelegate {
+ public:
+  explicit CurrentCellFrame(QAbstractItemView& view) : QStyledItemDelegate(&view), view_(view) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (index != view_.currentIndex()) return QStyledItemDelegate::paint(painter, option, index);
+    QStyleOptionViewItem own(option);
+    own.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+    painter->fillRect(option.rect, option.palette.base());  // over the style's selected row panel
+    QStyledItemDelegate::paint(painter, own, index);
+    painter->save();
+    painter->setPen(QPen(option.palette.brush(QPalette::Highlight), 2));
+    painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+    painter->restore();
+  }
+
+ private:
+  const QAbstractItemView& view_;
+};
 
 // The hourglass while the grid is filled; restored however the filling ends.
 class FillingGrid {
@@ -53,7 +77,8 @@ class FillingGrid {
 
 }  // namespace
 
-frmAFR::frmAFR(Shell& shell, clsBINFile& image, QWidget* parent) : QWidget(parent), m_shell(shell), m_image(image) {
+frmAFR::frmAFR(Shell& shell, clsBINFile& image, bool nativeFileDialog, QWidget* parent)
+    : QWidget(parent), m_shell(shell), m_image(image), m_nativeFileDialog(nativeFileDialog) {
   setObjectName(QStringLiteral("frmAFR"));
   setWindowTitle(QStringLiteral("Power Enrichment Target Air/Fuel Ratios"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -73,13 +98,18 @@ frmAFR::frmAFR(Shell& shell, clsBINFile& image, QWidget* parent) : QWidget(paren
   MSFlexGrid1->horizontalHeader()->hide();
   MSFlexGrid1->verticalHeader()->hide();
   MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  KeepSelectAllAndCopy(*MSFlexGrid1, [this] { return SelectedCellsText(); });
+  MSFlexGrid1->setItemDelegate(new CurrentCellFrame(*MSFlexGrid1));
+  MSFlexGrid1->installEventFilter(this);  // Enter and F2
+  AddContextMenu();
   // The label column fits "Degrees C", the others five-character values such as 305.6;
   // rows fit the font. So the grid fits its designed size at any scaling.
   const QFontMetrics metrics(MSFlexGrid1->font());
   MSFlexGrid1->horizontalHeader()->setDefaultSectionSize(metrics.horizontalAdvance(QStringLiteral("-88.88")) + 12);
   MSFlexGrid1->setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("Degrees C")) + 12);
   MSFlexGrid1->verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
+  // The AFR columns share whatever width the label column leaves: no empty band at the right.
+  MSFlexGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  MSFlexGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
   const double dpi = screen() != nullptr ? screen()->logicalDotsPerInch() : 96.0;
   const int contentWidth = MSFlexGrid1->columnWidth(0) +
                            (kColumns - 1) * MSFlexGrid1->horizontalHeader()->defaultSectionSize() + 4;
@@ -218,40 +248,29 @@ void frmAFR::SetCell(int row, int column, const std::string& text, bool changed)
     if (header) item->setBackground(MSFlexGrid1->palette().button());
     MSFlexGrid1->setItem(row, column, item);
   }
+  const QString before = changed && item->data(Qt::UserRole).isNull() ? item->text() : QString();
   item->setText(QString::fromStdString(text));
   if (changed) {
+    if (!before.isNull()) item->setData(Qt::UserRole, before);  // what the image holds, kept from the first change
     item->setBackground(kChangedBackground);
     item->setForeground(kChangedText);
   }
+  if (IsDataCell(row, column)) item->setToolTip(CellTip(row, column, item->data(Qt::UserRole).toString()));
+}
+
+QString frmAFR::CellTip(int row, int column, const QString& before) const {
+  const auto modifier = [](const std::vector<std::int16_t>& table, int index) {
+    return QString::fromStdString(afr_change::ModifierText(table.at(static_cast<std::size_t>(index))));
+  };
+  QString tip = QStringLiteral("RPM modifier: ") + modifier(m_aintRPMModifiers, row - kFirstDataRow) +
+                QStringLiteral("\nCoolant modifier: ") + modifier(m_aintCoolantModifiers, column - kFirstDataColumn);
+  if (!before.isEmpty()) tip += QStringLiteral("\nTarget AFR before the change: ") + before;
+  return tip;
 }
 
 std::string frmAFR::CellText(int row, int column) const {
   const auto* item = MSFlexGrid1->item(row, column);
   return item != nullptr ? item->text().toStdString() : std::string();
-}
-
-QString frmAFR::SelectedCellsText() const {
-  const QItemSelectionModel& selection = *MSFlexGrid1->selectionModel();
-  const QModelIndexList selected = selection.selectedIndexes();
-  if (selected.isEmpty()) return {};
-  int top = kRows, left = kColumns, bottom = 0, right = 0;
-  for (const QModelIndex& index : selected) {
-    top = std::min(top, index.row()), bottom = std::max(bottom, index.row());
-    left = std::min(left, index.column()), right = std::max(right, index.column());
-  }
-  // With every AFR selected the labels come along, so that the whole table pastes.
-  const bool whole = selected.size() == (kRows - kFirstDataRow) * (kColumns - kFirstDataColumn);
-  if (whole) top = 0, left = 0;
-  QString text;
-  for (int row = top; row <= bottom; ++row) {
-    QStringList cells;
-    for (int column = left; column <= right; ++column) {
-      const bool copied = whole || selection.isSelected(MSFlexGrid1->model()->index(row, column));
-      cells << (copied ? QString::fromStdString(CellText(row, column)) : QString());
-    }
-    text += cells.join(u'\t') + u'\n';
-  }
-  return text;
 }
 
 void frmAFR::KeepCurrentCellOnData(int row, int column, int previousRow, int previousColumn) {

@@ -14,8 +14,9 @@ class QPushButton;
 namespace vantorix {
 
 // The power-enrichment target AFR grid: 17 RPM rows by 9 coolant columns, computed from
-// working copies of the image's two modifier tables. A double-click changes a target by
-// solving for a new RPM or coolant modifier; OK writes both tables back into the image,
+// working copies of the image's two modifier tables. A double-click (or Enter or F2)
+// changes a target by solving for a new RPM or coolant modifier; its context menu copies
+// the grid or exports it as CSV. OK writes both tables back into the image,
 // Cancel drops the copies and leaves the image as it was. Closed any other way while it
 // holds changes not yet written (yellow cells), it asks which of the two to do.
 class frmAFR final : public QWidget {
@@ -28,7 +29,7 @@ class frmAFR final : public QWidget {
   static constexpr int kFirstDataRow = 2;
   static constexpr int kFirstDataColumn = 1;
 
-  frmAFR(Shell& shell, clsBINFile& image, QWidget* parent = nullptr);
+  frmAFR(Shell& shell, clsBINFile& image, bool nativeFileDialog, QWidget* parent = nullptr);
 
   // Written and read by the change dialog.
   void SpecifyModifier(std::int16_t intValue) { m_intSpecifyModifier = intValue; }
@@ -49,6 +50,7 @@ class frmAFR final : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void Form_Load();
@@ -61,10 +63,16 @@ class frmAFR final : public QWidget {
   bool AcceptModifier(const std::string& kind, std::int16_t modifier);
   void SetCell(int row, int column, const std::string& text, bool changed = false);
   std::string CellText(int row, int column) const;
+  // The modifiers of a data cell and, once it is yellow, what it showed before.
+  QString CellTip(int row, int column, const QString& before) const;
   void KeepCurrentCellOnData(int row, int column, int previousRow, int previousColumn);
+  // The context menu: Copy, and Export CSV… of the working copies.
+  void AddContextMenu();
   // The selected cells as tab-separated rows, the way spreadsheets paste them.
   QString SelectedCellsText() const;
-
+  void ExportCsv();
+  // Whether path names the open image or its backup, which an export must never replace.
+  bool IsImageOrBackup(const std::string& path) const;
 
   Shell& m_shell;
   const ErrorTrapper Trapped{m_shell, kWindowErrorTitle, "frmAFR"};
@@ -77,6 +85,7 @@ class frmAFR final : public QWidget {
   std::int16_t m_intSpecifyModifier = 0;
   bool m_blnUnloading = false;
   bool m_blnUnwritten = false;
+  bool m_nativeFileDialog;
 };
 
 }  // namespace vantorix

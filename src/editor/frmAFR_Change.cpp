@@ -1,8 +1,10 @@
-// Changing one target AFR: the double-click, the change dialog and the recalculation of
-// a whole RPM row or coolant column.
+// Changing one target AFR: the double-click (or Enter or F2), the change dialog beside the
+// cell and the recalculation of a whole RPM row or coolant column.
+#include <QKeyEvent>
 #include <QTableWidget>
 
 #include "app/NumberText.h"
+#include "app/WindowPlacement.h"
 #include "editor/AfrChange.h"
 #include "editor/frmAFR.h"
 #include "editor/frmNewAFR.h"
@@ -18,6 +20,18 @@ std::string Text(double value) { return number::GeneralText(value); }
 
 }  // namespace
 
+bool frmAFR::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == MSFlexGrid1 && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_F2)) {
+      MSFlexGrid1_DblClick();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void frmAFR::MSFlexGrid1_DblClick() {
   Trapped("MSFlexGrid1_DblClick", [this] {
     const int r = MSFlexGrid1->currentRow();
@@ -31,6 +45,14 @@ void frmAFR::MSFlexGrid1_DblClick() {
     frmNewAFR dialog(m_shell, *this, this);
     dialog.SetCurrentValueText("Current Target AFR is " + Text(m_dblCurrentValue) + " at " + rpm + "RPMs and " +
                                celsius + "\u00BA C (" + fahrenheit + "\u00BA F)");
+    // Beside the cell, so that the row and the column the change may rewrite stay in view.
+    dialog.adjustSize();
+    const QWidget& cells = *MSFlexGrid1->viewport();
+    const QRect cell = MSFlexGrid1->visualRect(MSFlexGrid1->model()->index(r, c));
+    if (const auto place = placement::BesideCell(
+            cell.translated(cells.mapToGlobal(QPoint())), cells.rect().translated(cells.mapToGlobal(QPoint())),
+            dialog.size().grownBy(placement::FrameOf(*this)), placement::AvailableArea(*this)))
+      dialog.move(*place);
     dialog.exec();
 
     m_shell.WriteLog("Original AFR: " + Text(m_dblCurrentValue) + ", New AFR: " + Text(m_dblNewValue));

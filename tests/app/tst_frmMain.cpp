@@ -234,6 +234,13 @@ class MainWindowTest : public QObject {
     if (!kind.isEmpty()) QVERIFY(bars.contains("CSUM (hex): 1234"));  // the checksum waits for the save
   }
 
+  void startsAtTheDesignedSizeShrunkToTheScreen() {
+    // 10850 x 9050 twips at 96 DPI are 723 x 603 pixels: too tall for the 500 of the screen,
+    // less the 2 + 2 of the frame. Shown whole, the log and the status bar are on it too.
+    QCOMPARE(f_.window->size(), QSize(723, 496));
+    QVERIFY(f_.window->screen()->availableGeometry().contains(f_.window->frameGeometry()));
+  }
+
   void anExceptionEscapingAnEventHandlerIsReported() {
     class Throwing : public QObject {
      public:
@@ -251,6 +258,8 @@ class MainWindowTest : public QObject {
 };
 
 int main(int argc, char** argv) {
+  // A screen lower than the window's design, as a laptop's at 200 % is.
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" QT_TESTCASE_SOURCEDIR "/app/small-screen.json");
   VantorixApplication application(argc, argv);
   MainWindowTest test;
   return QTest::qExec(&test, argc, argv);

@@ -1,8 +1,11 @@
 #include <QAction>
 #include <QClipboard>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -41,6 +44,7 @@ struct Answer {  // how the change dialog is answered
   QString typed;
   bool byCoolant = false;
   bool cancel = false;
+  Qt::Key key = Qt::Key_unknown;  // pressed on the cell instead of a double-click
 };
 
 }  // namespace
@@ -54,6 +58,7 @@ class AfrGridTest : public QObject {
   test::MainWindowFixture f_;
   std::string path_;
   QString sentence_;
+  QString placed_;
 
   frmAFR* Grid() { return f_.window->findChild<frmAFR*>("frmAFR"); }
   QTableWidget* Table() { return Grid()->findChild<QTableWidget*>("MSFlexGrid1"); }
@@ -68,24 +73,50 @@ class AfrGridTest : public QObject {
         marked << cell;
     return marked;
   }
+  QRect Global(int row, int column) {  // a cell's place on the screen
+    return Table()->visualItemRect(Table()->item(row, column)).translated(Table()->viewport()->mapToGlobal(QPoint()));
+  }
   void Click(int row, int column, Qt::KeyboardModifiers keys = {}, bool twice = false) {
     const QPoint centre = Table()->visualItemRect(Table()->item(row, column)).center();
     QTest::mouseClick(Table()->viewport(), Qt::LeftButton, keys, centre);
     if (twice) QTest::mouseDClick(Table()->viewport(), Qt::LeftButton, keys, centre);
   }
-  // Double-clicks the top-left cell and answers the dialog: the new log lines, then the boxes.
+  // Right-clicks the cell and chooses the item of that name from the context menu.
+  bool ContextMenu(int row, int column, const QString& name) {
+    QTimer::singleShot(0, [name] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      for (QAction* item : menu ? menu->actions() : QList<QAction*>{})
+        if (item->objectName() == name)
+          QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+      if (QApplication::activePopupWidget()) QApplication::activePopupWidget()->close();
+    });
+    const QPoint at = Table()->visualItemRect(Table()->item(row, column)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, Table()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(Table()->viewport(), &event);
+    return f_.Activate();  // offscreen, a closed menu leaves no window active
+  }
+  // Double-clicks the top-left cell (or presses the answer's key on it) and answers the
+  // dialog: the new log lines, then the boxes.
   QStringList Change(const Answer& answer) {
     const auto before = f_.Log().size();
     test::WhenModalShown<frmNewAFR>([this, answer](frmNewAFR& dialog) {
       sentence_ = dialog.findChild<QLabel*>("lblCurrentValue")->text();
+      const QRect shown = dialog.frameGeometry();  // clear of the row and the column the change may rewrite?
+      placed_ = shown.intersects(Global(2, 1) | Global(2, 9)) || shown.intersects(Global(2, 1) | Global(18, 1))
+                    ? "covers" : "beside";
       if (answer.byCoolant) dialog.findChild<QRadioButton*>("optCoolant")->click();
       QTest::keyClicks(dialog.findChild<QLineEdit*>("txtNewValue"), answer.typed);
       dialog.findChild<QPushButton*>(answer.cancel ? "cmdCancel" : "cmdOK")->click();
       if (dialog.isVisible()) dialog.close();  // asked again, then closed by its frame
     });
-    Click(2, 1, {}, true);
+    Click(2, 1, {}, answer.key == Qt::Key_unknown);
+    if (answer.key != Qt::Key_unknown) QTest::keyClick(Table(), answer.key);
     if (!f_.Activate()) return {"the main window stays inactive"};
     return f_.Log(static_cast<int>(before)) + std::exchange(f_.boxes.shown, {});
+  }
+  static QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "unread";
   }
   std::vector<std::uint8_t> ImageBytes() {
     const auto bytes = f_.window->images().gobjBIN().Bytes();
@@ -151,10 +182,13 @@ class AfrGridTest : public QObject {
     };
     const QStringList unchanged{"29.45", "AFRs not modified.", "29.45"};
     QTest::newRow("by RPM") << Answer{"13.5"} << accepted("13.5", "151 (97)", "13.51");  // 3770.16.. / 13.5 - 128
-    QTest::newRow("by coolant") << Answer{"13.5", true}
-        << QStringList{"13.5", "Recalculating AFRs based on -40C (-40F)...", "Coolant Modifier calculated.  New "
-                       "Coolant Modifier = 151 (97)", "AFRs recalculated successfully based on new Coolant Modifier.",
-                       "13.51"} + Cells(2, 18, 1, 1);
+    const QStringList byCoolant = QStringList{"13.5", "Recalculating AFRs based on -40C (-40F)...", "Coolant Modifier "
+        "calculated.  New Coolant Modifier = 151 (97)", "AFRs recalculated successfully based on new Coolant Modifier.",
+        "13.51"} + Cells(2, 18, 1, 1);
+    QTest::newRow("by coolant") << Answer{"13.5", true} << byCoolant;
+    QTest::newRow("Return") << Answer{"13.5", false, false, Qt::Key_Return} << accepted("13.5", "151 (97)", "13.51");
+    QTest::newRow("keypad Enter") << Answer{"13.5", false, false, Qt::Key_Enter} << accepted("13.5", "151 (97)", "13.51");
+    QTest::newRow("F2, by coolant") << Answer{"13.5", true, false, Qt::Key_F2} << byCoolant;
     QTest::newRow("cancelled") << Answer{"14", false, true} << unchanged;
     QTest::newRow("the same value") << Answer{"29.45"} << unchanged;
     QTest::newRow("255") << Answer{"9.84376213805849"} << accepted("9.84376213805849", "255 (FF)", "9.84");
@@ -177,8 +211,24 @@ class AfrGridTest : public QObject {
     seen[0].remove("Original AFR: 29.45, New AFR: ");
     QCOMPARE(seen + QStringList{Cell(2, 1)} + MarkedCells(), outcome);
     QCOMPARE(sentence_, "Current Target AFR is 29.45 at 0RPMs and -40\u00BA C (-40\u00BA F)");
+    const QRect cell = Table()->visualItemRect(Table()->item(2, 1));  // current: framed, not filled
+    const QColor inside = Table()->viewport()->grab().toImage().pixelColor(cell.right() - 5, cell.center().y());
+    QCOMPARE(placed_ + ' ' + inside.name(), outcome.contains("2,1") ? "beside #ffff00" : "beside #ffffff");
     Click(0, 0);  // a header cell never becomes current
     QCOMPARE(QPoint(Table()->currentRow(), Table()->currentColumn()), QPoint(2, 1));
+  }
+
+  void aDataCellsToolTipShowsItsModifiersAndWhatItShowedBeforeTheChange() {
+    Change({"13.5"});      // RPM modifier 151
+    Change({"13", true});  // coolant modifier 3770.1608988764 / 13 - (151 + 128) = 11
+    QStringList tips;
+    for (const QPoint cell : {QPoint(2, 1), QPoint(2, 2), QPoint(3, 1), QPoint(3, 2), QPoint(0, 1)})
+      tips << Table()->item(cell.x(), cell.y())->toolTip();
+    const QString tip = "RPM modifier: %1\nCoolant modifier: %2", before = "\nTarget AFR before the change: ";
+    QCOMPARE(tips, QStringList({tip.arg("151 (97)", "11 (B)") + before + "29.45",  // yellow since the first change
+                                tip.arg("151 (97)", "88 (58)") + before + "17.45",
+                                tip.arg("80 (50)", "11 (B)") + before + "18.13", tip.arg("80 (50)", "88 (58)"), ""}));
+    QCOMPARE(Table()->horizontalHeader()->length(), Table()->viewport()->width());  // no empty band at the right
   }
 
   void okWritesBothTablesAndCancelLeavesTheImageAlone() {
@@ -213,7 +263,11 @@ class AfrGridTest : public QObject {
     Click(10, 5);
     Click(11, 7, Qt::ControlModifier);
     Ctrl(Table(), Qt::Key_C);  // the rows and columns spanned, as spreadsheets paste them
-    QCOMPARE(QGuiApplication::clipboard()->text(), Cell(10, 5) + "\t\t\n\t\t" + Cell(11, 7) + u'\n');
+    const QString spanned = Cell(10, 5) + "\t\t\n\t\t" + Cell(11, 7) + u'\n';
+    QCOMPARE(QGuiApplication::clipboard()->text(), spanned);
+    QGuiApplication::clipboard()->clear();
+    QVERIFY(ContextMenu(11, 7, "mnuCopy"));  // the same through the context menu
+    QCOMPARE(QGuiApplication::clipboard()->text(), spanned);
     Ctrl(Table(), Qt::Key_A);
     Ctrl(Table(), Qt::Key_C);  // everything: the labels come along
     const QStringList table = QGuiApplication::clipboard()->text().split(u'\n');
@@ -231,6 +285,50 @@ class AfrGridTest : public QObject {
     QCOMPARE(Outcome(), "other.bin 0 0 no grid Vantorix");
     Ctrl(f_.window.get(), Qt::Key_C);  // anywhere else, Ctrl+C is File > Close again
     QCOMPARE(Outcome(), "no image - 0 no grid Vantorix");
+  }
+
+  void exportCsvWritesTheGridAsShownButNeverOverTheImage_data() {
+    QTest::addColumn<QString>("typed");  // in the save dialog; nothing: Cancel
+    QTest::addColumn<int>("answer");     // to the question whether to replace a file
+    // boxes|new log lines|each file of the folder: the grid as shown, or as it was
+    QTest::addColumn<QString>("outcome");
+    const QString kept = "|cal.bin image, cal.bin.org image, old.csv old", done = "Target AFR grid exported to %1/";
+    const int yes = int(MsgBoxResult::Yes);
+    QTest::newRow("new") << "grid" << yes
+                         << "|" + done + "grid.csv.|cal.bin image, cal.bin.org image, grid.csv grid, old.csv old";
+    QTest::newRow("cancelled") << "" << yes << "|" + kept;
+    QTest::newRow("existing, No") << "old.csv" << int(MsgBoxResult::No) << "Export CSV|" + kept;
+    QTest::newRow("existing, Yes") << "old.csv" << yes
+                                   << "Export CSV|" + done + "old.csv.|cal.bin image, cal.bin.org image, old.csv grid";
+    QTest::newRow("the image") << "cal.bin" << yes << "Export CSV|" + kept;
+    QTest::newRow("its backup") << "cal.bin.org" << yes << "Export CSV|" + kept;
+  }
+  void exportCsvWritesTheGridAsShownButNeverOverTheImage() {
+    QFETCH(QString, typed);
+    QFETCH(int, answer);
+    QFETCH(QString, outcome);
+    Change({"13.5"});  // the working copies differ from the image
+    Ctrl(Table(), Qt::Key_A);
+    Ctrl(Table(), Qt::Key_C);
+    const QByteArray grid = QGuiApplication::clipboard()->text().replace(u'\t', u',').replace("\n", "\r\n").toUtf8();
+    const QString folder = f_.dir->Path().c_str();
+    const QByteArray image = Contents(f_.Write(Calibration(), "cal.bin.org"));
+    QFile old(folder + "/old.csv");
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3 && old.flush());
+    f_.boxes.answers = {static_cast<MsgBoxResult>(answer)};
+    test::WhenModalShown<QFileDialog>([typed](QFileDialog& dialog) {
+      dialog.findChild<QLineEdit*>("fileNameEdit")->setText(typed);
+      typed.isEmpty() ? dialog.reject() : static_cast<QDialog&>(dialog).accept();
+    });
+    const auto before = f_.Log().size();
+    QVERIFY(ContextMenu(2, 1, "mnuExportCSV"));
+    QStringList files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
+      const QByteArray bytes = Contents(folder + u'/' + name);
+      files << name + u' ' + (bytes == grid ? "grid" : bytes == image ? "image" : bytes.left(8));
+    }
+    QCOMPARE(QStringList({f_.BoxTitles(), f_.Log(static_cast<int>(before)).join(u','), files.join(", ")}).join(u'|'),
+             outcome.replace("%1", folder));
   }
 
   void theGridAsksBeforeItForgets_data() {

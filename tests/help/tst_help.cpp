@@ -38,11 +38,14 @@ class HelpWindowsTest : public QObject {
     QFETCH(QString, window);
     QFETCH(QStringList, pieces);
     QFETCH(QStringList, log);
+    f_.window->move(20, 100);  // off the screen's centre, with room around it for either window centred on it
     for (const bool byOk : {true, false}) {
       f_.window->findChild<QAction*>("mnu" + window)->trigger();
       auto* shown = f_.window->findChild<QWidget*>("frm" + window);
       QVERIFY(shown != nullptr && shown->isVisible());
       QCOMPARE(shown->windowTitle(), window);
+      const QPoint off = shown->frameGeometry().center() - f_.window->frameGeometry().center();
+      QVERIFY2(off.manhattanLength() <= 1, "opens centred on the main window");
       QString text;
       for (const QLabel* label : shown->findChildren<QLabel*>()) text += label->text() + u'\n';
       for (const QString& piece : pieces) {
