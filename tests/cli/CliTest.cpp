@@ -10,7 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <ranges>
-#include <regex>
+#include <sstream>
 
 #include "RecordingShell.h"
 #include "TempDir.h"
@@ -365,10 +365,16 @@ TEST_F(CliTest, DiffGroupsDifferencesIntoRunsNamedByArea) {
 
 // The versions `history --json` lists, newest first: "number event differing|...".
 std::string Listed(const Result& json) {
-  static const std::regex kVersion(R"re("version": (\d+), "time": "[^"]*", "event": "([^"]*)".*"differingBytes": (\w+)\})re");
+  const auto value = [](const std::string& line, const std::string& name) {  // unquoted
+    const auto at = line.find("\"" + name + "\": ") + name.size() + 4;
+    std::string text = line.substr(at, line.find_first_of(",}", at) - at);
+    return text.front() == '"' ? text.substr(1, text.size() - 2) : text;
+  };
   std::string listed;
-  for (std::sregex_iterator it(json.out.begin(), json.out.end(), kVersion), end; it != end; ++it)
-    listed += (*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str() + "|";
+  std::istringstream lines(json.out);
+  for (std::string line; std::getline(lines, line);)
+    if (line.find("\"version\"") != std::string::npos)
+      listed += value(line, "version") + " " + value(line, "event") + " " + value(line, "differingBytes") + "|";
   return listed;
 }
 
