@@ -1,45 +1,29 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "ErrorNumberOf.h"
+#include "Outcomes.h"
 #include "pe/PeModel.h"
 
 namespace vantorix::pe {
 namespace {
 
-using test::ErrorNumberOf;
-
-// Each result as text, or "E" and the run-time error's number: "29.45 5.91 E11".
-template <class Call, class Row>
-std::string Outcomes(Call call, std::initializer_list<Row> rows) {
-  std::string text;
-  for (const Row& row : rows) {
-    std::ostringstream result;
-    const int error = ErrorNumberOf([&] { result << call(row); });
-    text += (text.empty() ? "" : " ") + (error != 0 ? "E" + std::to_string(error) : result.str());
-  }
-  return text;
-}
+using test::Outcomes;
 
 struct Pair {
   std::int16_t first;
   double second;
 };
 
-TEST(PeModel, TargetAfrFollowsFromTheSumOfBothModifiersRoundedToHundredths) {
-  EXPECT_EQ(Outcomes([](Pair p) { return TargetAfr(p.first, static_cast<std::int16_t>(p.second)); },
-                     {Pair{0, 0}, {255, 255}, {128, 0}, {88, 80}, {80, 88}, {88, 86}, {-128, 0}, {32767, 1}}),
+// The AFR follows from the sum of both modifiers, rounded to hundredths; its inverse finds
+// the modifier for a wanted ratio, halves to even, and outside a byte too: the caller refuses it.
+TEST(PeModel, TargetAfrAndTheModifierThatSolvesForItRoundAsTheFormulaSays) {
+  EXPECT_EQ(Outcomes<Pair>([](Pair p) { return TargetAfr(p.first, static_cast<std::int16_t>(p.second)); },
+                           {{0, 0}, {255, 255}, {128, 0}, {88, 80}, {80, 88}, {88, 86}, {-128, 0}, {32767, 1}}),
             "29.45 5.91 14.73 12.74 12.74 12.48 E11 E6");
-  EXPECT_NEAR(AFR_CONSTANT, 6553.6 * 256 / 445, 1e-9);  // the literal, close to but not the quotient
-}
-
-TEST(PeModel, SolveFindsTheModifierForAWantedRatioRoundingHalvesToEven) {
   const double halves = AFR_CONSTANT / 356.5;  // exact solutions 100.5 and 101.5
-  EXPECT_EQ(Outcomes([](Pair p) { return SolveModifier(p.first, p.second); },
-                     {Pair{88, 12.5}, {0, 14.7}, {88, 12.74}, {128, halves}, {127, halves}, {0, 5.0}, {0, 40.0},
-                      {88, 0.0}, {0, 0.0001}}),
-            "86 128 80 100 102 626 -34 E11 E6");  // outside a byte too: the caller refuses it
+  EXPECT_EQ(Outcomes<Pair>([](Pair p) { return SolveModifier(p.first, p.second); },
+                           {{88, 12.5}, {0, 14.7}, {88, 12.74}, {128, halves}, {127, halves}, {0, 5.0}, {0, 40.0},
+                            {88, 0.0}, {0, 0.0001}}),
+            "86 128 80 100 102 626 -34 E11 E6");
 }
 
 TEST(PeModel, TablePositionsOfEachMaskAndNoneForOthers) {

@@ -49,12 +49,13 @@ class TestImage {
   // The checksum the program must compute for these bytes.
   std::uint16_t ExpectedChecksum() const;
 
+  std::size_t CoolantOffset() const;  // of the current mask's PE tables
+  std::size_t RpmOffset() const;
+
   // Writes the image to the path and returns the path.
   std::filesystem::path WriteTo(const std::filesystem::path& path) const;
 
  private:
-  std::size_t CoolantOffset() const;
-  std::size_t RpmOffset() const;
   std::vector<std::uint8_t> bytes_;
 };
 
