@@ -25,22 +25,6 @@ class Backup : public ImageFixture {
   FaultyFileSystem faulty;
 };
 
-TEST_F(Backup, OpeningWithBackupCopiesTheFileFirstWithItsPermissions) {
-  const TestImage original = TestImage(32768, 0x8D).PromId(0x0102);
-  path = Write(original, "a b.bin");
-  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  clsBINFile image(shell);
-  ASSERT_TRUE(image.OpenBIN(path, true));
-  EXPECT_EQ(ReadFile(path + ".org"), original.Bytes());
-  EXPECT_EQ(fs::status(path + ".org").permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(shell.Logs()[0], "Original BIN backed up as: " + path + ".org");
-
-  const std::string other = Write(original, "other.bin");
-  clsBINFile without(shell);
-  ASSERT_TRUE(without.OpenBIN(other, false));
-  EXPECT_FALSE(fs::exists(other + ".org"));
-}
-
 struct BackupCase {
   const char* what;
   std::function<void(const std::string& org)> arrange;  // what stands at the backup's name
@@ -50,9 +34,10 @@ struct BackupCase {
   bool keepsEarlier;  // the earlier backup survives
 };
 
-// Whatever stands at the backup's name and however the copy ends, the image itself is
-// never touched, the backup is the whole image or the earlier backup, and the image opens.
-TEST_F(Backup, NeverWritesThroughALinkAndAFailedCopyKeepsTheEarlierBackup) {
+// Opening with a backup copies the file first, with its permissions. Whatever stands at
+// the backup's name and however the copy ends, the image itself is never touched, the
+// backup is the whole image or the earlier backup, and the image opens.
+TEST_F(Backup, OpeningCopiesTheFileFirstNeverThroughALinkAndAFailedCopyKeepsTheEarlierBackup) {
   const TestImage original = TestImage(32768, 0x8D).PromId(0x0102);
   const TestImage earlier = TestImage(65536).Fill(0xEE);
   const auto symlink = [this](const std::string& org) { fs::create_symlink(path, org); };
@@ -60,11 +45,11 @@ TEST_F(Backup, NeverWritesThroughALinkAndAFailedCopyKeepsTheEarlierBackup) {
   const auto older = [&](const std::string& org) { earlier.WriteTo(org); };
   const std::vector<std::string> failed{"basFileFunctions.BackupFile"};
   const std::vector<BackupCase> cases{
+      {"an earlier backup", older, [] {}, 0, {}, false},
       {"a symbolic link to the image", symlink, [] {}, 0, {}, false},
       {"a hard link to the image", hardLink, [] {}, 0, {}, false},
       {"the copy cannot start", older, [this] { faulty.copyError = EACCES; }, 0, failed, true},
-      {"a write fails", older, [this] { faulty.writeError = EIO; }, 0,
-       failed, true},
+      {"a write fails", older, [this] { faulty.writeError = EIO; }, 0, failed, true},
       {"the disk fills during the copy", older, [] {}, 20000, failed, true},
       {"the flush fails", older, [this] { faulty.syncError = EIO; }, 0, failed, true},
   };
@@ -74,6 +59,7 @@ TEST_F(Backup, NeverWritesThroughALinkAndAFailedCopyKeepsTheEarlierBackup) {
     fs::create_directory(dir.Path() / "case");
     faulty = FaultyFileSystem();
     path = Write(original, "case/cal.bin");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     c.arrange(path + ".org");
     c.arm();
     clsBINFile image(shell, files(), tables());
@@ -88,6 +74,7 @@ TEST_F(Backup, NeverWritesThroughALinkAndAFailedCopyKeepsTheEarlierBackup) {
     EXPECT_EQ(ReadFile(path), original.Bytes());
     EXPECT_FALSE(fs::is_symlink(path + ".org"));
     EXPECT_EQ(ReadFile(path + ".org"), c.keepsEarlier ? earlier.Bytes() : original.Bytes());
+    if (!c.keepsEarlier) EXPECT_EQ(fs::status(path + ".org").permissions(), fs::status(path).permissions());
     EXPECT_THAT(NamesIn(dir.Path() / "case"), ElementsAre("cal.bin", "cal.bin.org"));
   }
 }

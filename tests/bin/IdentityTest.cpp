@@ -28,48 +28,23 @@ std::string Hex(unsigned value) {
 
 class Identity : public ImageFixture {};
 
-TEST_F(Identity, PromIdChecksumAndTransmissionAreDecodedOnceAtOpen) {
-  const struct {
-    TestImage image;
-    const char* decoded;  // PROM ID|stored checksum|transmission
-  } cases[] = {{TestImage().PromId(0x1205).StoredChecksum(0x000F).Byte(0x18, 0x04), "4613|000F|MANUAL"},
-               {TestImage().PromId(0x1A05).StoredChecksum(0xABCD).Byte(0x18, 0xFB), "6661|ABCD|AUTO"},
-               {TestImage().PromId(0).StoredChecksum(0x0A00), "0|0A00|MANUAL"},
-               {TestImage(32768, 0x6E).PromId(0xFFFF).StoredChecksum(0).Byte(0x249, 0x01).Byte(0x18, 0), "65535|0000|MANUAL"},
-               {TestImage(32768, 0x6E).Byte(0x249, 0xFE).Byte(0x18, 0xFF).PromId(1).StoredChecksum(1), "1|0001|AUTO"},
-               {TestImage(32768, 0x32).Byte(0x18, 0xFF).PromId(1).StoredChecksum(1), "1|0001|"}};
-  for (const auto& c : cases) {
-    clsBINFile& image = Opened(c.image);
-    image.WriteToBin(0, 0x77);  // later byte changes do not decode again
-    image.WriteToBin(7, 0x77);
-    image.WriteToBin(0x18, 0x77);
-    EXPECT_EQ(image.PROMID() + "|" + image.Checksum() + "|" + image.Transmission(), c.decoded);
-  }
-}
-
-TEST_F(Identity, ChecksumSumsEveryByteFromOffset8Modulo65536) {
-  clsBINFile& ones = Opened(TestImage(32768).Fill(0x01).Mask(0x8D));
-  ones.WriteToBin(8, 0x01);  // every byte from 0x0008 on is 1, the mask byte too
-  EXPECT_EQ(ones.CalculateCSUM(), "7FF8");
-  for (const TestImage& varied : {TestImage(32768, 0x8D), TestImage(65536, 0x6E)})
-    EXPECT_EQ(Opened(varied).CalculateCSUM(), Hex(varied.ExpectedChecksum()));
-  // The first eight bytes (PROM ID, the four after it, the stored checksum) are not summed.
-  TestImage plain = TestImage(128).Fill(0).Mask(0x8D);
-  EXPECT_EQ(Opened(plain).CalculateCSUM(), "8D");
-  EXPECT_EQ(Opened(plain.PromId(0xFFFF).StoredChecksum(0xFFFF).Byte(2, 9).Byte(5, 9)).CalculateCSUM(), "8D");
-  clsBINFile empty(shell);
-  EXPECT_EQ(empty.CalculateCSUM(), "0");  // nothing to sum
-}
-
-TEST_F(Identity, ASumOfExactly65536IsStoredAsZero) {
+// The sum runs from 0x0008 (the mask) to the end, modulo 65536: the PROM ID, the four
+// bytes after it and the stored checksum are not summed; a sum of exactly 65536 is 0.
+TEST_F(Identity, ChecksumSumsEveryByteFromOffset8Modulo65536AndStoresExactly65536AsZero) {
   TestImage exact = TestImage(384).Fill(0).Mask(0xAA);
   std::uint32_t sum = 0xAA;
   for (std::size_t offset = 9; sum + 0xFF <= 65536; ++offset, sum += 0xFF) exact.Byte(offset, 0xFF);
-  exact.Byte(383, static_cast<std::uint8_t>(65536 - sum));
-  clsBINFile& image = Opened(exact.StoredChecksum(0x1234));
-  EXPECT_EQ(image.CalculateCSUM(), "0");
-  image.CheckSum(image.CalculateCSUM());
-  EXPECT_EQ(IdentityBytes(image), "00 00 00 00");
+  exact.Byte(383, static_cast<std::uint8_t>(65536 - sum)).StoredChecksum(0x1234);
+  const TestImage plain = TestImage(128).Fill(0).Mask(0x8D);
+  std::string sums;
+  for (const TestImage& image : {plain, TestImage(plain).PromId(0xFFFF).StoredChecksum(0xFFFF).Byte(2, 9).Byte(5, 9),
+                                 TestImage(32768, 0x8D), TestImage(65536, 0x6E), exact})
+    sums += Opened(image).CalculateCSUM() + " ";
+  EXPECT_EQ(sums, "8D 8D " + Hex(TestImage(32768, 0x8D).ExpectedChecksum()) + " " +
+                      Hex(TestImage(65536, 0x6E).ExpectedChecksum()) + " 0 ");
+  bin->CheckSum(bin->CalculateCSUM());
+  EXPECT_EQ(IdentityBytes(*bin), "00 00 00 00");
+  EXPECT_EQ(clsBINFile(shell).CalculateCSUM(), "0");  // nothing to sum
 }
 
 // The text is kept as given; the bytes are the value big-endian, the low byte alone

@@ -12,8 +12,6 @@ using ::testing::ElementsAreArray;
 constexpr std::array<std::uint8_t, 9> kCoolant{88, 80, 70, 60, 50, 40, 30, 20, 10};
 constexpr std::array<std::uint8_t, 17> kRpm{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
 
-std::vector<std::uint8_t> BytesOf(clsBINFile& image) { return {image.Bytes().begin(), image.Bytes().end()}; }
-
 class PeModifierTables : public ImageFixture {};
 
 TEST_F(PeModifierTables, ReadsAndWritesBothTablesOfEachMaskAtTheirOwnBytesOnly) {

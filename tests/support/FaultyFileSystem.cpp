@@ -65,7 +65,6 @@ class FaultyOpenedFile : public OpenedFile {
 FileKind FaultyFileSystem::KindOf(const std::string& path) { return RealFileSystem().KindOf(path); }
 
 std::unique_ptr<OpenedFile> FaultyFileSystem::OpenReadWrite(const std::string& path) {
-  if (openError) throw ErrorFromSystem(*openError, path);
   return std::make_unique<FaultyOpenedFile>(*this, RealFileSystem().OpenReadWrite(path), path);
 }
 

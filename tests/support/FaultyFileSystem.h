@@ -13,7 +13,6 @@ class FaultyFileSystem : public FileSystem {
  public:
   // errno values to fail with; nullopt lets the operation through.
   std::optional<int> copyError;  // starting a new version of a named file (the backup)
-  std::optional<int> openError;
   std::optional<int> syncError;  // committing any new version
   std::optional<int> writeError;
   std::size_t failWriteCall = 0;  // 0-based index of the write call that fails with writeError

@@ -20,36 +20,6 @@ using wbpatch::Version;
 
 class WbPatch : public ImageFixture {};
 
-TEST_F(WbPatch, TheBroadcastCodeIsDecidedAtOpenFromTheMaskAndThreeBytesOnly) {
-  struct Case {
-    std::string what;
-    TestImage image;
-    std::string bcc;             // "N/A" where the image is refused
-    std::size_t unreadable = 0;  // code bytes past the end, each reported
-  };
-  std::vector<Case> cases{{"AXXC", TestImage(32768, 0x8D).Axxc(), "AXXC"},
-                          {"neighbours changed", TestImage(32768, 0x8D).Axxc().Byte(0x7169, 0).Byte(0x7167, 0), "AXXC"},
-                          {"6E", TestImage(32768, 0x6E), "ARAP or APYP"},
-                          {"6E with AXXC bytes", TestImage(32768, 0x6E).Axxc(), "ARAP or APYP"},
-                          {"32", TestImage(32768, 0x32).Axxc(), "XXXX"},
-                          {"AA", TestImage(32768, 0xAA), "XXXX"},
-                          {"refused mask", TestImage(32768, 0x05).Axxc(), "N/A"},
-                          {"8D 16 KB", TestImage(16384, 0x8D), "AUJP", 3}};
-  for (const std::size_t offset : TestImage::kBccOffsets)
-    cases.push_back({"AXXC but 00 at " + std::to_string(offset), TestImage(32768, 0x8D).Axxc().Byte(offset, 0), "AUJP"});
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    shell.Clear();
-    clsBINFile image(shell);
-    EXPECT_EQ(image.WBBCC(), "N/A");
-    EXPECT_EQ(image.OpenBIN(Write(c.image)), c.bcc != "N/A");
-    EXPECT_EQ(image.WBBCC(), c.bcc);
-    EXPECT_EQ(shell.ErrorReports(), std::vector<std::string>(c.unreadable, "clsBINFile.GetValueFromBin"));
-  }
-  Opened(TestImage(32768, 0x8D).Axxc()).CloseBIN();
-  EXPECT_EQ(bin->WBBCC(), "N/A");
-}
-
 // The first line of the question asked before a stand-in is written, as the trace shows it.
 std::string Question(Version version) {
   return "box 52 Stand-in Patch Table: The " + std::string(wbpatch::VersionName(version)) +
