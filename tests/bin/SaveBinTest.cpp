@@ -101,13 +101,7 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
     faulty = FaultyFileSystem();
     clsBINFile& image = OpenedAndChanged(original);
     end.arm();
-    bool result = false;
-    {
-      std::optional<FileSizeLimit> limit;
-      if (end.sizeLimit != 0) limit.emplace(end.sizeLimit);
-      result = image.SaveBIN();
-    }
-    EXPECT_EQ(Outcome(image, result), end.outcome);
+    EXPECT_EQ(Outcome(image, WithFileSizeLimit(end.sizeLimit, [&] { return image.SaveBIN(); })), end.outcome);
     EXPECT_THAT(fs::exists(path) ? ReadFile(path) : std::vector<std::uint8_t>{}, ElementsAreArray(end.file));
     EXPECT_EQ(ReadFile(path + ".org"), original.Bytes());
     std::set<std::string> names{"cal.bin.org"};
