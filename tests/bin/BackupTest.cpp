@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
-#include <optional>
 
 #include "FaultyFileSystem.h"
 #include "ImageFixture.h"
@@ -28,11 +27,9 @@ class Backup : public ImageFixture {
 
 struct BackupCase {
   const char* what;
-  std::function<void(const std::string& org)> arrange;  // what stands at the backup's name
-  std::function<void()> arm;
-  rlim_t sizeLimit;  // 0: none
-  std::vector<std::string> reports;
-  bool keepsEarlier;  // the earlier backup survives
+  std::function<void(const std::string& org)> arrange;  // what stands at the backup's name, and faults
+  rlim_t sizeLimit;                                     // 0: none
+  bool fails;  // one report, and the earlier backup survives
 };
 
 // Opening with a backup copies the file first, with its permissions. Whatever stands at
@@ -41,19 +38,15 @@ struct BackupCase {
 TEST_F(Backup, OpeningCopiesTheFileFirstNeverThroughALinkAndAFailedCopyKeepsTheEarlierBackup) {
   const TestImage original = TestImage(32768, 0x8D).PromId(0x0102);
   const TestImage earlier = TestImage(65536).Fill(0xEE);
-  const auto symlink = [this](const std::string& org) { fs::create_symlink(path, org); };
-  const auto hardLink = [this](const std::string& org) { fs::create_hard_link(path, org); };
   const auto older = [&](const std::string& org) { earlier.WriteTo(org); };
-  const std::vector<std::string> failed{"basFileFunctions.BackupFile"};
   const std::vector<BackupCase> cases{
-      {"an earlier backup", older, [] {}, 0, {}, false},
-      {"a symbolic link to the image", symlink, [] {}, 0, {}, false},
-      {"a hard link to the image", hardLink, [] {}, 0, {}, false},
-      {"the copy cannot start", older, [this] { faulty.copyError = EACCES; }, 0, failed, true},
-      {"a write fails", older, [this] { faulty.writeError = EIO; }, 0, failed, true},
-      {"the disk fills during the copy", older, [] {}, 20000, failed, true},
-      {"the flush fails", older, [this] { faulty.syncError = EIO; }, 0, failed, true},
-  };
+      {"an earlier backup", older, 0, false},
+      {"a symbolic link to the image", [this](const std::string& org) { fs::create_symlink(path, org); }, 0, false},
+      {"a hard link to the image", [this](const std::string& org) { fs::create_hard_link(path, org); }, 0, false},
+      {"the copy cannot start", [&](const std::string& org) { older(org), faulty.copyError = EACCES; }, 0, true},
+      {"a write fails", [&](const std::string& org) { older(org), faulty.writeError = EIO; }, 0, true},
+      {"the disk fills during the copy", older, 20000, true},
+      {"the flush fails", [&](const std::string& org) { older(org), faulty.syncError = EIO; }, 0, true}};
   for (const BackupCase& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove_all(dir.Path() / "case");
@@ -62,16 +55,15 @@ TEST_F(Backup, OpeningCopiesTheFileFirstNeverThroughALinkAndAFailedCopyKeepsTheE
     path = Write(original, "case/cal.bin");
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     c.arrange(path + ".org");
-    c.arm();
     clsBINFile image(shell, files(), tables());
     shell.Clear();
     EXPECT_TRUE(WithFileSizeLimit(c.sizeLimit, [&] { return image.OpenBIN(path, true); }));
-    EXPECT_EQ(shell.ErrorReports(), c.reports);
-    EXPECT_EQ(shell.Logs()[0] == "Original BIN backed up as: " + path + ".org", c.reports.empty());
+    EXPECT_EQ(shell.ErrorReports(), std::vector<std::string>(c.fails, "basFileFunctions.BackupFile"));
+    EXPECT_EQ(shell.Logs()[0] == "Original BIN backed up as: " + path + ".org", !c.fails);
     EXPECT_EQ(ReadFile(path), original.Bytes());
     EXPECT_FALSE(fs::is_symlink(path + ".org"));
-    EXPECT_EQ(ReadFile(path + ".org"), c.keepsEarlier ? earlier.Bytes() : original.Bytes());
-    if (!c.keepsEarlier) EXPECT_EQ(fs::status(path + ".org").permissions(), fs::status(path).permissions());
+    EXPECT_EQ(ReadFile(path + ".org"), c.fails ? earlier.Bytes() : original.Bytes());
+    if (!c.fails) EXPECT_EQ(fs::status(path + ".org").permissions(), fs::status(path).permissions());
     EXPECT_THAT(NamesIn(dir.Path() / "case"), ElementsAre("cal.bin", "cal.bin.org"));
   }
 }
