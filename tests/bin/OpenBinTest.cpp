@@ -85,7 +85,7 @@ TEST_F(OpenBin, DecodesOnceAcceptsMultiplesOf128WithAKnownMaskAndRefusesTheRestA
     EXPECT_EQ(ReadFile(path + ".org"), c.image.Bytes());
     if (c.members == kNoImage) continue;
     EXPECT_THAT(BytesOf(image), ::testing::ElementsAreArray(c.image.Bytes()));
-    for (const std::size_t offset : {0, 1, 7, 0x18, 0x249, 0x7168})
+    for (const std::size_t offset : {0UL, 1UL, 7UL, 0x18UL, 0x249UL, 0x7168UL})
       if (offset < c.image.Bytes().size()) image.WriteToBin(static_cast<double>(offset), 0x77);
     EXPECT_EQ(Members(image), c.members);
   }
