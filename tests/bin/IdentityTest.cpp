@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "ImageFixture.h"
-#include "bin/basStringFunctions.h"
 
 namespace vantorix::test {
 namespace {
@@ -98,15 +97,6 @@ TEST_F(Identity, ByteAccessRoundsHalvesToEvenAndRefusesWhatIsOutsideTheImage) {
   EXPECT_EQ(empty.GetValueFromBin(1) + std::to_string(empty.Changed()), "0");
   EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.WriteToBin", "clsBINFile.CheckSum [PropertyLet]",
                                                 "clsBINFile.PROMID [PropertyLet]", "clsBINFile.GetValueFromBin"));
-}
-
-TEST(TextHelpers, PadLeftCutsOrPadsAndByteToBinaryStringGivesEightDigits) {
-  EXPECT_EQ(PadLeft("1011", 2, "0") + PadLeft("1011", 4, "0") + PadLeft("7", 3, "xyz"), "101011xx7");
-  EXPECT_EQ(PadLeft("1011", 0, "") + PadLeft("123", 2, ""), "12");  // no padding needed, so no fill needed
-  EXPECT_THROW(PadLeft("1", -1, "0"), RuntimeError);
-  EXPECT_THROW(PadLeft("1", 3, ""), RuntimeError);
-  EXPECT_EQ(ByteToBinaryString(0x00) + ByteToBinaryString(0x04) + ByteToBinaryString(0x8D) + ByteToBinaryString(0xFF),
-            "00000000000001001000110111111111");
 }
 
 }  // namespace

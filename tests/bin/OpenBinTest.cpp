@@ -56,7 +56,6 @@ TEST_F(OpenBin, DecodesOnceAcceptsMultiplesOf128WithAKnownMaskAndRefusesTheRestA
        "1|32|0|0000||XXXX|65536|0", {}},
       {"experimental", TestImage(16384, 0xAA).PromId(1).StoredChecksum(1), "1|AA|1|0001||XXXX|16384|0", {}},
       {"8D 128 bytes", TestImage(128, 0x8D).PromId(2).StoredChecksum(2), "1|8D|2|0002|MANUAL|AUJP|128|0", past},
-      {"8D 16 KB", TestImage(16384, 0x8D).PromId(2).StoredChecksum(2), "1|8D|2|0002|MANUAL|AUJP|16384|0", past},
       {"32769 bytes", TestImage(32769), kNoImage, {}, sizeBox(32769)},
       {"127 bytes", TestImage(127), kNoImage, {}, sizeBox(127)},
       {"32832 bytes: a multiple of 64 only", TestImage(32832), kNoImage, {}, sizeBox(32832)},
