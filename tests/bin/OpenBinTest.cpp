@@ -42,7 +42,7 @@ struct OpenCase {
 // Every outcome of an open, each backed up first over an earlier and longer copy. The
 // identity, transmission and broadcast code are decoded once, at the open: later writes
 // to their bytes change no member.
-TEST_F(OpenBin, DecodesOnceAcceptsMultiplesOf128WithAKnownMaskAndRefusesTheRestAfterTheBackup) {
+TEST_F(OpenBin, AcceptsMultiplesOf128WithAKnownMaskDecodesOnceAndRefusesTheRestAfterTheBackup) {
   const auto sizeBox = [](std::size_t size) {
     return std::vector<std::string>{"box 16 File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to "
                                     "load has an incorrect filesize: " + std::to_string(size)};
@@ -139,7 +139,7 @@ TEST_F(OpenBin, AFileThatCannotBeHeldIsRefusedBeforeItsBackup) {
 
 // Too long for a size, or ending early, or failing: reported; an open that goes on has
 // what was read and zeros for the rest, never bytes from anywhere else.
-TEST_F(OpenBin, AFileTooLargeIsNotReadAndAReadThatEndsEarlyOrFailsLeavesTheRestZero) {
+TEST_F(OpenBin, AReadThatEndsEarlyOrFailsLeavesTheRestZeroAndAFileLargerThanASizeCanHoldIsNotRead) {
   path = dir.File("huge.bin");
   std::ofstream{path}.close();
   std::error_code error;

@@ -196,7 +196,7 @@ struct BackupCase {
 // Opening with a backup copies the file first, with its permissions. Whatever stands at
 // the backup's name and however the copy ends, the image itself is never touched, the
 // backup is the whole image or the earlier backup, and the image opens.
-TEST_F(Backup, OpeningCopiesTheFileFirstNeverThroughALinkAndAFailedCopyKeepsTheEarlierBackup) {
+TEST_F(Backup, NeverWritesThroughALinkAndAFailedCopyKeepsTheEarlierBackupAndACopyKeepsThePermissions) {
   const TestImage original = TestImage(32768, 0x8D).PromId(0x0102);
   const TestImage earlier = TestImage(65536).Fill(0xEE);
   const auto older = [&](const std::string& org) { earlier.WriteTo(org); };
