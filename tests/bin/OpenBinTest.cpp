@@ -303,5 +303,6 @@ TEST(ByteSum, EveryKernelAgreesWithTheByteByByteSumAtEveryLengthAndAlignmentAndW
     EXPECT_EQ(kernel(huge), static_cast<std::uint32_t>(huge.size() * 255U)) << name;
   }
 }
+
 }  // namespace
 }  // namespace vantorix::test

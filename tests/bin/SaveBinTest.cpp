@@ -284,5 +284,6 @@ TEST_F(Backup, ReadOnlyFileServicesReadAndShareButNeverWrite) {
   EXPECT_EQ(ReadFile(path), TestImage(32768, 0x8D).StoredChecksum(0x1234).Bytes());
   EXPECT_EQ(Entries(dir.Path()), 1);
 }
+
 }  // namespace
 }  // namespace vantorix::test

@@ -94,5 +94,6 @@ TEST_F(PeModifierTables, FormulaMembersReportFailuresAndReturnZero) {
   EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.CalculateRPMModifier",
                                                 "clsBINFile.CalculateCoolantModifier", "clsBINFile.Calculate_PE_AFR"));
 }
+
 }  // namespace
 }  // namespace vantorix::test

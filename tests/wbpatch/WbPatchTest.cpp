@@ -362,5 +362,6 @@ TEST_F(InstalledPatchTables, TakeTheBuiltInTablesPlaceForTheirVersionOnly) {
   EXPECT_FALSE(wbpatch::UninstallTable(Version::Aujp8D, folder));
   EXPECT_EQ(installed.Load(Version::Aujp8D).origin, "built-in 8D-AUJP.txt");
 }
+
 }  // namespace
 }  // namespace vantorix::test
