@@ -172,11 +172,7 @@ TEST_F(SaveBin, ADeviceErrorOrAFileMadeReadOnlyIsReportedAndLeavesTheFileAlone) 
   EXPECT_TRUE(RunWithFailingSystemCall(SYS_fsync, EIO, [&] { return savedAfter([] {}, "Number: 57"); }));
 }
 
-class Backup : public ImageFixture {
- protected:
-  FileSystem& files() override { return faulty; }
-  FaultyFileSystem faulty;
-};
+class Backup : public SaveBin {};  // the same faulty file services
 
 struct BackupCase {
   const char* what;

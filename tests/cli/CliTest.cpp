@@ -90,7 +90,7 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_THAT(help.out, HasSubstr("Usage: vantorix-cli " + command)) << command;
   }
-  const std::string image = Put(Axxc8D(), "a.bin");
+  const std::string image = Put(Axxc8D(), "a.bin"), x = dir.File("x.bin");
   const auto setAfr = [&](std::string rpm, std::string coolant, std::string afr, std::string by) {
     return std::vector<std::string>{"set-afr", image, "--rpm", rpm, "--coolant", coolant, "--afr", afr, "--by", by};
   };
@@ -100,7 +100,8 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
       {"wb", "frob"}, {"wb", "derive", "--stock", image}, {"wb", "install", "t", "--version", "7f"},
       {"set-afr", image, "--rpm", "2400", "--coolant", "80", "--afr", "12.5"},
       setAfr("2500", "80", "12.5", "rpm"), setAfr("2400", "50", "12.5", "rpm"), setAfr("2400", "80", "0.5", "rpm"),
-      setAfr("2400", "80", "rich", "rpm"), setAfr("2400", "80", "12.5", "row")};
+      setAfr("2400", "80", "rich", "rpm"), setAfr("2400", "80", "12.5", "row"), {"history", "prune", "--keep-days", "-1"},
+      {"sample", x, "--mask", "32"}, {"sample", x, "--mask", "6e", "--bcc", "axxc"}};
   // clang-format on
   for (const auto& words : mistakes) {
     const Result result = Run(words);
@@ -108,7 +109,7 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
     EXPECT_THAT(result.err, HasSubstr("--help'")) << ::testing::PrintToString(words);
   }
   EXPECT_EQ(ReadFile(image), Axxc8D().Bytes());
-  EXPECT_FALSE(Exists(image + ".org"));
+  EXPECT_FALSE(Exists(image + ".org") || Exists(x));
   // Output lost to a full disk must not pass for a clean run.
   for (const auto& words : {std::vector<std::string>{"afr", "--csv", image}, {"--version"}}) {
     const Result full = Cli(home.Path(), words, "/dev/full");
@@ -272,8 +273,6 @@ TEST_F(CliTest, SampleWritesAnImageThatOpensCleanlyButNeverOverAFile) {
     EXPECT_EQ(Run(sample).status, 3) << bcc;  // the name is taken now
     EXPECT_EQ(ReadFile(path), written);
   }
-  EXPECT_EQ(Run({"sample", dir.File("x.bin"), "--mask", "32"}).status, 2);
-  EXPECT_EQ(Run({"sample", dir.File("x.bin"), "--mask", "6e", "--bcc", "axxc"}).status, 2);
 }
 
 // The versions `history --json` lists, newest first: "number event differing|...".
@@ -319,7 +318,6 @@ TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItRepla
   EXPECT_EQ(Run({"set-afr", path, "--rpm", "0", "--coolant", "80", "--afr", "13", "--by", "rpm"}, off).status, 0);
   EXPECT_EQ(Run({"history", "restore", path, "1"}, off).status, 3);
   EXPECT_THAT(Listed(Run({"history", path, "--json"})), ::testing::StartsWith("8 restored"));
-  EXPECT_EQ(Run({"history", "prune", "--keep-days", "-1"}).status, 2);
 }
 
 // A damaged history is moved aside and a new one holds the change; the user is told once.
