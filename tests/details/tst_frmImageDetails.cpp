@@ -4,12 +4,8 @@
 #include <QtWidgets>
 #include <fstream>
 
-#include "ModalDriver.h"
-#include "ScriptedMessageBoxes.h"
-#include "TempDir.h"
-#include "TestImage.h"
+#include "MainWindowFixture.h"
 #include "app/NumberText.h"
-#include "app/frmMain.h"
 #include "details/frmImageDetails.h"
 
 using namespace vantorix;
@@ -50,16 +46,15 @@ TestImage Stock(TestImage image, wbpatch::Version version) {
 class ImageDetailsTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<test::TempDir> dir_;
-  test::ScriptedMessageBoxes boxes_;
+  test::MainWindowFixture main_;
+  std::unique_ptr<test::TempDir> data_;  // the history's home
   wbpatch::BuiltInTables tables_;
-  std::unique_ptr<frmMain> window_;
 
   template <class Control>
-  Control* Find(const char* name) { return window_->findChild<frmImageDetails*>()->findChild<Control*>(name); }
+  Control* Find(const char* name) { return main_.window->findChild<frmImageDetails*>()->findChild<Control*>(name); }
   QString Open(const TestImage& image, const char* name = "cal.bin") {
-    const QString path = QString::fromStdString(image.WriteTo(dir_->Path() / name).string());
-    window_->OpenBinaryFile(true, path);
+    const QString path = main_.Write(image, name);
+    main_.window->OpenBinaryFile(true, path);
     return path;
   }
   // Every fact in one line, then the changes, then the versions without their times.
@@ -82,28 +77,19 @@ class ImageDetailsTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    qputenv("XDG_DATA_HOME", QFile::encodeName(QString::fromStdString((dir_->Path() / "data").string())));
+    data_ = std::make_unique<test::TempDir>();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(QString::fromStdString(data_->Path().string())));
     qunsetenv("VANTORIX_NO_HISTORY");
-    boxes_ = test::ScriptedMessageBoxes();
-    MainWindowServices services;
-    services.boxes = &boxes_;
-    services.patchTables = &tables_;
-    services.nativeFileDialog = false;
-    window_ = std::make_unique<frmMain>(InitializeSettings(), services);
-    window_->show();
+    QVERIFY(main_.Start(&tables_));
   }
-  void cleanup() {
-    window_.reset();
-    dir_.reset();
-  }
+  void cleanup() { main_.Stop(), data_.reset(); }
 
   // The window follows the image it shows: a change made in memory, with no command to
   // tell it, then the save and the versions the history keeps, one of them copied out.
   void showsWhatTheImageHoldsAndFollowsItsChanges() {
     const TestImage axxc = Stock(TestImage().Axxc().PromId(4613).Manual(true).StoredChecksum(0x1234), wbpatch::Version::Axxc8D);
     const QString first = Open(axxc, "first.bin");
-    window_->findChild<QAction*>("mnuImageDetails")->trigger();
+    main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
     const QString none = "No changes since the image was opened.";
     QCOMPARE(State(), (QStringList{Facts(axxc, "MANUAL|AXXC").arg(first), none, "1 opened 32768 $8D 4613 1234 first seen"}));
 
@@ -112,12 +98,12 @@ class ImageDetailsTest : public QObject {
     const std::size_t k2400 = TestImage::kRpm8D + 6;
     const TestImage saved = TestImage(tuned).Byte(k2400, tuned.At(k2400) + 1).Byte(k2400 + 1, tuned.At(k2400 + 1) - 1);
     const QString path = Open(tuned);
-    window_->findChild<QAction*>("mnuImageDetails")->trigger();
-    clsBINFile& image = window_->images().gobjBIN();
+    main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
+    clsBINFile& image = main_.window->images().gobjBIN();
     image.PutPEModifier_RPM(7, saved.At(k2400));
     QTRY_COMPARE(State().value(1).left(6), "0x061D");
     image.PutPEModifier_RPM(8, saved.At(k2400 + 1));
-    window_->findChild<QAction*>("mnuSave")->trigger();
+    main_.window->findChild<QAction*>("mnuSave")->trigger();
     const QString checksum = Hex(tuned.ExpectedChecksum(), 4);
     QCOMPARE(State(), (QStringList{Facts(saved, "AUTO|AUJP").arg(path),
                                    "0x061D-0x061E 2 bytes PE RPM modifiers: " + Bytes(tuned, k2400, 2, true) + " -> " +
@@ -125,7 +111,7 @@ class ImageDetailsTest : public QObject {
                                    "3 saved 32768 $8D 1 " + checksum + " 2 bytes", "2 opened 32768 $8D 1 " + checksum + " first seen"}));
     // Version 1, as opened, copied out to a new file and, refused, over the open image.
     Find<QTreeWidget>("lstVersions")->setCurrentItem(Find<QTreeWidget>("lstVersions")->topLevelItem(1));
-    const QString copy = QString::fromStdString((dir_->Path() / "copy.bin").string());
+    const QString copy = QString::fromStdString((main_.dir->Path() / "copy.bin").string());
     for (const QString& target : {copy, path}) {
       test::WhenModalShown<QFileDialog>([target](QFileDialog& dialog) {
         dialog.findChild<QLineEdit*>("fileNameEdit")->setText(target);  // typed, as a user would
@@ -135,17 +121,16 @@ class ImageDetailsTest : public QObject {
     }
     QCOMPARE(test::ReadFile(copy.toStdString()), tuned.Bytes());
     QCOMPARE(test::ReadFile(path.toStdString()), saved.Bytes());
-    QCOMPARE(boxes_.shown.size(), 1);
+    QCOMPARE(main_.boxes.shown.size(), 1);
   }
 
   void aHistoryThatCannotBeWrittenNeitherStopsAnOpenNorASaveAndIsToldOnce() {
-    std::filesystem::create_directories(dir_->Path() / "data");
-    std::ofstream(dir_->Path() / "data" / "Vantorix") << "a file where the folder would be";
+    std::ofstream(data_->Path() / "Vantorix") << "a file where the folder would be";
     const QString path = Open(TestImage());
-    window_->images().gobjBIN().PutPEModifier_RPM(7, 1);
-    window_->findChild<QAction*>("mnuSave")->trigger();
+    main_.window->images().gobjBIN().PutPEModifier_RPM(7, 1);
+    main_.window->findChild<QAction*>("mnuSave")->trigger();
     QCOMPARE(test::ReadFile(path.toStdString()), TestImage().Byte(TestImage::kRpm8D + 6, 1).CorrectChecksum().Bytes());
-    const auto log = window_->findChild<QListWidget*>("lstLog")->findItems("history", Qt::MatchContains);
+    const auto log = main_.window->findChild<QListWidget*>("lstLog")->findItems("history", Qt::MatchContains);
     QCOMPARE(log.size(), 1);
     QVERIFY2(log.front()->text().contains(", The version history was not kept: "), qPrintable(log.front()->text()));
   }
