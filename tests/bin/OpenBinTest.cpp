@@ -18,7 +18,9 @@
 #include "FaultyFileSystem.h"
 #include "ImageFixture.h"
 #include "InChild.h"
+#include "Outcomes.h"
 #include "bin/ByteSum.h"
+#include "bin/FileNumbers.h"
 
 namespace vantorix::test {
 namespace {
@@ -109,6 +111,8 @@ TEST_F(OpenBin, MissingFilesFoldersAndPipesAreRefusedWithoutAWordAndWithoutWaiti
     EXPECT_FALSE(fs::exists(missing + ".org")) << missing;
   }
   EXPECT_TRUE(shell.Trace().empty());
+  // Should a pipe take the file's place between the look and the open, the open refuses it too.
+  EXPECT_EQ(ErrorTextOf([&] { RealFileSystem().OpenReadWrite(dir.File("pipe.bin")); }).substr(0, 3), "52 ");
 }
 
 // A file that cannot be opened for writing, or that another program holds, is refused
@@ -188,7 +192,16 @@ TEST_F(OpenBin, CloseResetsEveryMemberAndFreesTheFileAndItsNumber) {
   EXPECT_TRUE(again.OpenBIN(path));
   EXPECT_EQ(again.FileNumber(), number);
   EXPECT_FALSE(fs::exists(path + ".org"));  // opened without a backup
+  // Reused for another file, an object lets go of the first one and its number.
+  EXPECT_TRUE(again.OpenBIN(Write(TestImage(), "third.bin")) && again.FileNumber() == number &&
+              clsBINFile(shell).OpenBIN(path));
   EXPECT_THAT(shell.ErrorReports(), ElementsAre());
+  // Numbers run out after 255 open files, with error 67.
+  std::vector<std::int16_t> taken;
+  while (ErrorTextOf([&] { taken.push_back(file_numbers::NextFree()), file_numbers::Claim(taken.back()); }).empty()) {}
+  EXPECT_EQ(taken.back(), 255);
+  EXPECT_EQ(ErrorTextOf([] { file_numbers::NextFree(); }).substr(0, 3), "67 ");
+  for (const std::int16_t each : taken) file_numbers::Release(each);
 }
 
 // The four identity bytes as "PROM ID high, low, checksum high, low" in hex.

@@ -41,7 +41,8 @@ std::string Text(const fs::path& path) {
 // One run of the program with nothing of the caller's environment: HOME and XDG_DATA_HOME
 // inside `home`, never the real ones.
 Result Cli(const fs::path& home, const std::vector<std::string>& arguments, std::string out = {}, const std::string& env = "") {
-  std::string command = "env -i HOME='" + home.string() + "' XDG_DATA_HOME='" + (home / "xdg").string() + "' LC_ALL=C " + env + " " VANTORIX_CLI;
+  std::string command = "env -i HOME='" + home.string() + "' XDG_DATA_HOME='" + (home / "xdg").string() +
+                        "' LC_ALL=C " + env + " " VANTORIX_CLI;
   for (const std::string& word : arguments) command += " '" + word + "'";
   if (out.empty()) out = (home / "stdout.txt").string();
   const int status = std::system((command + " >" + out + " 2>'" + (home / "stderr.txt").string() + "'").c_str());
@@ -132,14 +133,16 @@ TEST_F(CliTest, ReadingCommandsTellWhatTheyFindWriteNothingAndWorkOnReadOnlyFile
   const std::vector<std::tuple<std::vector<std::string>, int, std::vector<std::string>>> runs{
       {{"info", a, missing, t}, 3,
        {"  PROM ID: 4613\n  transmission: MANUAL\n  BCC: AXXC\n  stored checksum: 1234\n  computed checksum: " + computed +
-            " (DOES NOT AGREE)\n  wideband patch: ", "  patch table: built-in stand-in\n", missing + ": File Access Error: File does not exist.",
+            " (DOES NOT AGREE)\n  wideband patch: ",
+        "  patch table: built-in stand-in\n", missing + ": File Access Error: File does not exist.",
         "mask: $32", "transmission: -\n", "wideband patch: none for this image\n"}},
       {{"info", "--json", a, e}, 0,
        {"[\n  {\"path\": ", ", \"promId\": 4613, \"transmission\": \"MANUAL\", \"bcc\": \"AXXC\", \"storedChecksum\": \"1234\", "
         "\"computedChecksum\": \"" + computed + "\", \"checksumAgrees\": false, \"widebandPatch\": {\"version\": \"8D/AXXC\", "
         "\"table\": \"built-in stand-in\", \"standIn\": true, \"state\": \"", "},\n  {", "\"tellingEntries\": 8, ", "}}\n]\n"}},
       {{"checksum", e, a}, 1,
-       {"e.bin: checksum " + number::HexText(good.ExpectedChecksum(), 4) + " agrees", "a.bin: checksum MISMATCH: stored 1234, computed " + computed}},
+       {"e.bin: checksum " + number::HexText(good.ExpectedChecksum(), 4) + " agrees",
+        "a.bin: checksum MISMATCH: stored 1234, computed " + computed}},
       {{"checksum", a, missing}, 3, {}},
       {{"afr", a}, 0, {}},
       {{"afr", "--csv", b}, 0, {}},
@@ -201,7 +204,8 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
       {"the cell already targets that", grid.Bytes(), setAfr("rpm", "0", "-40", "27.32"), 0, nullptr},
       {"a modifier above 255", grid.Bytes(), setAfr("coolant", "2400", "80", "3"), 1, nullptr, "too RICH"},
       {"a modifier below 0", grid.Bytes(), setAfr("rpm", "2400", "80", "40"), 1, nullptr, "too LEAN"},
-      {"mask 32", TestImage(32768, 0x32).Bytes(), setAfr("rpm", "0", "80", "13"), 3, nullptr, "only intended to be used with $8D and $6E"},
+      {"mask 32", TestImage(32768, 0x32).Bytes(), setAfr("rpm", "0", "80", "13"), 3, nullptr,
+       "only intended to be used with $8D and $6E"},
       {"checksum", Axxc8D().Bytes(), {"checksum", "--fix", "P"}, 0, [](clsBINFile&) {}},
       {"stand-in refused", Axxc8D().Bytes(), {"wb", "add", "P"}, 2, nullptr,
        "8D/AXXC wideband patch table (built-in stand-in) is a stand-in, not the published patch.\n  Adding the patch with it "

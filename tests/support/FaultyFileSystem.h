@@ -55,7 +55,8 @@ class FaultyFileSystem : public FileSystem {
     std::uint64_t Length() override { return real_->Length(); }
     std::uint32_t Permissions() override { return real_->Permissions(); }
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-      if (owner_.readLimit) out = out.first(offset >= *owner_.readLimit ? 0 : std::min<std::size_t>(out.size(), *owner_.readLimit - offset));
+      if (owner_.readLimit)
+        out = out.first(offset >= *owner_.readLimit ? 0 : std::min<std::size_t>(out.size(), *owner_.readLimit - offset));
       return out.empty() ? 0 : real_->ReadAt(offset, out);
     }
     void CheckUnchangedAt(const std::string& path) override { real_->CheckUnchangedAt(path); }
