@@ -208,7 +208,7 @@ TEST_F(Backup, NeverWritesThroughALinkAndAFailedCopyKeepsTheEarlierBackupAndACop
     shell.Clear();
     EXPECT_TRUE(WithFileSizeLimit(c.sizeLimit, [&] { return image.OpenBIN(path, true); }));
     EXPECT_EQ(shell.ErrorReports(), std::vector<std::string>(c.fails, "basFileFunctions.BackupFile"));
-    EXPECT_EQ(shell.Logs()[0] == "Original BIN backed up as: " + path + ".org", !c.fails);
+    EXPECT_EQ(shell.Trace()[0] == "log: Original BIN backed up as: " + path + ".org", !c.fails);
     EXPECT_EQ(ReadFile(path), original.Bytes());
     EXPECT_FALSE(fs::is_symlink(path + ".org"));
     EXPECT_EQ(ReadFile(path + ".org"), c.fails ? earlier.Bytes() : original.Bytes());

@@ -51,10 +51,10 @@ TEST_F(PeModifierTables, ReadsAndWritesBothTablesOfEachMaskAtTheirOwnBytesOnly) 
     clsBINFile& image = Opened(expected);
     EXPECT_THAT(image.GetPEModifiers_Coolant(), ElementsAreArray(kCoolant));
     EXPECT_THAT(image.GetPEModifiers_RPM(), ElementsAreArray(kRpm));
-    EXPECT_THAT(shell.Logs(), ElementsAre("Gathering WOT PE Coolant Modifiers from file...",
-                                          "WOT PE Coolant Modifiers gathered from file successfully.",
-                                          "Gathering WOT PE RPM Modifiers from file...",
-                                          "WOT PE RPM Modifiers gathered from file successfully."));
+    EXPECT_THAT(shell.Trace(), ElementsAre("log: Gathering WOT PE Coolant Modifiers from file...",
+                                           "log: WOT PE Coolant Modifiers gathered from file successfully.",
+                                           "log: Gathering WOT PE RPM Modifiers from file...",
+                                           "log: WOT PE RPM Modifiers gathered from file successfully."));
     EXPECT_TRUE(image.PutPEModifier_Coolant(1, 88));  // the value already there still marks the image
     EXPECT_TRUE(image.Changed());
     EXPECT_TRUE(image.PutPEModifier_RPM(1, 200) && image.PutPEModifier_RPM(17, 3) && image.PutPEModifier_Coolant(9, 4));

@@ -47,12 +47,6 @@ class RecordingShell : public Shell {
   const std::vector<std::string>& Trace() const { return trace_; }
   const std::vector<BoxCall>& Boxes() const { return boxes_; }
   bool ProgressVisible() const { return progressVisible_; }
-  std::vector<std::string> Logs() const {
-    std::vector<std::string> logs;
-    for (const auto& line : trace_)
-      if (line.starts_with("log: ")) logs.push_back(line.substr(5));
-    return logs;
-  }
   // "module.procedure" of every error report shown, in order; and the error number of each.
   std::vector<std::string> ErrorReports() const {
     std::vector<std::string> places;
