@@ -37,12 +37,10 @@ class HistoryStoreTest : public ::testing::Test {
 
 TEST_F(HistoryStoreTest, KeepsEqualContentsOnceAndTellsWhatEachVersionHolds) {
   Store store(File(), true);
-  store.Record(Event::Opened, "/cal/a.bin", stock.Bytes());
-  store.Record(Event::Saved, "/cal/a.bin", tuned.Bytes());
-  store.Record(Event::Opened, "/cal/b.bin", stock.Bytes());
-  store.Record(Event::BackedUp, "/cal/a.bin", stock.Bytes());
-  store.Record(Event::ChangedByCli, "/cal/b.bin", other.Bytes());
-  store.Record(Event::Restored, "/cal/b.bin", stock.Bytes());
+  for (const auto& [event, path, image] : {std::tuple{Event::Opened, "/cal/a.bin", stock}, {Event::Saved, "/cal/a.bin", tuned},
+                                            {Event::Opened, "/cal/b.bin", stock}, {Event::BackedUp, "/cal/a.bin", stock},
+                                            {Event::ChangedByCli, "/cal/b.bin", other}, {Event::Restored, "/cal/b.bin", stock}})
+    store.Record(event, path, image.Bytes());
   EXPECT_EQ(store.Count(), (Store::Counts{6, 3}));
   EXPECT_EQ(Listed(store, "/cal/a.bin"), "4 backed up 4|2 saved 4|1 opened -|");
   EXPECT_EQ(Listed(store), "6 restored 1|5 changed by the CLI 1|4 backed up 4|3 opened -|2 saved 4|1 opened -|");
@@ -72,10 +70,8 @@ TEST_F(HistoryStoreTest, EventsFromProcessesWritingAtOnceAllArrive) {
     for (int k = 0; k < kEach; ++k) store.Record(Event::Saved, path, image.Byte(0x4000, static_cast<std::uint8_t>(k)).Bytes());
     ::_exit(0);  // a failed record ends the child with an exception instead
   }
-  for (const pid_t child : children) {
-    int status = -1;
+  for (int status = -1; const pid_t child : children)
     EXPECT_TRUE(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
   // Every event arrived; the contents the three recorded alike are kept once.
   EXPECT_EQ(Store(File(), false).Count(), (Store::Counts{3 * kEach, kEach}));
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 
+#include "app/RuntimeError.h"
 #include "bin/FileSystem.h"
 
 namespace vantorix::test {
@@ -13,7 +15,6 @@ class FaultyFileSystem : public FileSystem {
  public:
   // errno values to fail with; nullopt lets the operation through.
   std::optional<int> copyError;  // starting a new version of a named file (the backup)
-  std::optional<int> openError;
   std::optional<int> syncError;  // committing any new version
   std::optional<int> writeError;
   std::size_t failWriteCall = 0;  // 0-based index of the write call that fails with writeError
@@ -22,9 +23,49 @@ class FaultyFileSystem : public FileSystem {
   std::size_t writeCalls = 0;
   std::size_t syncCalls = 0;
 
-  FileKind KindOf(const std::string& path) override;
-  std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override;
-  std::unique_ptr<NewContents> Replace(const std::string& path, std::uint32_t permissions) override;
+  FileKind KindOf(const std::string& path) override { return RealFileSystem().KindOf(path); }
+  std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override {
+    return std::make_unique<Opened>(*this, RealFileSystem().OpenReadWrite(path));
+  }
+  std::unique_ptr<NewContents> Replace(const std::string& path, std::uint32_t permissions) override {
+    if (copyError) throw ErrorFromSystem(*copyError, path);
+    return std::make_unique<Contents>(*this, RealFileSystem().Replace(path, permissions), path);
+  }
+
+ private:
+  struct Contents : NewContents {
+    Contents(FaultyFileSystem& owner, std::unique_ptr<NewContents> real, std::string path)
+        : owner_(owner), real_(std::move(real)), path_(std::move(path)) {}
+    void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) override {
+      const std::size_t call = owner_.writeCalls++;
+      if (owner_.writeError && call == owner_.failWriteCall) throw ErrorFromSystem(*owner_.writeError, path_);
+      real_->WriteAt(offset, data);
+    }
+    void Commit() override {
+      ++owner_.syncCalls;
+      if (owner_.syncError) throw ErrorFromSystem(*owner_.syncError, path_);
+      real_->Commit();
+    }
+    FaultyFileSystem& owner_;
+    std::unique_ptr<NewContents> real_;
+    std::string path_;
+  };
+  struct Opened : OpenedFile {
+    Opened(FaultyFileSystem& owner, std::unique_ptr<OpenedFile> real) : owner_(owner), real_(std::move(real)) {}
+    std::uint64_t Length() override { return real_->Length(); }
+    std::uint32_t Permissions() override { return real_->Permissions(); }
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+      if (owner_.readLimit)
+        out = out.first(offset >= *owner_.readLimit ? 0 : std::min<std::size_t>(out.size(), *owner_.readLimit - offset));
+      return out.empty() ? 0 : real_->ReadAt(offset, out);
+    }
+    void CheckUnchangedAt(const std::string& path) override { real_->CheckUnchangedAt(path); }
+    std::unique_ptr<NewContents> Replace(const std::string& path) override {
+      return std::make_unique<Contents>(owner_, real_->Replace(path), path);
+    }
+    FaultyFileSystem& owner_;
+    std::unique_ptr<OpenedFile> real_;
+  };
 };
 
 }  // namespace vantorix::test

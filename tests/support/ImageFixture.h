@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "RecordingShell.h"
@@ -37,6 +40,18 @@ class ImageFixture : public ::testing::Test {
            std::to_string(image.Changed());
   }
   static constexpr const char* kNoImage = "0|N/A|N/A|N/A|N/A|N/A|0|0";
+  static std::vector<std::uint8_t> BytesOf(const clsBINFile& image) { return {image.Bytes().begin(), image.Bytes().end()}; }
+  // The trace of the progress bar over the first `upTo` of `size` bytes: shown at 0, then a
+  // step every 3000 bytes, in percent.
+  static std::vector<std::string> Steps(std::size_t size, std::size_t upTo = SIZE_MAX) {
+    std::vector<std::string> lines{"progress 0", "show progress"};
+    for (std::size_t k = 3000; k <= std::min(size, upTo); k += 3000) {
+      std::ostringstream value;
+      value << "progress " << static_cast<float>(static_cast<double>(k) / static_cast<double>(size) * 100.0);
+      lines.push_back(value.str());
+    }
+    return lines;
+  }
 
   // The file services the image object uses; a test may put a faulty one in.
   virtual FileSystem& files() { return RealFileSystem(); }

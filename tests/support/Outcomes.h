@@ -7,9 +7,20 @@
 #include <string_view>
 #include <type_traits>
 
-#include "ErrorNumberOf.h"
+#include "app/RuntimeError.h"
 
 namespace vantorix::test {
+
+// "number description" of the run-time error the call raises, or empty text.
+template <class Call>
+std::string ErrorTextOf(Call&& call) {
+  try {
+    call();
+  } catch (const RuntimeError& error) {
+    return std::to_string(error.Number()) + " " + error.Description();
+  }
+  return {};
+}
 
 // Each result as text, or E and the error number: "0 2 2 4 E6".
 template <class In, class Convert>
@@ -17,8 +28,8 @@ std::string Outcomes(Convert convert, std::initializer_list<In> inputs) {
   std::ostringstream text;
   for (const In& input : inputs) {
     if (text.tellp() > 0) text << ' ';
-    if (const int error = test::ErrorNumberOf([&] { convert(input); })) {
-      text << 'E' << error;
+    if (const std::string error = ErrorTextOf([&] { convert(input); }); !error.empty()) {
+      text << 'E' << error.substr(0, error.find(' '));
     } else if constexpr (std::is_floating_point_v<decltype(convert(input))>) {
       char shortest[32];  // the text that reads back as exactly this double
       text << std::string_view(shortest, std::to_chars(shortest, shortest + 32, convert(input)).ptr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,39 +18,55 @@ struct BoxCall {
 // A Shell that keeps every call in order and answers message boxes from a script.
 class RecordingShell : public Shell {
  public:
-  void WriteLog(const std::string& message) override;
-  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) override;
-  void ShowProgress() override;
-  void HideProgress() override;
-  void SetProgress(float value) override;
+  void WriteLog(const std::string& message) override { trace_.push_back("log: " + message); }
+  // A box with only an OK button is answered OK without taking from the script; a
+  // question with no scripted answer is answered Cancel, the answer that changes nothing.
+  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) override {
+    trace_.push_back("box " + std::to_string(static_cast<int>(style)) + " " + title + ": " + text);
+    boxes_.push_back({text, style, title});
+    if (!IsQuestion(style)) return MsgBoxResult::Ok;
+    if (answers_.empty()) return MsgBoxResult::Cancel;
+    const MsgBoxResult answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  void ShowProgress() override { trace_.emplace_back("show progress"), progressVisible_ = true; }
+  void HideProgress() override { trace_.emplace_back("hide progress"), progressVisible_ = false; }
+  void SetProgress(float value) override {
+    std::ostringstream text;
+    text << "progress " << value;
+    trace_.push_back(text.str());
+  }
 
-  // Answers for the next boxes, in order. A box with only an OK button is answered OK
-  // without taking from the script; a question with no scripted answer is counted in
-  // UnscriptedQuestions() and answered Cancel, the answer that changes nothing.
+  // Answers for the next questions, in order.
   void Answer(MsgBoxResult answer) { answers_.push_back(answer); }
-  int UnscriptedQuestions() const { return unscripted_; }
+  void Clear() { trace_.clear(), boxes_.clear(); }
 
   // Every call as one line: "log: <message>", "box <style> <title>: <text>",
   // "progress <value>", "show progress", "hide progress".
   const std::vector<std::string>& Trace() const { return trace_; }
-  std::vector<std::string> Logs() const { return logs_; }
   const std::vector<BoxCall>& Boxes() const { return boxes_; }
-  std::vector<float> ProgressValues() const { return progress_; }
-  // "module.procedure" of every error report shown, in order.
-  std::vector<std::string> ErrorReports() const;
-  // The error number of every error report shown, in order.
-  std::vector<int> ErrorNumbers() const;
   bool ProgressVisible() const { return progressVisible_; }
-
-  void Clear();
+  // "module.procedure" of every error report shown, in order; and the error number of each.
+  std::vector<std::string> ErrorReports() const {
+    std::vector<std::string> places;
+    for (const auto& box : boxes_)
+      if (box.style == MsgBoxStyle::Critical && box.text.starts_with("Error in "))
+        places.push_back(box.text.substr(9, box.text.find('\r') - 9));
+    return places;
+  }
+  std::vector<int> ErrorNumbers() const {
+    std::vector<int> numbers;
+    for (const auto& box : boxes_)
+      if (const auto at = box.text.find("Error Number: "); box.style == MsgBoxStyle::Critical && at != std::string::npos)
+        numbers.push_back(std::stoi(box.text.substr(at + 14)));
+    return numbers;
+  }
 
  private:
   std::vector<std::string> trace_;
-  std::vector<std::string> logs_;
   std::vector<BoxCall> boxes_;
-  std::vector<float> progress_;
   std::deque<MsgBoxResult> answers_;
-  int unscripted_ = 0;
   bool progressVisible_ = false;
 };
 

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace vantorix::test {
 
@@ -9,8 +13,17 @@ namespace vantorix::test {
 // with everything in it.
 class TempDir {
  public:
-  explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path());
-  ~TempDir();
+  explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+    std::string pattern = (base / "vantorix-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    // Tests may leave read-only files or folders behind; make them removable first.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+  }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TestImage.h"
-#include "app/RuntimeError.h"
+#include "Outcomes.h"
 #include "wbpatch/PatchTable.h"
 
 // The fixed layout of each patch version, written down here on its own so that a wrong
@@ -89,17 +89,6 @@ inline std::vector<std::uint8_t> Applied(std::vector<std::uint8_t> image, const 
   for (const wbpatch::Entry& entry : table.entries)
     if (const auto value = entry.ValueFor(operation); value && entry.offset < image.size()) image[entry.offset] = *value;
   return image;
-}
-
-// "number description" of the run-time error the call raises, or empty text.
-template <class Call>
-std::string ErrorTextOf(Call&& call) {
-  try {
-    call();
-  } catch (const RuntimeError& error) {
-    return std::to_string(error.Number()) + " " + error.Description();
-  }
-  return {};
 }
 
 }  // namespace vantorix::test

@@ -1,13 +1,21 @@
-// The patch on an image: the broadcast code that picks the version, the whole image after
-// each operation, refusals, and the tables a user installs.
+// The wideband patch as data (the shipped tables, the table reader, the patch state, the
+// writes of an operation, the derivation of a table from two images) and on an image (the
+// whole image after each operation, refusals, and the tables a user installs).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <fstream>
+#include <map>
 
 #include "ImageFixture.h"
 #include "PatchFacts.h"
+#include "TestImage.h"
 #include "wbpatch/EmbeddedTables.h"
+#include "wbpatch/PatchLayout.h"
+#include "wbpatch/TableSource.h"
 
 namespace vantorix::test {
 namespace {
@@ -15,40 +23,222 @@ namespace {
 using ::testing::AllOf;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using wbpatch::Entry;
 using wbpatch::Operation;
+using wbpatch::Table;
 using wbpatch::Version;
+using Bytes = std::vector<std::uint8_t>;
+
+Table BuiltIn(Version version) { return wbpatch::BuiltInTables().Load(version); }
+
+// A stand-in knows every patched value (its own where the patch fixes none) and no
+// unpatched value that the patch does not fix.
+TEST(ShippedPatchTables, AreStandInsThatListExactlyTheirVersionsOffsetsAndFixedValues) {
+  EXPECT_EQ(FactsOf(Version::Axxc8D).size(), 126U);
+  EXPECT_EQ(FactsOf(Version::Aujp8D).size(), 126U);
+  EXPECT_EQ(FactsOf(Version::Mask6E).size(), 524U);
+  for (const Version version : wbpatch::kVersions) {
+    const Table table = BuiltIn(version);
+    const auto facts = FactsOf(version);
+    EXPECT_TRUE(table.standIn);
+    ASSERT_EQ(table.entries.size(), facts.size()) << wbpatch::VersionName(version);
+    for (std::size_t i = 0; i < facts.size(); ++i) {
+      const Entry& entry = table.entries[i];
+      SCOPED_TRACE(wbpatch::Hex(facts[i].offset, 4));
+      EXPECT_EQ(entry.offset, facts[i].offset);
+      EXPECT_TRUE(facts[i].insertion == kFree ? entry.insertion.has_value() : entry.insertion == facts[i].insertion);
+      EXPECT_EQ(entry.removal, facts[i].removal == kFree ? std::nullopt : wbpatch::Value(facts[i].removal & 0xFF));
+    }
+  }
+}
+
+struct Malformation {
+  const char* what;
+  Version version;
+  const char* text;         // of the shipped table: whole lines, or the end of lines
+  const char* replacement;  // what takes its place: once, or everywhere when the fault has no line
+  int faultyLine;           // the line at fault, counted from the first replaced one; -1: none
+  const char* complaint;
+};
+
+// clang-format off
+const Malformation kMalformations[] = {
+    {"fixed insertion", Version::Axxc8D, "2004 FC 00", "2004 DC 00", 0, "insertion value 0xDC at 0x2004 (routine): the 8D/AXXC patch has 0xFC there"},
+    {"fixed removal", Version::Axxc8D, "0929 00 30", "0929 00 31", 0, "removal value 0x31 at 0x0929 (fixed bytes): the 8D/AXXC patch has 0x30"},
+    {"fixed removal unknown", Version::Aujp8D, "2009 00 00", "2009 00 --", 0, "removal value -- at 0x2009 (routine): the 8D/AUJP patch has 0x00"},
+    {"zero run unknown", Version::Mask6E, "3DDE 00 --", "3DDE -- --", 0, "insertion value -- at 0x3DDE (zero run)"},
+    {"text not printable", Version::Axxc8D, "2070 53 00", "2070 07 00", 0, "a printable ASCII character there"},
+    {"offset never written", Version::Axxc8D, "2000 86 00", "2000 86 00\n2001 00 00", 1, "the 8D/AXXC patch does not write offset 0x2001"},
+    {"offset between", Version::Mask6E, "06CE 4B D6", "06CD 00 00\n06CE 4B D6", 0, "does not write offset 0x06CD"},
+    {"descending or twice", Version::Axxc8D, "2002 20 00\n2003 01 00", "2003 01 00\n2002 20 00", 1, "offset 0x2002 follows 0x2003: entries must stand in ascending"},
+    {"two fields", Version::Axxc8D, "2002 20 00", "2002 20", 0, "expected three hexadecimal numbers"},
+    {"not hexadecimal", Version::Axxc8D, "2002 20 00", "2002 2G 00", 0, "insertion value 2G is not a hexadecimal number"},
+    {"value too long", Version::Axxc8D, "2002 20 00", "2002 20 100", 0, "removal value 100 has more than 2"},
+    {"missing entry", Version::Axxc8D, "2005 CE 00\n", "", -1, "has 125 of the 126 entries of the 8D/AXXC patch; offset 0x2005 (routine) is missing"},
+    {"area filled", Version::Mask6E, " --\n", " FF\n", -1, "every known removal value at 0x3D7C-0x3F7F is 0xFF, where an unpatched 6E image holds varied"},
+};
+// clang-format on
+
+TEST(PatchTableReader, RefusesEveryKindOfMalformedTableNamingTheLine) {
+  for (const auto& bad : kMalformations) {
+    SCOPED_TRACE(bad.what);
+    std::string text(wbpatch::EmbeddedTableText(wbpatch::TableFileName(bad.version)));
+    const auto at = text.find(bad.text);
+    ASSERT_NE(at, std::string::npos);
+    for (auto next = at; next != std::string::npos;
+         next = bad.faultyLine < 0 ? text.find(bad.text, next) : std::string::npos)
+      text.replace(next, std::strlen(bad.text), bad.replacement);
+    const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1;
+    const std::string place = bad.faultyLine < 0 ? ": " : " line " + std::to_string(line + bad.faultyLine) + ": ";
+    EXPECT_THAT(ErrorTextOf([&] { wbpatch::ParseTable(bad.version, text, "t.txt"); }),
+                AllOf(StartsWith("321 Invalid file format (t.txt" + place), HasSubstr(bad.complaint)));
+  }
+  const std::string aujp(wbpatch::EmbeddedTableText("8D-AUJP.txt"));
+  EXPECT_THAT(ErrorTextOf([&] { wbpatch::ParseTable(Version::Axxc8D, aujp, "t"); }), HasSubstr("0xDC at 0x2004"));
+  EXPECT_THAT(ErrorTextOf([&] { wbpatch::ParseTable(Version::Mask6E, "# none\n", "t"); }),
+              HasSubstr("(t: the table has 0 of the 524 entries of the 6E patch; offset 0x06CC"));
+}
+
+// Unknown values and the stand-in marker survive; so do line ends, tabs, case, comments
+// and numbers without their leading zeros ("3D7C 5 FF", "929 0 30").
+TEST(PatchTableReader, ReadsBackWhatItWritesWhateverTheLineEndsAndComments) {
+  for (const Version version : wbpatch::kVersions) {
+    const Table table = BuiltIn(version);
+    const std::string text = wbpatch::FormatTable(table, {"made by a test", ""});
+    EXPECT_THAT(text, StartsWith("# STAND-IN TABLE\n# made by a test\n#\n\n"));
+    std::string loose;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+      const char c = text[k];
+      if (c == '0' && (k == 0 || text[k - 1] == '\n' || text[k - 1] == ' ') && std::isxdigit(text[k + 1])) continue;
+      loose += c == '\n' ? std::string(" # note\r\n") : std::string(1, c == ' ' ? '\t' : static_cast<char>(c | 0x20));
+    }
+    for (const std::string& written : {text, loose}) {
+      const Table read = wbpatch::ParseTable(version, written, "t");
+      EXPECT_THAT(read.entries, ElementsAreArray(table.entries));
+      EXPECT_EQ(read.standIn, written == text);  // the marker is upper case
+    }
+  }
+}
+
+// Against the stand-ins, 39 entries of a $8D table tell patched from unpatched, and the 8
+// fixed ones of the $6E table (its area's unpatched values are unknown).
+TEST(PatchState, CountsOnlyEntriesThatTellPatchedFromUnpatched) {
+  const std::map<Version, std::string> expected{
+      {Version::Axxc8D, "absent 39 0 39, present 39 39 0, partial 39 36 3, absent 39 3 33, absent 39 0 0"},
+      {Version::Mask6E, "absent 8 0 8, present 8 8 0, partial 8 8 0, absent 8 1 0, absent 8 0 0"}};
+  for (const auto& [version, states] : expected) {
+    const Table table = BuiltIn(version);
+    std::string seen;
+    const auto look = [&](const Bytes& image) {
+      const auto s = wbpatch::PatchStateOf(table, image);
+      seen += (seen.empty() ? "" : ", ") + std::string(wbpatch::PatchStateName(s)) + " " + std::to_string(s.telling) +
+              " " + std::to_string(s.patched) + " " + std::to_string(s.unpatched);
+    };
+    const Bytes stock = Applied(TestImage().Bytes(), table, Operation::Remove);
+    Bytes patched = Applied(stock, table, Operation::Insert);
+    look(stock);
+    look(patched);
+    // $8D: the hook put back; $6E: one byte of the area off, which only the present test sees.
+    if (version == Version::Mask6E) patched[0x3F00] = 0x01;
+    else std::copy(&stock[0x4C9C], &stock[0x4C9F], &patched[0x4C9C]);
+    look(patched);
+    look(Bytes(32768, 0x00));
+    look(Bytes(32768, 0xFF));
+    EXPECT_EQ(seen, states);
+  }
+}
+
+std::string WrittenOffsets(std::span<const Table> tables, Operation operation) {
+  std::vector<std::uint16_t> offsets;
+  for (const auto& write : wbpatch::WritesOf(tables, operation).writes) offsets.push_back(write.offset);
+  return std::to_string(offsets.size()) + ": " + wbpatch::OffsetRanges(offsets);
+}
+
+// A $8D image of neither code gets what both codes write alike: all but their own bytes.
+TEST(PatchWrites, BothCodesShareAllButTheirOwnBytesAndInsertionNeedsEveryValue) {
+  const Table both[] = {BuiltIn(Version::Axxc8D), BuiltIn(Version::Aujp8D)};
+  EXPECT_EQ(WrittenOffsets(both, Operation::Insert),
+            "111: 0x0929-0x092C, 0x2000, 0x2002-0x2003, 0x2005-0x2013, 0x2015-0x202C, 0x202E-0x203C, 0x203E-0x2061, "
+            "0x2070-0x207D");
+  EXPECT_EQ(WrittenOffsets(both, Operation::Remove),
+            "122: 0x0929-0x092C, 0x2000, 0x2002-0x2013, 0x2015-0x203C, 0x203E-0x2061, 0x2070-0x207D, 0x2082-0x208A");
+  Table gaps = BuiltIn(Version::Mask6E);
+  gaps.entries[9].insertion.reset();
+  gaps.entries[10].insertion.reset();
+  EXPECT_THAT(ErrorTextOf([&] { wbpatch::WritesOf({&gaps, 1}, Operation::Insert); }),
+              HasSubstr("321 Invalid file format (built-in 6E.txt: the patched values at 0x3D7D-0x3D7E are not known"));
+  EXPECT_EQ(WrittenOffsets({&gaps, 1}, Operation::Remove), "8: 0x06CC, 0x06CE, 0x076B, 0x07D9-0x07DA, 0x0E6C-0x0E6E");
+}
+
+struct Pair {
+  Bytes stock;
+  Bytes patched;
+};
+
+// Their stored checksums differ, as those of any two images that differ do.
+Pair MadePair(Version version) {
+  return {StockImage(version).CorrectChecksum().Bytes(), TestPatched(version).CorrectChecksum().Bytes()};
+}
+
+TEST(PatchDerivation, TakesTheTableFromAConsistentPair) {
+  const auto withoutChecksum = [](Bytes image) { return image[6] = image[7] = 0, image; };
+  for (const Version version : wbpatch::kVersions) {
+    SCOPED_TRACE(wbpatch::VersionName(version));
+    const Pair pair = MadePair(version);
+    ASSERT_NE(pair.stock[6] * 256 + pair.stock[7], pair.patched[6] * 256 + pair.patched[7]);
+    const Table table = wbpatch::DeriveTable(version, pair.stock, pair.patched);
+    EXPECT_FALSE(table.standIn);
+    EXPECT_EQ(withoutChecksum(Applied(pair.stock, table, Operation::Insert)), withoutChecksum(pair.patched));
+    EXPECT_EQ(withoutChecksum(Applied(pair.patched, table, Operation::Remove)), withoutChecksum(pair.stock));
+    // What it derives, it can write down and read back as the version's table.
+    EXPECT_THAT(wbpatch::ParseTable(version, wbpatch::FormatTable(table, {"test"}), "t").entries,
+                ElementsAreArray(table.entries));
+  }
+}
+
+struct Inconsistency {
+  const char* what;
+  Version version;
+  void (*spoil)(Pair&);
+  const char* complaint;
+};
+
+// clang-format off
+const Inconsistency kInconsistencies[] = {
+    {"differences outside", Version::Mask6E, [](Pair& p) { p.patched[0x06CD] ^= 1, p.patched[0x7000] ^= 1; }, "the images differ at 0x06CD and 1 more offsets, where the patch writes nothing"},
+    {"offset left alone", Version::Aujp8D, [](Pair& p) { p.stock[0x2081] = p.patched[0x2081] = 0x12; }, "the patched image holds 0x12 at 0x2081, which the patch leaves at 0x00"},
+    {"fixed insertion", Version::Axxc8D, [](Pair& p) { p.patched[0x2004] = 0xDC; }, "the patched image holds 0xDC at 0x2004 (routine), where the patch has 0xFC"},
+    {"fixed removal", Version::Aujp8D, [](Pair& p) { p.stock[0x4C91] = 0xA0; }, "the stock image holds 0xA0 at 0x4C91 (hook), where an unpatched image has 0x00"},
+    {"sizes", Version::Mask6E, [](Pair& p) { p.patched.resize(16384); }, "the stock image has 32768 bytes, the patched image 16384"},
+    {"too short", Version::Axxc8D, [](Pair& p) { p.stock.resize(0x7100), p.patched.resize(0x7100); }, "the images have 28928 bytes, too few to hold offset 0x71C3"},
+    {"patched mask", Version::Mask6E, [](Pair& p) { p.patched[8] = 0x8D; }, "the patched image has mask $8D; this patch is for $6E images"},
+    {"code", Version::Aujp8D, [](Pair& p) { p.stock[0x717C] = p.patched[0x717C] = 0x59; }, "the images are of broadcast code AXXC"},
+    {"wrong mask", Version::Axxc8D, [](Pair& p) { p = MadePair(Version::Mask6E); }, "the stock image has mask $6E; this patch is for $8D images"},
+    {"stock area filled", Version::Mask6E, [](Pair& p) { std::fill(&p.stock[0x3D7C], &p.stock[0x3F80], 0xFF); }, "the stock image holds 0xFF at every offset of 0x3D7C-0x3F7F, where"},
+};
+// clang-format on
+
+TEST(PatchDerivation, RefusesEveryKindOfInconsistency) {
+  for (const auto& bad : kInconsistencies) {
+    SCOPED_TRACE(bad.what);
+    Pair pair = MadePair(bad.version);
+    bad.spoil(pair);
+    EXPECT_THAT(ErrorTextOf([&] { wbpatch::DeriveTable(bad.version, pair.stock, pair.patched); }),
+                AllOf(StartsWith("5 Invalid procedure call or argument (cannot derive the " +
+                                 std::string(wbpatch::VersionName(bad.version)) + " table: "),
+                      HasSubstr(bad.complaint)));
+  }
+}
+
+TEST(UserTableFolder, FollowsTheXdgRules) {
+  EXPECT_EQ(wbpatch::UserTableFolder("/x/data", "/home/u"), "/x/data/Vantorix/wbpatch");
+  for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative"})
+    EXPECT_EQ(wbpatch::UserTableFolder(ignored, "/home/u"), "/home/u/.local/share/Vantorix/wbpatch");
+  EXPECT_EQ(ErrorTextOf([] { wbpatch::UserTableFolder(nullptr, ""); }).substr(0, 3), "76 ");
+}
 
 class WbPatch : public ImageFixture {};
-
-TEST_F(WbPatch, TheBroadcastCodeIsDecidedAtOpenFromTheMaskAndThreeBytesOnly) {
-  struct Case {
-    std::string what;
-    TestImage image;
-    std::string bcc;             // "N/A" where the image is refused
-    std::size_t unreadable = 0;  // code bytes past the end, each reported
-  };
-  std::vector<Case> cases{{"AXXC", TestImage(32768, 0x8D).Axxc(), "AXXC"},
-                          {"neighbours changed", TestImage(32768, 0x8D).Axxc().Byte(0x7169, 0).Byte(0x7167, 0), "AXXC"},
-                          {"6E", TestImage(32768, 0x6E), "ARAP or APYP"},
-                          {"6E with AXXC bytes", TestImage(32768, 0x6E).Axxc(), "ARAP or APYP"},
-                          {"32", TestImage(32768, 0x32).Axxc(), "XXXX"},
-                          {"AA", TestImage(32768, 0xAA), "XXXX"},
-                          {"refused mask", TestImage(32768, 0x05).Axxc(), "N/A"},
-                          {"8D 16 KB", TestImage(16384, 0x8D), "AUJP", 3}};
-  for (const std::size_t offset : TestImage::kBccOffsets)
-    cases.push_back({"AXXC but 00 at " + std::to_string(offset), TestImage(32768, 0x8D).Axxc().Byte(offset, 0), "AUJP"});
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    shell.Clear();
-    clsBINFile image(shell);
-    EXPECT_EQ(image.WBBCC(), "N/A");
-    EXPECT_EQ(image.OpenBIN(Write(c.image)), c.bcc != "N/A");
-    EXPECT_EQ(image.WBBCC(), c.bcc);
-    EXPECT_EQ(shell.ErrorReports(), std::vector<std::string>(c.unreadable, "clsBINFile.GetValueFromBin"));
-  }
-  Opened(TestImage(32768, 0x8D).Axxc()).CloseBIN();
-  EXPECT_EQ(bin->WBBCC(), "N/A");
-}
 
 // The first line of the question asked before a stand-in is written, as the trace shows it.
 std::string Question(Version version) {
