@@ -1,23 +1,17 @@
 // Opening an image: every outcome of an open, the identity decoded at the open and
 // stored back, byte access, and the byte sum behind the checksum.
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <sys/syscall.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
-#include <span>
 
 #include "FaultyFileSystem.h"
 #include "ImageFixture.h"
-#include "InChild.h"
 #include "Outcomes.h"
 #include "bin/ByteSum.h"
 #include "bin/FileNumbers.h"
@@ -26,8 +20,9 @@ namespace vantorix::test {
 namespace {
 
 using ::testing::ElementsAre;
-namespace fs = std::filesystem;
+using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
+namespace fs = std::filesystem;
 
 const std::string kMaskRule = "Binary must have a mask of 32, 6E, 8D, or be marked experimental.";
 
@@ -45,9 +40,9 @@ struct OpenCase {
 // identity, transmission and broadcast code are decoded once, at the open: later writes
 // to their bytes change no member.
 TEST_F(OpenBin, AcceptsMultiplesOf128WithAKnownMaskDecodesOnceAndRefusesTheRestAfterTheBackup) {
-  const auto sizeBox = [](std::size_t size) {
-    return std::vector<std::string>{"box 16 File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to "
-                                    "load has an incorrect filesize: " + std::to_string(size)};
+  const auto sizeBox = [](std::size_t size) -> std::vector<std::string> {
+    return {"box 16 File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to load has an incorrect "
+            "filesize: " + std::to_string(size)};
   };
   std::vector<std::string> read = Steps(32768);
   read.insert(read.begin(), "log: Reading BIN to array...");
@@ -84,17 +79,17 @@ TEST_F(OpenBin, AcceptsMultiplesOf128WithAKnownMaskDecodesOnceAndRefusesTheRestA
     path = Write(c.image);
     TestImage(70000).WriteTo(path + ".org");
     clsBINFile image(shell, files(), tables());
-    EXPECT_EQ(image.OpenBIN(path, true), c.members != kNoImage);
-    EXPECT_EQ(Members(image), c.members);
-    EXPECT_EQ(image.FilePath(), c.members != kNoImage ? path : "N/A");
+    const bool opens = c.members != kNoImage;
+    EXPECT_EQ(image.OpenBIN(path, true), opens);
+    EXPECT_EQ(Members(image) + image.FilePath(), c.members + (opens ? path : "N/A"));
     EXPECT_EQ(shell.ErrorReports(), c.reports);
     const auto& trace = shell.Trace();
     EXPECT_EQ(trace[0], "log: Original BIN backed up as: " + path + ".org");
     const auto tail = static_cast<std::ptrdiff_t>(std::min(c.tail.size(), trace.size()));
     EXPECT_EQ(std::vector<std::string>(trace.end() - tail, trace.end()), c.tail);
     EXPECT_EQ(ReadFile(path + ".org"), c.image.Bytes());
-    if (c.members == kNoImage) continue;
-    EXPECT_THAT(BytesOf(image), ::testing::ElementsAreArray(c.image.Bytes()));
+    if (!opens) continue;
+    EXPECT_THAT(BytesOf(image), ElementsAreArray(c.image.Bytes()));
     for (const std::size_t offset : {0UL, 1UL, 7UL, 0x18UL, 0x249UL, 0x7168UL})
       if (offset < c.image.Bytes().size()) image.WriteToBin(static_cast<double>(offset), 0x77);
     EXPECT_EQ(Members(image), c.members);
@@ -127,7 +122,7 @@ TEST_F(OpenBin, AReadThatEndsEarlyLeavesTheRestZeroAndAFileLargerThanASizeCanHol
     clsBINFile image(shell);
     EXPECT_FALSE(image.OpenBIN(path));
     EXPECT_THAT(shell.Boxes().at(0).text,
-                ::testing::HasSubstr("Error Number: 6\r\nError Description: Overflow (the file is 2147483776"));
+                HasSubstr("Error Number: 6\r\nError Description: Overflow (the file is 2147483776"));
     EXPECT_TRUE(image.Bytes().empty());
   }
   FaultyFileSystem faulty;
@@ -143,23 +138,20 @@ TEST_F(OpenBin, AReadThatEndsEarlyLeavesTheRestZeroAndAFileLargerThanASizeCanHol
   EXPECT_THAT(shell.ErrorNumbers(), ElementsAre(62));
   std::vector<std::uint8_t> expected = TestImage().Bytes();
   std::fill(expected.begin() + 10000, expected.end(), 0);
-  EXPECT_THAT(BytesOf(image), ::testing::ElementsAreArray(expected));
+  EXPECT_THAT(BytesOf(image), ElementsAreArray(expected));
 }
 
 TEST_F(OpenBin, CloseResetsEveryMemberAndFreesTheFileAndItsNumber) {
   const std::string other = Write(TestImage(), "other.bin");
   clsBINFile& image = Opened(TestImage(32768, 0x8D).Axxc());
   clsBINFile second(shell);
-  ASSERT_TRUE(second.OpenBIN(other));
-  EXPECT_NE(image.FileNumber(), second.FileNumber());
+  ASSERT_TRUE(second.OpenBIN(other) && image.PutPEModifier_RPM(1, 7));
   const std::int16_t number = image.FileNumber();
-  image.PutPEModifier_RPM(1, 7);
+  EXPECT_NE(number, second.FileNumber());
   image.CloseBIN();
   EXPECT_EQ(Members(image) + " " + std::to_string(image.FileNumber()), std::string(kNoImage) + " 0");
   clsBINFile again(shell);  // the file is no longer locked, its number is free again
-  EXPECT_TRUE(again.OpenBIN(path));
-  EXPECT_EQ(again.FileNumber(), number);
-  EXPECT_FALSE(fs::exists(path + ".org"));  // opened without a backup
+  EXPECT_TRUE(again.OpenBIN(path) && again.FileNumber() == number && !fs::exists(path + ".org"));
   // Reused for another file, an object lets go of the first one and its number.
   EXPECT_TRUE(again.OpenBIN(Write(TestImage(), "third.bin")) && again.FileNumber() == number &&
               clsBINFile(shell).OpenBIN(path));
@@ -172,18 +164,17 @@ TEST_F(OpenBin, CloseResetsEveryMemberAndFreesTheFileAndItsNumber) {
   for (const std::int16_t each : taken) file_numbers::Release(each);
 }
 
-// The four identity bytes as "PROM ID high, low, checksum high, low" in hex.
-std::string IdentityBytes(clsBINFile& image) {
+// The values in hex, as printf's format puts them.
+template <class... Values>
+std::string Hex(const char* format, Values... values) {
   char text[32];
-  const auto b = image.Bytes();
-  std::snprintf(text, sizeof text, "%02X %02X %02X %02X", b[0], b[1], b[6], b[7]);
+  std::snprintf(text, sizeof text, format, static_cast<unsigned>(values)...);
   return text;
 }
-
-std::string Hex(unsigned value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%X", value);
-  return text;
+// The four identity bytes: PROM ID high, low, checksum high, low.
+std::string IdentityBytes(clsBINFile& image) {
+  const auto b = image.Bytes();
+  return Hex("%02X %02X %02X %02X", b[0], b[1], b[6], b[7]);
 }
 
 class Identity : public ImageFixture {};
@@ -200,8 +191,7 @@ TEST_F(Identity, ChecksumSumsEveryByteFromOffset8Modulo65536AndStoresExactly6553
   for (const TestImage& image : {plain, TestImage(plain).PromId(0xFFFF).StoredChecksum(0xFFFF).Byte(2, 9).Byte(5, 9),
                                  TestImage(32768, 0x8D), TestImage(65536, 0x6E), exact})
     sums += Opened(image).CalculateCSUM() + " ";
-  EXPECT_EQ(sums, "8D 8D " + Hex(TestImage(32768, 0x8D).ExpectedChecksum()) + " " +
-                      Hex(TestImage(65536, 0x6E).ExpectedChecksum()) + " 0 ");
+  EXPECT_EQ(sums, "8D 8D " + Hex("%X %X 0 ", TestImage(32768, 0x8D).ExpectedChecksum(), TestImage(65536, 0x6E).ExpectedChecksum()));
   bin->CheckSum(bin->CalculateCSUM());
   EXPECT_EQ(IdentityBytes(*bin), "00 00 00 00");
   EXPECT_EQ(clsBINFile(shell).CalculateCSUM(), "0");  // nothing to sum
@@ -252,9 +242,7 @@ TEST_F(Identity, ByteAccessRoundsHalvesToEvenAndRefusesWhatIsOutsideTheImage) {
   EXPECT_FALSE(image.Changed());  // the byte writer leaves marking to its callers
   clsBINFile empty(shell);  // no image to read or store into
   shell.Clear();
-  empty.WriteToBin(0, 1);
-  empty.CheckSum("A5");
-  empty.PROMID("1");
+  empty.WriteToBin(0, 1), empty.CheckSum("A5"), empty.PROMID("1");
   EXPECT_EQ(empty.GetValueFromBin(1) + std::to_string(empty.Changed()), "0");
   EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.WriteToBin", "clsBINFile.CheckSum [PropertyLet]",
                                                 "clsBINFile.PROMID [PropertyLet]", "clsBINFile.GetValueFromBin"));
