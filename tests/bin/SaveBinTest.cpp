@@ -53,15 +53,6 @@ class SaveBin : public ImageFixture {
  protected:
   FileSystem& files() override { return faulty; }
 
-  // Opens with a backup and changes one table byte, as a user would before saving.
-  clsBINFile& OpenedAndChanged(const TestImage& original) {
-    path = Write(original);
-    bin = std::make_unique<clsBINFile>(shell, files(), tables());
-    EXPECT_TRUE(bin->OpenBIN(path, true) && bin->PutPEModifier_RPM(1, 0x77));  // offset 0x0617, inside the first run
-    shell.Clear();
-    return *bin;
-  }
-
   // The given text, each report's place and number, and whether the image is still changed.
   std::string Outcome(clsBINFile& image, std::string text) {
     for (const auto& place : shell.ErrorReports()) text += " " + place;
@@ -103,48 +94,75 @@ TEST_F(SaveBin, StoresTheChecksumFirstThenEveryByteThroughALinkKeepingPermission
   EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.CheckSum [PropertyLet]", "clsBINFile.SaveBIN"));
 }
 
-struct SaveEnd {
+struct FileEnd {
   const char* what;
-  std::function<void()> arm;
-  rlim_t sizeLimit;                // 0: none
-  std::string outcome;             // Outcome() afterwards
-  std::vector<std::uint8_t> file;  // the file's bytes afterwards; empty: gone
+  std::function<void(const std::string& org)> beforeOpen;  // what stands at the backup's name; faults of the copy
+  std::function<void()> beforeSave;                        // faults of the save
+  rlim_t openLimit, saveLimit;                             // file-size limits; 0: none
+  std::string outcome;                                     // Outcome() after the save
+  std::vector<std::uint8_t> file, org;                     // afterwards; empty: gone
 };
 
-// Whatever ends a save, the name holds the whole old or the whole new image, nothing
-// else is left in the folder, and the backup holds the original.
+// Whatever ends the backup copy or the save, the image's name holds the whole old or the
+// whole new image, the backup's name the whole image (never written through a link, with
+// the image's permissions) or the earlier and longer backup, nothing else is left in the
+// folder, and each failure is one report.
 TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
-  const TestImage original = TestImage(32768, 0x8D).PromId(0x4242);
+  const TestImage original = TestImage(32768, 0x8D).PromId(0x4242), earlier = TestImage(65536).Fill(0xEE);
   const TestImage other = TestImage(32768, 0x6E).Fill(0x42);
-  std::vector<std::uint8_t> grown = original.Bytes();
+  const std::vector<std::uint8_t> saved = TestImage(original).Byte(0x0617, 0x77).CorrectChecksum().Bytes(),
+                                  old = original.Bytes(), kept = earlier.Bytes();
+  std::vector<std::uint8_t> grown = old;
   grown.resize(32768 + 128, 'Z');
-  const std::string failed = "not saved clsBINFile.SaveBIN ";
-  const std::vector<SaveEnd> ends{
-      {"no fault", [] {}, 0, "saved", TestImage(original).Byte(0x0617, 0x77).CorrectChecksum().Bytes()},
-      {"disk full at run 3", [this] { faulty.writeError = ENOSPC, faulty.failWriteCall = 2; }, 0,
-       failed + "61 changed", original.Bytes()},
-      {"disk fills inside run 2", [] {}, 4096, failed + "61 changed", original.Bytes()},
-      {"disk fills inside the last run", [] {}, 32000, failed + "61 changed", original.Bytes()},
-      {"flush fails", [this] { faulty.syncError = EIO; }, 0, failed + "57 changed", original.Bytes()},
-      {"deleted after opening", [this] { fs::remove(path); }, 0, failed + "53 changed", {}},
-      {"replaced after opening", [&] { other.WriteTo(path + ".new"), fs::rename(path + ".new", path); }, 0,
-       failed + "75 changed", other.Bytes()},
-      {"grown after opening", [this] { std::ofstream(path, std::ios::app) << std::string(128, 'Z'); }, 0,
-       failed + "75 changed", grown},
-      {"touched after opening", [this] { fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1)); },
-       0, failed + "75 changed", original.Bytes()},
-  };
-  for (const SaveEnd& end : ends) {
+  const auto as = [](const std::string&) {};
+  const auto go = [] {};
+  const std::string failed = "not saved clsBINFile.SaveBIN ", copyFailed = "saved basFileFunctions.BackupFile ";
+  const std::vector<FileEnd> ends{
+      {"no fault", as, go, 0, 0, "saved", saved, old},
+      {"disk full at the third run", as, [this] { faulty.writeError = ENOSPC, faulty.failWriteCall = faulty.writeCalls + 2; },
+       0, 0, failed + "61 changed", old, old},
+      {"disk fills inside run 2", as, go, 0, 4096, failed + "61 changed", old, old},
+      {"disk fills inside the last run", as, go, 0, 32000, failed + "61 changed", old, old},
+      {"flush fails", as, [this] { faulty.syncError = EIO; }, 0, 0, failed + "57 changed", old, old},
+      {"deleted after opening", as, [this] { fs::remove(path); }, 0, 0, failed + "53 changed", {}, old},
+      {"replaced after opening", as, [&] { other.WriteTo(path + ".new"), fs::rename(path + ".new", path); }, 0, 0,
+       failed + "75 changed", other.Bytes(), old},
+      {"grown after opening", as, [this] { std::ofstream(path, std::ios::app) << std::string(128, 'Z'); }, 0, 0,
+       failed + "75 changed", grown, old},
+      {"touched after opening", as, [this] { fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1)); },
+       0, 0, failed + "75 changed", old, old},
+      {"backup a symbolic link to the image", [this](const std::string& org) { fs::remove(org), fs::create_symlink(path, org); },
+       go, 0, 0, "saved", saved, old},
+      {"backup a hard link to the image", [this](const std::string& org) { fs::remove(org), fs::create_hard_link(path, org); },
+       go, 0, 0, "saved", saved, old},
+      {"the copy cannot start", [this](const std::string&) { faulty.copyError = EACCES; }, go, 0, 0, copyFailed + "70", saved, kept},
+      {"a write of the copy fails", [this](const std::string&) { faulty.writeError = EIO; }, go, 0, 0, copyFailed + "57", saved,
+       kept},
+      {"the disk fills during the copy", as, go, 20000, 0, copyFailed + "61", saved, kept},
+      {"every flush fails", [this](const std::string&) { faulty.syncError = EIO; }, go, 0, 0,
+       "not " + copyFailed + "clsBINFile.SaveBIN 57 57 changed", old, kept}};
+  for (const FileEnd& end : ends) {
     SCOPED_TRACE(end.what);
+    fs::remove_all(dir.Path() / "case");
+    fs::create_directory(dir.Path() / "case");
     faulty = FaultyFileSystem();
-    clsBINFile& image = OpenedAndChanged(original);
-    end.arm();
-    EXPECT_EQ(Outcome(image, WithFileSizeLimit(end.sizeLimit, [&] { return image.SaveBIN(); }) ? "saved" : "not saved"),
+    shell.Clear();
+    path = Write(original, "case/cal.bin");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    earlier.WriteTo(path + ".org");
+    end.beforeOpen(path + ".org");
+    clsBINFile image(shell, files(), tables());
+    EXPECT_TRUE(WithFileSizeLimit(end.openLimit, [&] { return image.OpenBIN(path, true) && image.PutPEModifier_RPM(1, 0x77); }));
+    const bool backedUp = end.org == old;
+    EXPECT_EQ(shell.Trace()[0] == "log: Original BIN backed up as: " + path + ".org", backedUp);
+    EXPECT_TRUE(!backedUp || fs::status(path + ".org").permissions() == fs::status(path).permissions());
+    end.beforeSave();
+    EXPECT_EQ(Outcome(image, WithFileSizeLimit(end.saveLimit, [&] { return image.SaveBIN(); }) ? "saved" : "not saved"),
               end.outcome);
     EXPECT_THAT(fs::exists(path) ? ReadFile(path) : std::vector<std::uint8_t>{}, ElementsAreArray(end.file));
-    EXPECT_EQ(ReadFile(path + ".org"), original.Bytes());
-    EXPECT_EQ(Entries(dir.Path()), fs::exists(path) ? 2 : 1);  // and the backup
-    bin.reset();
+    EXPECT_FALSE(fs::is_symlink(path + ".org"));
+    EXPECT_EQ(ReadFile(path + ".org"), end.org);
+    EXPECT_EQ(Entries(dir.Path() / "case"), fs::exists(path) ? 2 : 1);  // and the backup
   }
 }
 
@@ -155,6 +173,7 @@ struct Refusal {
   std::function<void(const std::string&)> beforeSave;  // none: no change, no save
   std::string outcome;                               // "opened" or "refused", then Outcome()
   bool backedUp;                                     // else the earlier backup is kept
+  FileSystem* files = nullptr;                       // the real ones unless named
 };
 
 // Whatever the system refuses (a permission, a lock, a device error) is reported, and the
@@ -170,12 +189,14 @@ TEST_F(SaveBin, RefusalsOfTheSystemAreReportedAndCostNeitherTheFileNorTheEarlier
   const auto mode = [](P perms) { return [perms](const std::string& at) { fs::permissions(at, perms); }; };
   const auto none = [](const std::string&) {};
   int holder = -1;
+  const auto lock = [&](const std::string& at) { ::flock(holder = ::open(at.c_str(), O_RDWR), LOCK_EX); };
   const std::string refused = "refused clsBINFile.OpenBIN 70", failed = "opened not saved basFileFunctions.BackupFile ";
   const std::vector<Refusal> rows{
       {"file without write permission", 0, mode(P::owner_read | P::others_read), nullptr, refused, false},
       {"file without read permission", 0, mode(P::owner_write | P::others_write), nullptr, refused, false},
-      {"file locked", 0, [&](const std::string& at) { ::flock(holder = ::open(at.c_str(), O_RDWR), LOCK_EX); }, nullptr,
-       refused, false},
+      {"file locked", 0, lock, nullptr, refused, false},
+      {"read-only services beside a writer", 0, lock, none, failed + "clsBINFile.SaveBIN 70 70 changed", false,
+       &ReadOnlyFileSystem()},
       {"earlier backup read-only", 0, [&](const std::string& at) { mode(P::owner_read)(at + ".org"); }, nullptr,
        "opened basFileFunctions.BackupFile 70", false},
       {"folder not writable", 0, [&](const std::string&) { mode(P::owner_read | P::owner_exec)(folder); }, none,
@@ -190,7 +211,7 @@ TEST_F(SaveBin, RefusalsOfTheSystemAreReportedAndCostNeitherTheFileNorTheEarlier
       shell.Clear();
       fs::create_directory(folder);
       original.WriteTo(path), earlier.WriteTo(path + ".org"), row.arrange(path);
-      clsBINFile image(shell);
+      clsBINFile image(shell, row.files ? *row.files : RealFileSystem(), tables());
       const std::string opened = image.OpenBIN(path, true) ? "opened" : "refused";
       const bool save = image.FileOpened() && row.beforeSave && image.PutPEModifier_RPM(1, 1);
       if (save) row.beforeSave(path);
@@ -210,51 +231,6 @@ TEST_F(SaveBin, RefusalsOfTheSystemAreReportedAndCostNeitherTheFileNorTheEarlier
 
 class Backup : public SaveBin {};  // the same faulty file services
 
-struct BackupCase {
-  const char* what;
-  std::function<void(const std::string& org)> arrange;  // what stands at the backup's name, and faults
-  rlim_t sizeLimit;                                     // 0: none
-  bool fails;  // one report, and the earlier backup survives
-};
-
-// Opening with a backup copies the file first, with its permissions. Whatever stands at
-// the backup's name and however the copy ends, the image itself is never touched, the
-// backup is the whole image or the earlier backup, and the image opens.
-TEST_F(Backup, NeverWritesThroughALinkAndAFailedCopyKeepsTheEarlierBackupAndACopyKeepsThePermissions) {
-  const TestImage original = TestImage(32768, 0x8D).PromId(0x0102);
-  const TestImage earlier = TestImage(65536).Fill(0xEE);
-  const auto older = [&](const std::string& org) { earlier.WriteTo(org); };
-  const std::vector<BackupCase> cases{
-      {"an earlier backup", older, 0, false},
-      {"a symbolic link to the image", [this](const std::string& org) { fs::create_symlink(path, org); }, 0, false},
-      {"a hard link to the image", [this](const std::string& org) { fs::create_hard_link(path, org); }, 0, false},
-      {"the copy cannot start", [&](const std::string& org) { older(org), faulty.copyError = EACCES; }, 0, true},
-      {"a write fails", [&](const std::string& org) { older(org), faulty.writeError = EIO; }, 0, true},
-      {"the disk fills during the copy", older, 20000, true},
-      {"the flush fails", [&](const std::string& org) { older(org), faulty.syncError = EIO; }, 0, true}};
-  for (const BackupCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    fs::remove_all(dir.Path() / "case");
-    fs::create_directory(dir.Path() / "case");
-    faulty = FaultyFileSystem();
-    path = Write(original, "case/cal.bin");
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    c.arrange(path + ".org");
-    clsBINFile image(shell, files(), tables());
-    shell.Clear();
-    EXPECT_TRUE(WithFileSizeLimit(c.sizeLimit, [&] { return image.OpenBIN(path, true); }));
-    EXPECT_EQ(shell.ErrorReports(), std::vector<std::string>(c.fails, "basFileFunctions.BackupFile"));
-    EXPECT_EQ(shell.Trace()[0] == "log: Original BIN backed up as: " + path + ".org", !c.fails);
-    EXPECT_EQ(ReadFile(path), original.Bytes());
-    EXPECT_FALSE(fs::is_symlink(path + ".org"));
-    EXPECT_EQ(ReadFile(path + ".org"), c.fails ? earlier.Bytes() : original.Bytes());
-    if (!c.fails) {
-      EXPECT_EQ(fs::status(path + ".org").permissions(), fs::status(path).permissions());
-    }
-    EXPECT_EQ(Entries(dir.Path() / "case"), 2);
-  }
-}
-
 TEST_F(Backup, SignalsDuringTheCopyNeitherFailNorShortenIt) {
   const TestImage large(std::size_t{1} << 20U, 0x8D);  // long enough for a copy to be interrupted
   path = Write(large, "large.bin");
@@ -271,20 +247,6 @@ TEST_F(Backup, SignalsDuringTheCopyNeitherFailNorShortenIt) {
   ::sigaction(SIGALRM, &previous, nullptr);
   EXPECT_THAT(shell.ErrorReports(), testing::IsEmpty());
   EXPECT_EQ(ReadFile(path + ".org"), large.Bytes());
-}
-
-TEST_F(Backup, ReadOnlyFileServicesReadWhatAWriterHoldsButNeverWrite) {
-  path = Write(TestImage(32768, 0x8D).StoredChecksum(0x1234));
-  clsBINFile writer(shell);  // as the window program holds an open image
-  ASSERT_TRUE(writer.OpenBIN(path));
-  clsBINFile image(shell, ReadOnlyFileSystem(), tables());
-  ASSERT_TRUE(image.OpenBIN(path, true));
-  image.PutPEModifier_RPM(1, 1);
-  EXPECT_FALSE(image.SaveBIN());
-  EXPECT_EQ(shell.ErrorReports(), (std::vector<std::string>{"basFileFunctions.BackupFile", "clsBINFile.SaveBIN"}));
-  EXPECT_THAT(shell.Boxes()[1].text, HasSubstr("Error Number: 70"));
-  EXPECT_EQ(ReadFile(path), TestImage(32768, 0x8D).StoredChecksum(0x1234).Bytes());
-  EXPECT_EQ(Entries(dir.Path()), 1);
 }
 
 }  // namespace
