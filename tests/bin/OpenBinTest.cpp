@@ -110,9 +110,9 @@ TEST_F(OpenBin, MissingFilesFoldersAndPipesAreRefusedWithoutAWordAndWithoutWaiti
   EXPECT_EQ(ErrorTextOf([&] { RealFileSystem().OpenReadWrite(dir.File("pipe.bin")); }).substr(0, 3), "52 ");
 }
 
-// A file larger than a size can hold is not read. A read that ends early is reported and
-// the open goes on with what was read and zeros for the rest, never the bytes an earlier
-// image left in the object.
+// A file larger than a size can hold is not read. A file cut short while it is opened is
+// reported, and the open goes on with what was read and zeros for the rest, never the
+// bytes an earlier image left in the object.
 TEST_F(OpenBin, AReadThatEndsEarlyLeavesTheRestZeroAndAFileLargerThanASizeCanHoldIsNotRead) {
   path = dir.File("huge.bin");
   std::ofstream{path}.close();
@@ -129,7 +129,7 @@ TEST_F(OpenBin, AReadThatEndsEarlyLeavesTheRestZeroAndAFileLargerThanASizeCanHol
   clsBINFile image(shell, faulty);
   ASSERT_TRUE(image.OpenBIN(Write(TestImage().Fill(0xEE).Mask(0x8D), "earlier.bin")));
   shell.Clear();
-  faulty.readLimit = 10000;
+  faulty.shrinkTo = 10000;
   EXPECT_TRUE(image.OpenBIN(Write(TestImage())));
   std::vector<std::string> trace = Steps(32768, 10000);
   trace.insert(trace.begin(), "log: Reading BIN to array...");
