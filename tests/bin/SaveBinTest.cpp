@@ -1,13 +1,17 @@
 // Saving an image and the backup made when it is opened: whatever the storage does, the
 // file holds a whole image and the backup the original.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -49,18 +53,8 @@ class SaveBin : public ImageFixture {
  protected:
   FileSystem& files() override { return faulty; }
 
-  // Opens with a backup and changes one table byte, as a user would before saving.
-  clsBINFile& OpenedAndChanged(const TestImage& original) {
-    path = Write(original);
-    bin = std::make_unique<clsBINFile>(shell, files(), tables());
-    EXPECT_TRUE(bin->OpenBIN(path, true) && bin->PutPEModifier_RPM(1, 0x77));  // offset 0x0617, inside the first run
-    shell.Clear();
-    return *bin;
-  }
-
-  // "saved", or the one report's place and number; then whether the image is still changed.
-  std::string Outcome(clsBINFile& image, bool saved) {
-    std::string text = saved ? "saved" : "not saved";
+  // The given text, each report's place and number, and whether the image is still changed.
+  std::string Outcome(clsBINFile& image, std::string text) {
     for (const auto& place : shell.ErrorReports()) text += " " + place;
     for (const int number : shell.ErrorNumbers()) text += " " + std::to_string(number);
     return text + (image.Changed() ? " changed" : "") + (shell.ProgressVisible() ? " bar" : "");
@@ -69,19 +63,30 @@ class SaveBin : public ImageFixture {
   FaultyFileSystem faulty;
 };
 
-TEST_F(SaveBin, StoresTheChecksumFirstThenWritesEveryByteWithProgressAndNoLogLine) {
+// Through a link the file it names gets the new image, with its permissions, and the lock
+// goes over to it; a save into the file the first save made works the same way.
+TEST_F(SaveBin, StoresTheChecksumFirstThenEveryByteThroughALinkKeepingPermissionsAndLock) {
   // Only the mask (0x8D) and one 0x18 are summed, 0xA5, against a stale stored 0x1234.
   TestImage expected = TestImage(32768).Fill(0).Mask(0x8D).Byte(100, 0x18).StoredChecksum(0x1234);
-  clsBINFile& image = Opened(expected);
-  ASSERT_TRUE(image.PutPEModifier_RPM(1, 0));  // a change in memory reaches the file too
+  const std::string target = Write(expected, "real.bin");
+  const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(target, mode);
+  fs::create_symlink(target, path = dir.File("link.bin"));
+  clsBINFile image(shell, files(), tables());
+  ASSERT_TRUE(image.OpenBIN(path) && image.PutPEModifier_RPM(1, 0));  // a change in memory reaches the file too
+  shell.Clear();
   EXPECT_TRUE(image.SaveBIN());
-  EXPECT_THAT(ReadFile(path), ElementsAreArray(expected.StoredChecksum(0x00A5).Bytes()));
+  EXPECT_THAT(ReadFile(target), ElementsAreArray(expected.StoredChecksum(0x00A5).Bytes()));
   std::vector<std::string> trace = Steps(32768);
   trace.push_back("hide progress");
   EXPECT_EQ(shell.Trace(), trace);
   // The stored text without leading zeros; runs between the step points, not a call per byte.
   EXPECT_EQ(image.Checksum() + " " + std::to_string(image.Changed()) + " " + std::to_string(faulty.writeCalls) + " " +
                 std::to_string(faulty.syncCalls), "A5 0 11 1");
+  EXPECT_TRUE(image.PutPEModifier_RPM(1, 0x22) && image.SaveBIN());
+  EXPECT_THAT(ReadFile(target), ElementsAreArray(expected.Byte(0x0617, 0x22).CorrectChecksum().Bytes()));
+  EXPECT_TRUE(fs::is_symlink(path) && fs::status(target).permissions() == mode);
+  EXPECT_FALSE(clsBINFile(shell).OpenBIN(target));  // locked
   Opened(TestImage(128, 0x8D)).SaveBIN();  // smaller than one step
   EXPECT_THAT(shell.Trace(), ElementsAre("progress 0", "show progress", "hide progress"));
   clsBINFile empty(shell);
@@ -89,162 +94,142 @@ TEST_F(SaveBin, StoresTheChecksumFirstThenWritesEveryByteWithProgressAndNoLogLin
   EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.CheckSum [PropertyLet]", "clsBINFile.SaveBIN"));
 }
 
-struct SaveEnd {
+struct FileEnd {
   const char* what;
-  std::function<void()> arm;
-  rlim_t sizeLimit;                // 0: none
-  std::string outcome;             // Outcome() afterwards
-  std::vector<std::uint8_t> file;  // the file's bytes afterwards; empty: gone
+  std::function<void(const std::string& org)> beforeOpen;  // what stands at the backup's name; faults of the copy
+  std::function<void()> beforeSave;                        // faults of the save
+  rlim_t openLimit, saveLimit;                             // file-size limits; 0: none
+  std::string outcome;                                     // Outcome() after the save
+  std::vector<std::uint8_t> file, org;                     // afterwards; empty: gone
 };
 
-// Whatever ends a save, the name holds the whole old or the whole new image, nothing
-// else is left in the folder, and the backup holds the original.
+// Whatever ends the backup copy or the save, the image's name holds the whole old or the
+// whole new image, the backup's name the whole image (never written through a link, with
+// the image's permissions) or the earlier and longer backup, nothing else is left in the
+// folder, and each failure is one report.
 TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
-  const TestImage original = TestImage(32768, 0x8D).PromId(0x4242);
+  const TestImage original = TestImage(32768, 0x8D).PromId(0x4242), earlier = TestImage(65536).Fill(0xEE);
   const TestImage other = TestImage(32768, 0x6E).Fill(0x42);
-  std::vector<std::uint8_t> grown = original.Bytes();
+  const std::vector<std::uint8_t> saved = TestImage(original).Byte(0x0617, 0x77).CorrectChecksum().Bytes(),
+                                  old = original.Bytes(), kept = earlier.Bytes();
+  std::vector<std::uint8_t> grown = old;
   grown.resize(32768 + 128, 'Z');
-  const std::string failed = "not saved clsBINFile.SaveBIN ";
-  const std::vector<SaveEnd> ends{
-      {"no fault", [] {}, 0, "saved", TestImage(original).Byte(0x0617, 0x77).CorrectChecksum().Bytes()},
-      {"disk full at run 3", [this] { faulty.writeError = ENOSPC, faulty.failWriteCall = 2; }, 0,
-       failed + "61 changed", original.Bytes()},
-      {"disk fills inside run 2", [] {}, 4096, failed + "61 changed", original.Bytes()},
-      {"disk fills inside the last run", [] {}, 32000, failed + "61 changed", original.Bytes()},
-      {"flush fails", [this] { faulty.syncError = EIO; }, 0, failed + "57 changed", original.Bytes()},
-      {"deleted after opening", [this] { fs::remove(path); }, 0, failed + "53 changed", {}},
-      {"replaced after opening", [&] { other.WriteTo(path + ".new"), fs::rename(path + ".new", path); }, 0,
-       failed + "75 changed", other.Bytes()},
-      {"grown after opening", [this] { std::ofstream(path, std::ios::app) << std::string(128, 'Z'); }, 0,
-       failed + "75 changed", grown},
-      {"touched after opening", [this] { fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1)); },
-       0, failed + "75 changed", original.Bytes()},
-  };
-  for (const SaveEnd& end : ends) {
+  const auto as = [](const std::string&) {};
+  const auto go = [] {};
+  const std::string failed = "not saved clsBINFile.SaveBIN ", copyFailed = "saved basFileFunctions.BackupFile ";
+  const std::vector<FileEnd> ends{
+      {"no fault", as, go, 0, 0, "saved", saved, old},
+      {"disk full at the third run", as, [this] { faulty.writeError = ENOSPC, faulty.failWriteCall = faulty.writeCalls + 2; },
+       0, 0, failed + "61 changed", old, old},
+      {"disk fills inside run 2", as, go, 0, 4096, failed + "61 changed", old, old},
+      {"disk fills inside the last run", as, go, 0, 32000, failed + "61 changed", old, old},
+      {"flush fails", as, [this] { faulty.syncError = EIO; }, 0, 0, failed + "57 changed", old, old},
+      {"deleted after opening", as, [this] { fs::remove(path); }, 0, 0, failed + "53 changed", {}, old},
+      {"replaced after opening", as, [&] { other.WriteTo(path + ".new"), fs::rename(path + ".new", path); }, 0, 0,
+       failed + "75 changed", other.Bytes(), old},
+      {"grown after opening", as, [this] { std::ofstream(path, std::ios::app) << std::string(128, 'Z'); }, 0, 0,
+       failed + "75 changed", grown, old},
+      {"touched after opening", as, [this] { fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1)); },
+       0, 0, failed + "75 changed", old, old},
+      {"backup a symbolic link to the image", [this](const std::string& org) { fs::remove(org), fs::create_symlink(path, org); },
+       go, 0, 0, "saved", saved, old},
+      {"backup a hard link to the image", [this](const std::string& org) { fs::remove(org), fs::create_hard_link(path, org); },
+       go, 0, 0, "saved", saved, old},
+      {"the copy cannot start", [this](const std::string&) { faulty.copyError = EACCES; }, go, 0, 0, copyFailed + "70", saved, kept},
+      {"a write of the copy fails", [this](const std::string&) { faulty.writeError = EIO; }, go, 0, 0, copyFailed + "57", saved,
+       kept},
+      {"the disk fills during the copy", as, go, 20000, 0, copyFailed + "61", saved, kept},
+      {"every flush fails", [this](const std::string&) { faulty.syncError = EIO; }, go, 0, 0,
+       "not " + copyFailed + "clsBINFile.SaveBIN 57 57 changed", old, kept}};
+  for (const FileEnd& end : ends) {
     SCOPED_TRACE(end.what);
-    faulty = FaultyFileSystem();
-    clsBINFile& image = OpenedAndChanged(original);
-    end.arm();
-    EXPECT_EQ(Outcome(image, WithFileSizeLimit(end.sizeLimit, [&] { return image.SaveBIN(); })), end.outcome);
-    EXPECT_THAT(fs::exists(path) ? ReadFile(path) : std::vector<std::uint8_t>{}, ElementsAreArray(end.file));
-    EXPECT_EQ(ReadFile(path + ".org"), original.Bytes());
-    EXPECT_EQ(Entries(dir.Path()), fs::exists(path) ? 2 : 1);  // and the backup
-    bin.reset();
-  }
-}
-
-TEST_F(SaveBin, TheSavedFileKeepsItsLinkPermissionsAndLockAndCanBeSavedAgain) {
-  const TestImage original = TestImage(32768, 0x8D);
-  const std::string target = Write(original, "real.bin");
-  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  path = dir.File("link.bin");
-  fs::create_symlink(target, path);
-  bin = std::make_unique<clsBINFile>(shell, files(), tables());
-  ASSERT_TRUE(bin->OpenBIN(path));
-  for (const std::int16_t value : {std::int16_t{0x11}, std::int16_t{0x22}}) {
-    bin->PutPEModifier_RPM(1, value);
-    EXPECT_TRUE(bin->SaveBIN());
-    EXPECT_TRUE(fs::is_symlink(path));
-    EXPECT_EQ(ReadFile(target)[0x0617], value);
-    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    clsBINFile second(shell);  // the lock went over to the new file
-    EXPECT_FALSE(second.OpenBIN(target));
-  }
-  EXPECT_EQ(shell.ErrorReports(), std::vector<std::string>(2, "clsBINFile.OpenBIN"));
-}
-
-TEST_F(SaveBin, ADeviceErrorOrAFileMadeReadOnlyIsReportedAndLeavesTheFileAlone) {
-  OpenToEveryone(dir.Path().string());
-  const TestImage original;
-  path = dir.File("cal.bin");
-  const auto savedAfter = [&](const std::function<void()>& meanwhile, const char* number) {
-    original.WriteTo(path);  // owned by whoever runs the check, who may then make it read-only
-    RecordingShell own;
-    clsBINFile image(own);
-    if (!image.OpenBIN(path) || !image.PutPEModifier_RPM(1, 1)) return false;
-    meanwhile();
-    const bool failed = !image.SaveBIN() && own.ErrorReports() == std::vector<std::string>{"clsBINFile.SaveBIN"} &&
-                        own.Boxes()[0].text.find(number) != std::string::npos && image.Changed();
-    return failed && ReadFile(path) == original.Bytes() && Entries(dir.Path()) == 1;
-  };
-  EXPECT_TRUE(RunAsOrdinaryUser([&] { return savedAfter([&] { fs::permissions(path, fs::perms::owner_read); }, "Number: 70"); }));
-  fs::remove(path);
-  EXPECT_TRUE(RunWithFailingSystemCall(SYS_fsync, EIO, [&] { return savedAfter([] {}, "Number: 57"); }));
-}
-
-class Backup : public SaveBin {};  // the same faulty file services
-
-struct BackupCase {
-  const char* what;
-  std::function<void(const std::string& org)> arrange;  // what stands at the backup's name, and faults
-  rlim_t sizeLimit;                                     // 0: none
-  bool fails;  // one report, and the earlier backup survives
-};
-
-// Opening with a backup copies the file first, with its permissions. Whatever stands at
-// the backup's name and however the copy ends, the image itself is never touched, the
-// backup is the whole image or the earlier backup, and the image opens.
-TEST_F(Backup, NeverWritesThroughALinkAndAFailedCopyKeepsTheEarlierBackupAndACopyKeepsThePermissions) {
-  const TestImage original = TestImage(32768, 0x8D).PromId(0x0102);
-  const TestImage earlier = TestImage(65536).Fill(0xEE);
-  const auto older = [&](const std::string& org) { earlier.WriteTo(org); };
-  const std::vector<BackupCase> cases{
-      {"an earlier backup", older, 0, false},
-      {"a symbolic link to the image", [this](const std::string& org) { fs::create_symlink(path, org); }, 0, false},
-      {"a hard link to the image", [this](const std::string& org) { fs::create_hard_link(path, org); }, 0, false},
-      {"the copy cannot start", [&](const std::string& org) { older(org), faulty.copyError = EACCES; }, 0, true},
-      {"a write fails", [&](const std::string& org) { older(org), faulty.writeError = EIO; }, 0, true},
-      {"the disk fills during the copy", older, 20000, true},
-      {"the flush fails", [&](const std::string& org) { older(org), faulty.syncError = EIO; }, 0, true}};
-  for (const BackupCase& c : cases) {
-    SCOPED_TRACE(c.what);
     fs::remove_all(dir.Path() / "case");
     fs::create_directory(dir.Path() / "case");
     faulty = FaultyFileSystem();
+    shell.Clear();
     path = Write(original, "case/cal.bin");
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    c.arrange(path + ".org");
+    earlier.WriteTo(path + ".org");
+    end.beforeOpen(path + ".org");
     clsBINFile image(shell, files(), tables());
-    shell.Clear();
-    EXPECT_TRUE(WithFileSizeLimit(c.sizeLimit, [&] { return image.OpenBIN(path, true); }));
-    EXPECT_EQ(shell.ErrorReports(), std::vector<std::string>(c.fails, "basFileFunctions.BackupFile"));
-    EXPECT_EQ(shell.Trace()[0] == "log: Original BIN backed up as: " + path + ".org", !c.fails);
-    EXPECT_EQ(ReadFile(path), original.Bytes());
+    EXPECT_TRUE(WithFileSizeLimit(end.openLimit, [&] { return image.OpenBIN(path, true) && image.PutPEModifier_RPM(1, 0x77); }));
+    const bool backedUp = end.org == old;
+    EXPECT_EQ(shell.Trace()[0] == "log: Original BIN backed up as: " + path + ".org", backedUp);
+    EXPECT_TRUE(!backedUp || fs::status(path + ".org").permissions() == fs::status(path).permissions());
+    end.beforeSave();
+    EXPECT_EQ(Outcome(image, WithFileSizeLimit(end.saveLimit, [&] { return image.SaveBIN(); }) ? "saved" : "not saved"),
+              end.outcome);
+    EXPECT_THAT(fs::exists(path) ? ReadFile(path) : std::vector<std::uint8_t>{}, ElementsAreArray(end.file));
     EXPECT_FALSE(fs::is_symlink(path + ".org"));
-    EXPECT_EQ(ReadFile(path + ".org"), c.fails ? earlier.Bytes() : original.Bytes());
-    if (!c.fails) {
-      EXPECT_EQ(fs::status(path + ".org").permissions(), fs::status(path).permissions());
-    }
-    EXPECT_EQ(Entries(dir.Path() / "case"), 2);
+    EXPECT_EQ(ReadFile(path + ".org"), end.org);
+    EXPECT_EQ(Entries(dir.Path() / "case"), fs::exists(path) ? 2 : 1);  // and the backup
   }
 }
 
-TEST_F(Backup, AFolderOrEarlierCopyThatCannotBeWrittenIsReportedAndKeptAndTheImageStillOpens) {
+struct Refusal {
+  const char* what;
+  long failingCall;                                  // fails with EIO; 0: run as an ordinary user instead
+  std::function<void(const std::string&)> arrange;   // on the file, before the open
+  std::function<void(const std::string&)> beforeSave;  // none: no change, no save
+  std::string outcome;                               // "opened" or "refused", then Outcome()
+  bool backedUp;                                     // else the earlier backup is kept
+  FileSystem* files = nullptr;                       // the real ones unless named
+};
+
+// Whatever the system refuses (a permission, a lock, a device error) is reported, and the
+// file and the earlier backup keep what they held. Permissions are tried as user nobody,
+// since root ignores them; device errors come from a system-call filter, where the
+// program really meets them.
+TEST_F(SaveBin, RefusalsOfTheSystemAreReportedAndCostNeitherTheFileNorTheEarlierBackup) {
   OpenToEveryone(dir.Path().string());
-  const fs::path locked = dir.Path() / "locked";  // nobody may add files here
-  fs::create_directory(locked);
-  const std::string inLockedFolder = Write(TestImage(), "locked/cal.bin");
-  OpenToEveryone(inLockedFolder);
-  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
-                              fs::perms::others_exec);
-  const std::string withOldBackup = Write(TestImage(), "cal.bin");
-  OpenToEveryone(withOldBackup);
-  const TestImage oldBackup = TestImage(128).Fill(0xEE);
-  oldBackup.WriteTo(withOldBackup + ".org");
-  fs::permissions(withOldBackup + ".org", fs::perms::owner_read | fs::perms::others_read);
-  for (const std::string& target : {inLockedFolder, withOldBackup}) {
-    EXPECT_TRUE(RunAsOrdinaryUser([&] {
-      RecordingShell own;
-      clsBINFile image(own);
-      return image.OpenBIN(target, true) &&
-             own.ErrorReports() == std::vector<std::string>{"basFileFunctions.BackupFile"} &&
-             own.Boxes()[0].title == "File Error" && own.Boxes()[0].text.find("Error Number: 70\r\n") != std::string::npos;
-    })) << target;
+  const fs::path folder = dir.Path() / "case";
+  path = (folder / "cal.bin").string();
+  const TestImage original, earlier = TestImage(128).Fill(0xEE);
+  using P = fs::perms;
+  const auto mode = [](P perms) { return [perms](const std::string& at) { fs::permissions(at, perms); }; };
+  const auto none = [](const std::string&) {};
+  int holder = -1;
+  const auto lock = [&](const std::string& at) { ::flock(holder = ::open(at.c_str(), O_RDWR), LOCK_EX); };
+  const std::string refused = "refused clsBINFile.OpenBIN 70", failed = "opened not saved basFileFunctions.BackupFile ";
+  const std::vector<Refusal> rows{
+      {"file without write permission", 0, mode(P::owner_read | P::others_read), nullptr, refused, false},
+      {"file without read permission", 0, mode(P::owner_write | P::others_write), nullptr, refused, false},
+      {"file locked", 0, lock, nullptr, refused, false},
+      {"read-only services beside a writer", 0, lock, none, failed + "clsBINFile.SaveBIN 70 70 changed", false,
+       &ReadOnlyFileSystem()},
+      {"earlier backup read-only", 0, [&](const std::string& at) { mode(P::owner_read)(at + ".org"); }, nullptr,
+       "opened basFileFunctions.BackupFile 70", false},
+      {"folder not writable", 0, [&](const std::string&) { mode(P::owner_read | P::owner_exec)(folder); }, none,
+       failed + "clsBINFile.SaveBIN 70 70 changed", false},
+      {"file read-only after opening", 0, none, mode(P::owner_read), "opened not saved clsBINFile.SaveBIN 70 changed", true},
+      {"reads fail", SYS_pread64, none, nullptr, "refused basFileFunctions.BackupFile clsBINFile.ReadBinaryToArray 57 57",
+       false},
+      {"flushes fail", SYS_fsync, none, none, failed + "clsBINFile.SaveBIN 57 57 changed", false}};
+  for (const Refusal& row : rows) {
+    SCOPED_TRACE(row.what);
+    const auto check = [&] {  // in the child, which owns the files it makes
+      shell.Clear();
+      fs::create_directory(folder);
+      original.WriteTo(path), earlier.WriteTo(path + ".org"), row.arrange(path);
+      clsBINFile image(shell, row.files ? *row.files : RealFileSystem(), tables());
+      const std::string opened = image.OpenBIN(path, true) ? "opened" : "refused";
+      const bool save = image.FileOpened() && row.beforeSave && image.PutPEModifier_RPM(1, 1);
+      if (save) row.beforeSave(path);
+      const std::string outcome = opened + Outcome(image, save ? (image.SaveBIN() ? " saved" : " not saved") : "");
+      if (outcome != row.outcome) std::fprintf(stderr, "outcome: %s\n", outcome.c_str());
+      return outcome == row.outcome;
+    };
+    EXPECT_TRUE(row.failingCall != 0 ? RunWithFailingSystemCall(row.failingCall, EIO, check) : RunAsOrdinaryUser(check));
+    if (holder >= 0) ::close(std::exchange(holder, -1));
+    fs::permissions(folder, P::owner_all), fs::permissions(path, P::owner_all);
+    EXPECT_EQ(ReadFile(path), original.Bytes());
+    EXPECT_EQ(ReadFile(path + ".org"), (row.backedUp ? original : earlier).Bytes());
+    EXPECT_EQ(Entries(folder), 2);  // no temporary file left
+    fs::remove_all(folder);
   }
-  EXPECT_FALSE(fs::exists(inLockedFolder + ".org"));
-  EXPECT_EQ(ReadFile(withOldBackup + ".org"), oldBackup.Bytes());
-  fs::permissions(locked, fs::perms::owner_all);  // so that the folder can be removed
 }
+
+class Backup : public SaveBin {};  // the same faulty file services
 
 TEST_F(Backup, SignalsDuringTheCopyNeitherFailNorShortenIt) {
   const TestImage large(std::size_t{1} << 20U, 0x8D);  // long enough for a copy to be interrupted
@@ -262,20 +247,6 @@ TEST_F(Backup, SignalsDuringTheCopyNeitherFailNorShortenIt) {
   ::sigaction(SIGALRM, &previous, nullptr);
   EXPECT_THAT(shell.ErrorReports(), testing::IsEmpty());
   EXPECT_EQ(ReadFile(path + ".org"), large.Bytes());
-}
-
-TEST_F(Backup, ReadOnlyFileServicesReadWhatAWriterHoldsButNeverWrite) {
-  path = Write(TestImage(32768, 0x8D).StoredChecksum(0x1234));
-  clsBINFile writer(shell);  // as the window program holds an open image
-  ASSERT_TRUE(writer.OpenBIN(path));
-  clsBINFile image(shell, ReadOnlyFileSystem(), tables());
-  ASSERT_TRUE(image.OpenBIN(path, true));
-  image.PutPEModifier_RPM(1, 1);
-  EXPECT_FALSE(image.SaveBIN());
-  EXPECT_EQ(shell.ErrorReports(), (std::vector<std::string>{"basFileFunctions.BackupFile", "clsBINFile.SaveBIN"}));
-  EXPECT_THAT(shell.Boxes()[1].text, HasSubstr("Error Number: 70"));
-  EXPECT_EQ(ReadFile(path), TestImage(32768, 0x8D).StoredChecksum(0x1234).Bytes());
-  EXPECT_EQ(Entries(dir.Path()), 1);
 }
 
 }  // namespace

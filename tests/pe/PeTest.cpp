@@ -8,7 +8,6 @@
 namespace vantorix::test {
 namespace {
 
-using test::Outcomes;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
@@ -55,8 +54,7 @@ TEST_F(PeModifierTables, ReadsAndWritesBothTablesOfEachMaskAtTheirOwnBytesOnly) 
                                            "log: WOT PE Coolant Modifiers gathered from file successfully.",
                                            "log: Gathering WOT PE RPM Modifiers from file...",
                                            "log: WOT PE RPM Modifiers gathered from file successfully."));
-    EXPECT_TRUE(image.PutPEModifier_Coolant(1, 88));  // the value already there still marks the image
-    EXPECT_TRUE(image.Changed());
+    EXPECT_TRUE(image.PutPEModifier_Coolant(1, 88) && image.Changed());  // the value already there still marks the image
     EXPECT_TRUE(image.PutPEModifier_RPM(1, 200) && image.PutPEModifier_RPM(17, 3) && image.PutPEModifier_Coolant(9, 4));
     expected.Byte(expected.RpmOffset(), 200).Byte(expected.RpmOffset() + 16, 3).Byte(expected.CoolantOffset() + 8, 4);
     EXPECT_THAT(BytesOf(image), ElementsAreArray(expected.Bytes()));
@@ -71,13 +69,13 @@ TEST_F(PeModifierTables, RefusedWritesAndAMaskWithoutTablesChangeNothing) {
                image.PutPEModifier_Coolant(0, 5) || image.PutPEModifier_RPM(18, 5));
   EXPECT_FALSE(image.PutPEModifier_Coolant(10, 5));  // would land in the RPM table
   EXPECT_THAT(shell.ErrorNumbers(), ElementsAre(6, 6, 9, 9, 9));
-  EXPECT_THAT(BytesOf(image), ElementsAreArray(TestImage(32768, 0x8D).Bytes()));
   EXPECT_FALSE(image.Changed());
+  EXPECT_THAT(BytesOf(image), ElementsAreArray(TestImage(32768, 0x8D).Bytes()));
 
   clsBINFile& experimental = Opened(TestImage(32768, 0xAA));
   EXPECT_TRUE(experimental.GetPEModifiers_Coolant().empty() && experimental.GetPEModifiers_RPM().empty());
   EXPECT_FALSE(experimental.PutPEModifier_RPM(2, 1) || experimental.PutPEModifier_Coolant(9, 1));
-  EXPECT_THAT(BytesOf(experimental), ElementsAreArray(TestImage(32768, 0xAA).Bytes()));
+  EXPECT_THAT(BytesOf(experimental), ElementsAreArray(TestImage(32768, 0xAA).Bytes()));  // nothing in the header
   EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.GetPEModifiers_Coolant", "clsBINFile.GetPEModifiers_RPM",
                                                 "clsBINFile.PutPEModifier_RPM", "clsBINFile.PutPEModifier_Coolant"));
   EXPECT_FALSE(experimental.Changed());

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 
 #include "app/RuntimeError.h"
@@ -10,22 +10,21 @@
 namespace vantorix::test {
 
 // The real file services with failures injected where a test asks for them, as a full
-// disk, a failing device or a vanished folder would cause them.
+// disk, a failing device or another program would cause them.
 class FaultyFileSystem : public FileSystem {
  public:
   // errno values to fail with; nullopt lets the operation through.
-  std::optional<int> copyError;  // starting a new version of a named file (the backup)
-  std::optional<int> syncError;  // committing any new version
-  std::optional<int> writeError;
-  std::size_t failWriteCall = 0;  // 0-based index of the write call that fails with writeError
-  std::optional<std::size_t> readLimit;  // the file seems to end after this many bytes
-
-  std::size_t writeCalls = 0;
-  std::size_t syncCalls = 0;
+  std::optional<int> copyError;   // starting a new version of a named file (the backup)
+  std::optional<int> syncError;   // committing any new version
+  std::optional<int> writeError;  // the write call numbered failWriteCall, from 0
+  std::size_t failWriteCall = 0, writeCalls = 0, syncCalls = 0;
+  std::optional<std::uintmax_t> shrinkTo;  // another program cuts the file to this length right after the open
 
   FileKind KindOf(const std::string& path) override { return RealFileSystem().KindOf(path); }
   std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override {
-    return std::make_unique<Opened>(*this, RealFileSystem().OpenReadWrite(path));
+    auto real = RealFileSystem().OpenReadWrite(path);
+    if (shrinkTo) std::filesystem::resize_file(path, *shrinkTo);
+    return std::make_unique<Opened>(*this, std::move(real));
   }
   std::unique_ptr<NewContents> Replace(const std::string& path, std::uint32_t permissions) override {
     if (copyError) throw ErrorFromSystem(*copyError, path);
@@ -50,15 +49,12 @@ class FaultyFileSystem : public FileSystem {
     std::unique_ptr<NewContents> real_;
     std::string path_;
   };
+  // Passes everything on, but a new version it starts goes through the faults above.
   struct Opened : OpenedFile {
     Opened(FaultyFileSystem& owner, std::unique_ptr<OpenedFile> real) : owner_(owner), real_(std::move(real)) {}
     std::uint64_t Length() override { return real_->Length(); }
     std::uint32_t Permissions() override { return real_->Permissions(); }
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-      if (owner_.readLimit)
-        out = out.first(offset >= *owner_.readLimit ? 0 : std::min<std::size_t>(out.size(), *owner_.readLimit - offset));
-      return out.empty() ? 0 : real_->ReadAt(offset, out);
-    }
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override { return real_->ReadAt(offset, out); }
     void CheckUnchangedAt(const std::string& path) override { real_->CheckUnchangedAt(path); }
     std::unique_ptr<NewContents> Replace(const std::string& path) override {
       return std::make_unique<Contents>(owner_, real_->Replace(path), path);

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "RecordingShell.h"
@@ -44,13 +43,11 @@ class ImageFixture : public ::testing::Test {
   // The trace of the progress bar over the first `upTo` of `size` bytes: shown at 0, then a
   // step every 3000 bytes, in percent.
   static std::vector<std::string> Steps(std::size_t size, std::size_t upTo = SIZE_MAX) {
-    std::vector<std::string> lines{"progress 0", "show progress"};
-    for (std::size_t k = 3000; k <= std::min(size, upTo); k += 3000) {
-      std::ostringstream value;
-      value << "progress " << static_cast<float>(static_cast<double>(k) / static_cast<double>(size) * 100.0);
-      lines.push_back(value.str());
-    }
-    return lines;
+    RecordingShell lines;
+    lines.SetProgress(0), lines.ShowProgress();
+    for (std::size_t k = 3000; k <= std::min(size, upTo); k += 3000)
+      lines.SetProgress(static_cast<float>(static_cast<double>(k) / static_cast<double>(size) * 100.0));
+    return lines.Trace();
   }
 
   // The file services the image object uses; a test may put a faulty one in.
