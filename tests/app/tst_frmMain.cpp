@@ -1,7 +1,5 @@
-#include <QAction>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QtTest>
+#include <QtWidgets>
 
 #include "MainWindowFixture.h"
 #include "app/StatusPanelBar.h"
@@ -189,28 +187,28 @@ class MainWindowTest : public QObject {
     const QString question = "52 Stand-in Patch Table: The %1 wideband patch table (built-in stand-in) is a stand-in, "
                              "not the published patch.";
     const int yes = static_cast<int>(MsgBoxResult::Yes);
-    const QString add = "Attempting to insert Corvennis' Wide Band hac for AXXC";
-    const QString remove = "Attempting to remove Corvennis' Wide Band hac for ARAP or APYP";
+    const auto run = [](bool add, bool ok, const QStringList& between = {}) {  // the command's own lines
+      const QString name = add ? "AddWBHackToBIN" : "RemoveWBHackFromBIN";
+      return QStringList{"Calling " + name + " based on " + (add ? "8D" : "6E"),
+                         add ? "Attempting to insert Corvennis' Wide Band hac for AXXC"
+                             : "Attempting to remove Corvennis' Wide Band hac for ARAP or APYP"} +
+             between + QStringList{"Finished calling " + name + (ok ? " Successfully." : " but was UNSUCCESSFULL.")};
+    };
+    const QString used = "Wideband patch table used: built-in stand-in";
     QTest::newRow("no image") << "" << true << yes << false << QStringList{"unchanged"};
-    QTest::newRow("8D add, Yes") << "8D" << true << yes << false
-        << QStringList{"Calling AddWBHackToBIN based on 8D", add, "Finished calling AddWBHackToBIN Successfully.",
-                       "Wideband patch table used: built-in stand-in", question.arg("8D/AXXC"),
-                       "0 Success: WB Hac added to BIN successfully (AXXC).", "changed"};
+    QTest::newRow("8D add, Yes") << "8D" << true << yes << false << run(true, true) + QStringList{used,
+        question.arg("8D/AXXC"), "0 Success: WB Hac added to BIN successfully (AXXC).", "changed"};
     QTest::newRow("6E remove, Yes") << "6E" << false << yes << false
-        << QStringList{"Calling RemoveWBHackFromBIN based on 6E", remove,
-                       "516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the "
-                       "installed table.",
-                       "Finished calling RemoveWBHackFromBIN Successfully.", "Wideband patch table used: built-in "
-                       "stand-in", question.arg("6E"), "0 Success: WB Hac removed from BIN successfully (ARAP or APYP).",
-                       "changed"};
+        << run(false, true, {"516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the "
+                             "installed table."}) +
+               QStringList{used, question.arg("6E"), "0 Success: WB Hac removed from BIN successfully (ARAP or APYP).",
+                           "changed"};
     QTest::newRow("6E remove, No") << "6E" << false << static_cast<int>(MsgBoxResult::No) << false
-        << QStringList{"Calling RemoveWBHackFromBIN based on 6E", remove,
-                       "Finished calling RemoveWBHackFromBIN but was UNSUCCESSFULL.", question.arg("6E"),
-                       "0 Failure: Error: WB Hac WAS NOT removed from BIN.", "unchanged"};
+        << run(false, false) + QStringList{question.arg("6E"), "0 Failure: Error: WB Hac WAS NOT removed from BIN.",
+                                           "unchanged"};
     QTest::newRow("broken table") << "8D" << true << yes << true
-        << QStringList{"Calling AddWBHackToBIN based on 8D", add, "Finished calling AddWBHackToBIN but was UNSUCCESSFULL.",
-                       "16 BIN File Error: Error in clsBINFile.AddWBHackToBIN",
-                       "0 Failure: Error: WB Hac WAS NOT added to BIN.", "unchanged"};
+        << run(true, false) + QStringList{"16 BIN File Error: Error in clsBINFile.AddWBHackToBIN",
+                                          "0 Failure: Error: WB Hac WAS NOT added to BIN.", "unchanged"};
   }
   void wideBandCommandsAskBeforeAStandInLogAndReportTheirOutcome() {
     QFETCH(QString, kind);
