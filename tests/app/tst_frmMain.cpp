@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 #include "app/StatusPanelBar.h"
 #include "app/VantorixApplication.h"
+#include "help/HelpTexts.h"
 #include "wbpatch/TableSource.h"
 
 using namespace vantorix;
@@ -230,6 +231,42 @@ class MainWindowTest : public QObject {
     QCOMPARE(outcome, seen);
     QCOMPARE(bars.endsWith(u'*'), seen.endsWith("changed") && seen.last() == "changed");  // the title marks it
     if (!kind.isEmpty()) QVERIFY(bars.contains("CSUM (hex): 1234"));  // the checksum waits for the save
+  }
+
+  void eachHelpWindowShowsItsTextAndLogsAsItSays_data() {
+    QTest::addColumn<QString>("window");  // its title, and its name and menu item after frm and mnu
+    QTest::addColumn<QStringList>("pieces");  // found in this order in the window's labels
+    QTest::addColumn<QStringList>("log");     // opened and closed twice: by OK, then by the frame
+    QTest::newRow("about") << "About"
+        << QStringList{"Version 1.0.1", "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
+                       "WOT AFR = AFR_CONSTANT / (RPM Modifier + Coolant Modifier + 128)", "AT YOUR OWN RISK."}
+        << QStringList{"Viewing About.", "Exiting About.", "Viewing About.", "Exiting About."};
+    QTest::newRow("instructions") << "Instructions"
+        << QStringList{"Description:\n1. ", "YOU MUST CHOOSE THE 'OK' BUTTON ON THE GRID"} << QStringList{};
+  }
+  void eachHelpWindowShowsItsTextAndLogsAsItSays() {
+    QFETCH(QString, window);
+    QFETCH(QStringList, pieces);
+    QFETCH(QStringList, log);
+    f_.window->move(20, 0);  // off the screen's centre, with room around it for either window centred on it
+    for (const bool byOk : {true, false}) {
+      f_.window->findChild<QAction*>("mnu" + window)->trigger();
+      auto* shown = f_.window->findChild<QWidget*>("frm" + window);
+      QVERIFY(shown != nullptr && shown->isVisible());
+      QCOMPARE(shown->windowTitle(), window);
+      const QPoint off = shown->frameGeometry().center() - f_.window->frameGeometry().center();
+      QVERIFY2(off.manhattanLength() <= 1, "opens centred on the main window");
+      QString text;
+      for (const QLabel* label : shown->findChildren<QLabel*>()) text += label->text() + u'\n';
+      for (const QString& piece : pieces) {
+        QVERIFY2(text.contains(piece), qPrintable(piece));
+        text = text.section(piece, 1, -1);
+      }
+      byOk ? shown->findChild<QPushButton*>("cmdOK")->click() : void(shown->close());
+      QTRY_VERIFY(f_.window->findChild<QWidget*>("frm" + window) == nullptr);
+    }
+    QCOMPARE(f_.Log(logged_), log);
+    QCOMPARE(QString::fromStdString(help::VersionText(1, 0, 12)), "Version 1.0.12");
   }
 
   void startsAtTheDesignedSizeShrunkToTheScreen() {
