@@ -238,11 +238,15 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QStringList>("pieces");  // found in this order in the window's labels
     QTest::addColumn<QStringList>("log");     // opened and closed twice: by OK, then by the frame
     QTest::newRow("about") << "About"
-        << QStringList{"Version 1.0.1", "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
+        << QStringList{"\nVantorix\n", "Version 1.0.1", "webpage at: https://corvennis.example.org/wideband/",
+                       "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
                        "WOT AFR = AFR_CONSTANT / (RPM Modifier + Coolant Modifier + 128)", "AT YOUR OWN RISK."}
         << QStringList{"Viewing About.", "Exiting About.", "Viewing About.", "Exiting About."};
-    QTest::newRow("instructions") << "Instructions"
-        << QStringList{"Description:\n1. ", "YOU MUST CHOOSE THE 'OK' BUTTON ON THE GRID"} << QStringList{};
+    QTest::newRow("instructions") << "Instructions"  // pieces from across the text
+        << QStringList{"Description:\n1. This program only works with $8D and $6E binary files",
+                       "\n2. This program can do 2 things... \nA) Allows you", "YOU MUST CHOOSE THE 'OK' BUTTON ON THE "
+                       "GRID", "or the change will not happen. \n5. Please note", "please see 'Help->About'."}
+        << QStringList{};
   }
   void eachHelpWindowShowsItsTextAndLogsAsItSays() {
     QFETCH(QString, window);
@@ -285,8 +289,9 @@ class MainWindowTest : public QObject {
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&throwing, &event);
     application->SetReportWindow(nullptr);
-    QCOMPARE(f_.boxes.shown, QStringList{"16 Fennimar Error: Error in Vantorix.QObject event 1000\r\n\r\nError Number: 6\r\n"
-                                         "Error Description: Overflow (in a handler)\r\nError Source: Vantorix"});
+    QCOMPARE(f_.boxes.shown, QStringList{"16 Fennimar Error: Error in Vantorix.QObject event 1000\r\n\r\nError "
+                                         "Number: 6\r\nError Description: Overflow (in a handler)\r\nError Source: "
+                                         "Vantorix"});
   }
 };
 

@@ -344,8 +344,7 @@ class AfrGridTest : public QObject {
     QTest::newRow("save, No") << "S" << QList{B::No} << apply + "Current BIN Saved.|" + yellow;
     QTest::newRow("save, Cancel") << "S" << QList{B::Cancel} << apply + stays + yellow;
     QTest::newRow("save, Yes, fails") << "S" << QList{B::Yes, B::Ok}
-                                      << "Apply AFR Changes,BIN File Error|Current BIN NOT saved.|cal.bin 151 - no grid "
-                                         "Vantorix*";
+        << "Apply AFR Changes,BIN File Error|Current BIN NOT saved.|cal.bin 151 - no grid Vantorix*";
   }
   void theGridAsksBeforeItForgets() {
     QFETCH(QString, way);
