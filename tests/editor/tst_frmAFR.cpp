@@ -268,6 +268,7 @@ class AfrGridTest : public QObject {
                           table[3].section(u'\t', 2, 2), table[10].section(u'\t', 6, 6), table[18].section(u'\t', 0, 0),
                           table[18].section(u'\t', 9)}).join(u' '),
              "Degrees C\t-40 152 0\t29.45 12.74 12.96 6400 5.91");  // 3770.1608988764 / (128 + sum of modifiers)
+    QCOMPARE(Grid()->windowTitle(), "Power Enrichment Target Air/Fuel Ratios");
     QCOMPARE(f_.window->findChild<QAction*>("mnuWBAdd")->shortcut(), QKeySequence("Ctrl+A"));
     QCOMPARE(Outcome(), "cal.bin 0 0 0 yellow Vantorix");  // no patch added, nothing closed
 
