@@ -1,11 +1,10 @@
-#include <QAction>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QtTest>
+#include <QtWidgets>
 
 #include "MainWindowFixture.h"
 #include "app/StatusPanelBar.h"
 #include "app/VantorixApplication.h"
+#include "help/HelpTexts.h"
 #include "wbpatch/TableSource.h"
 
 using namespace vantorix;
@@ -189,28 +188,28 @@ class MainWindowTest : public QObject {
     const QString question = "52 Stand-in Patch Table: The %1 wideband patch table (built-in stand-in) is a stand-in, "
                              "not the published patch.";
     const int yes = static_cast<int>(MsgBoxResult::Yes);
-    const QString add = "Attempting to insert Corvennis' Wide Band hac for AXXC";
-    const QString remove = "Attempting to remove Corvennis' Wide Band hac for ARAP or APYP";
+    const auto run = [](bool add, bool ok, const QStringList& between = {}) {  // the command's own lines
+      const QString name = add ? "AddWBHackToBIN" : "RemoveWBHackFromBIN";
+      return QStringList{"Calling " + name + " based on " + (add ? "8D" : "6E"),
+                         add ? "Attempting to insert Corvennis' Wide Band hac for AXXC"
+                             : "Attempting to remove Corvennis' Wide Band hac for ARAP or APYP"} +
+             between + QStringList{"Finished calling " + name + (ok ? " Successfully." : " but was UNSUCCESSFULL.")};
+    };
+    const QString used = "Wideband patch table used: built-in stand-in";
     QTest::newRow("no image") << "" << true << yes << false << QStringList{"unchanged"};
-    QTest::newRow("8D add, Yes") << "8D" << true << yes << false
-        << QStringList{"Calling AddWBHackToBIN based on 8D", add, "Finished calling AddWBHackToBIN Successfully.",
-                       "Wideband patch table used: built-in stand-in", question.arg("8D/AXXC"),
-                       "0 Success: WB Hac added to BIN successfully (AXXC).", "changed"};
+    QTest::newRow("8D add, Yes") << "8D" << true << yes << false << run(true, true) + QStringList{used,
+        question.arg("8D/AXXC"), "0 Success: WB Hac added to BIN successfully (AXXC).", "changed"};
     QTest::newRow("6E remove, Yes") << "6E" << false << yes << false
-        << QStringList{"Calling RemoveWBHackFromBIN based on 6E", remove,
-                       "516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the "
-                       "installed table.",
-                       "Finished calling RemoveWBHackFromBIN Successfully.", "Wideband patch table used: built-in "
-                       "stand-in", question.arg("6E"), "0 Success: WB Hac removed from BIN successfully (ARAP or APYP).",
-                       "changed"};
+        << run(false, true, {"516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the "
+                             "installed table."}) +
+               QStringList{used, question.arg("6E"), "0 Success: WB Hac removed from BIN successfully (ARAP or APYP).",
+                           "changed"};
     QTest::newRow("6E remove, No") << "6E" << false << static_cast<int>(MsgBoxResult::No) << false
-        << QStringList{"Calling RemoveWBHackFromBIN based on 6E", remove,
-                       "Finished calling RemoveWBHackFromBIN but was UNSUCCESSFULL.", question.arg("6E"),
-                       "0 Failure: Error: WB Hac WAS NOT removed from BIN.", "unchanged"};
+        << run(false, false) + QStringList{question.arg("6E"), "0 Failure: Error: WB Hac WAS NOT removed from BIN.",
+                                           "unchanged"};
     QTest::newRow("broken table") << "8D" << true << yes << true
-        << QStringList{"Calling AddWBHackToBIN based on 8D", add, "Finished calling AddWBHackToBIN but was UNSUCCESSFULL.",
-                       "16 BIN File Error: Error in clsBINFile.AddWBHackToBIN",
-                       "0 Failure: Error: WB Hac WAS NOT added to BIN.", "unchanged"};
+        << run(true, false) + QStringList{"16 BIN File Error: Error in clsBINFile.AddWBHackToBIN",
+                                          "0 Failure: Error: WB Hac WAS NOT added to BIN.", "unchanged"};
   }
   void wideBandCommandsAskBeforeAStandInLogAndReportTheirOutcome() {
     QFETCH(QString, kind);
@@ -234,6 +233,46 @@ class MainWindowTest : public QObject {
     if (!kind.isEmpty()) QVERIFY(bars.contains("CSUM (hex): 1234"));  // the checksum waits for the save
   }
 
+  void eachHelpWindowShowsItsTextAndLogsAsItSays_data() {
+    QTest::addColumn<QString>("window");  // its title, and its name and menu item after frm and mnu
+    QTest::addColumn<QStringList>("pieces");  // found in this order in the window's labels
+    QTest::addColumn<QStringList>("log");     // opened and closed twice: by OK, then by the frame
+    QTest::newRow("about") << "About"
+        << QStringList{"\nVantorix\n", "Version 1.0.1", "webpage at: https://corvennis.example.org/wideband/",
+                       "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
+                       "WOT AFR = AFR_CONSTANT / (RPM Modifier + Coolant Modifier + 128)", "AT YOUR OWN RISK."}
+        << QStringList{"Viewing About.", "Exiting About.", "Viewing About.", "Exiting About."};
+    QTest::newRow("instructions") << "Instructions"  // pieces from across the text
+        << QStringList{"Description:\n1. This program only works with $8D and $6E binary files",
+                       "\n2. This program can do 2 things... \nA) Allows you", "YOU MUST CHOOSE THE 'OK' BUTTON ON THE "
+                       "GRID", "or the change will not happen. \n5. Please note", "please see 'Help->About'."}
+        << QStringList{};
+  }
+  void eachHelpWindowShowsItsTextAndLogsAsItSays() {
+    QFETCH(QString, window);
+    QFETCH(QStringList, pieces);
+    QFETCH(QStringList, log);
+    f_.window->move(20, 0);  // off the screen's centre, with room around it for either window centred on it
+    for (const bool byOk : {true, false}) {
+      f_.window->findChild<QAction*>("mnu" + window)->trigger();
+      auto* shown = f_.window->findChild<QWidget*>("frm" + window);
+      QVERIFY(shown != nullptr && shown->isVisible());
+      QCOMPARE(shown->windowTitle(), window);
+      const QPoint off = shown->frameGeometry().center() - f_.window->frameGeometry().center();
+      QVERIFY2(off.manhattanLength() <= 1, "opens centred on the main window");
+      QString text;
+      for (const QLabel* label : shown->findChildren<QLabel*>()) text += label->text() + u'\n';
+      for (const QString& piece : pieces) {
+        QVERIFY2(text.contains(piece), qPrintable(piece));
+        text = text.section(piece, 1, -1);
+      }
+      byOk ? shown->findChild<QPushButton*>("cmdOK")->click() : void(shown->close());
+      QTRY_VERIFY(f_.window->findChild<QWidget*>("frm" + window) == nullptr);
+    }
+    QCOMPARE(f_.Log(logged_), log);
+    QCOMPARE(QString::fromStdString(help::VersionText(1, 0, 12)), "Version 1.0.12");
+  }
+
   void startsAtTheDesignedSizeShrunkToTheScreen() {
     // 10850 x 9050 twips at 96 DPI are 723 x 603 pixels: too tall for the 500 of the screen,
     // less the 2 + 2 of the frame. Shown whole, the log and the status bar are on it too.
@@ -242,8 +281,7 @@ class MainWindowTest : public QObject {
   }
 
   void anExceptionEscapingAnEventHandlerIsReported() {
-    class Throwing : public QObject {
-     public:
+    struct Throwing : QObject {
       bool event(QEvent*) override { throw RuntimeError(ErrorNumber::Overflow, "in a handler"); }
     } throwing;
     auto* application = qobject_cast<VantorixApplication*>(QCoreApplication::instance());
@@ -251,9 +289,9 @@ class MainWindowTest : public QObject {
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&throwing, &event);
     application->SetReportWindow(nullptr);
-    QCOMPARE(f_.boxes.shown.size(), 1);
-    QVERIFY(f_.boxes.shown[0].startsWith("16 Fennimar Error: Error in Vantorix."));
-    QVERIFY(f_.boxes.shown[0].contains("Error Number: 6\r\nError Description: Overflow (in a handler)"));
+    QCOMPARE(f_.boxes.shown, QStringList{"16 Fennimar Error: Error in Vantorix.QObject event 1000\r\n\r\nError "
+                                         "Number: 6\r\nError Description: Overflow (in a handler)\r\nError Source: "
+                                         "Vantorix"});
   }
 };
 
