@@ -24,34 +24,12 @@ using ::testing::AllOf;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-using wbpatch::Entry;
 using wbpatch::Operation;
 using wbpatch::Table;
 using wbpatch::Version;
 using Bytes = std::vector<std::uint8_t>;
 
 Table BuiltIn(Version version) { return wbpatch::BuiltInTables().Load(version); }
-
-// A stand-in knows every patched value (its own where the patch fixes none) and no
-// unpatched value that the patch does not fix.
-TEST(ShippedPatchTables, AreStandInsThatListExactlyTheirVersionsOffsetsAndFixedValues) {
-  EXPECT_EQ(FactsOf(Version::Axxc8D).size(), 126U);
-  EXPECT_EQ(FactsOf(Version::Aujp8D).size(), 126U);
-  EXPECT_EQ(FactsOf(Version::Mask6E).size(), 524U);
-  for (const Version version : wbpatch::kVersions) {
-    const Table table = BuiltIn(version);
-    const auto facts = FactsOf(version);
-    EXPECT_TRUE(table.standIn);
-    ASSERT_EQ(table.entries.size(), facts.size()) << wbpatch::VersionName(version);
-    for (std::size_t i = 0; i < facts.size(); ++i) {
-      const Entry& entry = table.entries[i];
-      SCOPED_TRACE(wbpatch::Hex(facts[i].offset, 4));
-      EXPECT_EQ(entry.offset, facts[i].offset);
-      EXPECT_TRUE(facts[i].insertion == kFree ? entry.insertion.has_value() : entry.insertion == facts[i].insertion);
-      EXPECT_EQ(entry.removal, facts[i].removal == kFree ? std::nullopt : wbpatch::Value(facts[i].removal & 0xFF));
-    }
-  }
-}
 
 struct Malformation {
   const char* what;
