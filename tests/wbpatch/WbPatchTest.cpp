@@ -72,8 +72,6 @@ TEST(PatchTableReader, RefusesEveryKindOfMalformedTableNamingTheLine) {
     EXPECT_THAT(ErrorTextOf([&] { wbpatch::ParseTable(bad.version, text, "t.txt"); }),
                 AllOf(StartsWith("321 Invalid file format (t.txt" + place), HasSubstr(bad.complaint)));
   }
-  const std::string aujp(wbpatch::EmbeddedTableText("8D-AUJP.txt"));
-  EXPECT_THAT(ErrorTextOf([&] { wbpatch::ParseTable(Version::Axxc8D, aujp, "t"); }), HasSubstr("0xDC at 0x2004"));
   EXPECT_THAT(ErrorTextOf([&] { wbpatch::ParseTable(Version::Mask6E, "# none\n", "t"); }),
               HasSubstr("(t: the table has 0 of the 524 entries of the 6E patch; offset 0x06CC"));
 }
