@@ -178,6 +178,7 @@ struct Change {
   int status;
   std::function<void(clsBINFile&)> change;  // what the window program's core does; none when nothing is written
   std::string said = "";
+  std::string env = "";  // for the run
 };
 
 // A change writes exactly what the core saves, after the backup; a refusal, or a change
@@ -186,6 +187,8 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
   // Coolant modifier 88 and a wanted 12.5 solve to an RPM modifier of 86.
   const TestImage grid = TestImage(Axxc8D()).CoolantModifiers({10, 20, 30, 40, 50, 88, 70, 80, 90}).RpmModifiers({});
   const auto add = [](clsBINFile& b) { b.AddWBHackToBIN(); };
+  fs::create_directories(dir.Path() / "broken/Vantorix/wbpatch");
+  std::ofstream(dir.Path() / "broken/Vantorix/wbpatch/6E.txt") << "0000 00 00\n";
   std::vector<Change> changes{
       {"by RPM", grid.Bytes(), SetAfr("P", "rpm", "2400", "80", "12.5"), 0, [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }},
       {"by coolant", grid.Bytes(), SetAfr("P", "coolant", "6400", "-40", "14.7"), 0,
@@ -198,7 +201,9 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
       {"checksum", Axxc8D().Bytes(), {"checksum", "--fix", "P"}, 0, [](clsBINFile&) {}},
       {"stand-in refused", Axxc8D().Bytes(), {"wb", "add", "P"}, 2, nullptr, "(built-in stand-in) is a stand-in"},
       {"stand-in refused", TestImage(32768, 0x6E).Bytes(), {"wb", "remove", "P"}, 2, nullptr,
-       "give --allow-stand-in to write it anyway\nvantorix-cli: P: left unchanged\n"}};
+       "give --allow-stand-in to write it anyway\nvantorix-cli: P: left unchanged\n"},
+      {"broken installed table", TestImage(32768, 0x6E).Bytes(), {"wb", "add", "P"}, 3, nullptr, "Invalid file format",
+       "XDG_DATA_HOME=" + dir.File("broken")}};
   for (const TestImage& image : {Axxc8D(), TestImage(32768, 0x8D).Aujp(), TestImage(32768, 0x6E)}) {
     changes.push_back({"add", image.Bytes(), {"wb", "add", "--allow-stand-in", "P"}, 0, add});
     changes.push_back({"remove", CoreSaves(image.Bytes(), add), {"wb", "remove", "P", "--allow-stand-in"}, 0,
@@ -210,7 +215,7 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
     fs::remove(path + ".org");
     std::vector<std::string> words = c.words;
     std::ranges::replace(words, std::string("P"), path);
-    const Result result = Run(words);
+    const Result result = Run(words, c.env);
     EXPECT_EQ(result.status, c.status) << result.err;
     EXPECT_EQ(ReadFile(path), c.change ? CoreSaves(c.image, c.change) : c.image);
     EXPECT_EQ(Exists(path + ".org") ? ReadFile(path + ".org") : Bytes{}, c.change ? c.image : Bytes{});
@@ -218,14 +223,6 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
     if (const auto at = said.find("P:"); at != std::string::npos) said.replace(at, 1, path);
     EXPECT_THAT(result.err, HasSubstr(said));
   }
-  fs::create_directories(home.Path() / "xdg/Vantorix/wbpatch");
-  std::ofstream(home.Path() / "xdg/Vantorix/wbpatch/6E.txt") << "0000 00 00\n";
-  const std::string path = Put(TestImage(32768, 0x6E), "b.bin");
-  const Result broken = Run({"wb", "add", path});
-  EXPECT_EQ(broken.status, 3);
-  EXPECT_THAT(broken.err, ::testing::AllOf(HasSubstr("Invalid file format"), HasSubstr("Error: WB Hac WAS NOT added to BIN.")));
-  EXPECT_EQ(ReadFile(path), TestImage(32768, 0x6E).Bytes());
-  EXPECT_FALSE(Exists(path + ".org"));
 }
 
 // A table derived from a stock image and the published patch, once installed, is what
