@@ -88,46 +88,20 @@ class CliTest : public ::testing::Test {
   TempDir dir;
 };
 
-TEST_F(CliTest, HelpVersionAndUsageErrors) {
-  EXPECT_EQ(Run({"--version"}).out, "vantorix-cli " + std::string(app::kVersionText) + "\n");
-  // Each command's --help text is compared whole with docs/cli.md by cli_reference_matches_the_help.
-  const std::string image = Put(Axxc8D(), "a.bin"), x = dir.File("x.bin");
-  // clang-format off
-  const std::vector<std::vector<std::string>> mistakes{
-      {}, {"frob"}, {"info"}, {"info", "--bogus", image}, {"afr", image, image}, {"diff", image}, {"wb"},
-      {"wb", "frob"}, {"wb", "derive", "--stock", image}, {"wb", "install", "t", "--version", "7f"},
-      {"set-afr", image, "--rpm", "2400", "--coolant", "80", "--afr", "12.5"},
-      SetAfr(image, "rpm", "2500", "80", "12.5"), SetAfr(image, "rpm", "2400", "50", "12.5"), SetAfr(image, "rpm", "2400", "80", "0.5"),
-      SetAfr(image, "rpm", "2400", "80", "rich"), SetAfr(image, "row", "2400", "80", "12.5"), {"history", "prune", "--keep-days", "-1"},
-      {"sample", x, "--mask", "32"}, {"sample", x, "--mask", "6e", "--bcc", "axxc"}};
-  // clang-format on
-  for (const auto& words : mistakes) {
-    const Result result = Run(words);
-    EXPECT_EQ(result.status, 2) << ::testing::PrintToString(words);
-    EXPECT_THAT(result.err, HasSubstr("--help'")) << ::testing::PrintToString(words);
-  }
-  EXPECT_EQ(ReadFile(image), Axxc8D().Bytes());
-  EXPECT_FALSE(Exists(image + ".org") || Exists(x));
-  // Output lost to a full disk must not pass for a clean run.
-  for (const auto& words : {std::vector<std::string>{"afr", "--csv", image}, {"--version"}}) {
-    const Result full = Cli(home.Path(), words, "/dev/full");
-    EXPECT_EQ(full.status, 3);
-    EXPECT_THAT(full.err, HasSubstr("the output could not be written: No space left on device"));
-  }
-}
-
 // Each reading command tells what the core decodes, exits 0, 1 for a difference or a
-// mismatch, 3 for a file it cannot read, and never writes: not even on read-only files.
-TEST_F(CliTest, ReadingCommandsTellWhatTheyFindWriteNothingAndWorkOnReadOnlyFiles) {
+// mismatch, 2 for a usage mistake, 3 for a file it cannot read or output it cannot write,
+// and never writes: not even on read-only files.
+TEST_F(CliTest, UsageMistakesAndReadingCommandsWriteNothingAndWorkOnReadOnlyFiles) {
   const TestImage axxc = Axxc8D();
   TestImage other = axxc;
   other.PromId(0x0001).StoredChecksum(0x9999).CoolantModifiers({1, 2, 3, 4, 5, 6, 7, 8, 9}).Byte(0x0617, 0xEE);
   other.Byte(0x2004, 0x00).Byte(0x2005, 0x00).Byte(0x4C9C, 0x00).Byte(0x5000, 0x00).Byte(0x7168, 0x00);
   const TestImage good = TestImage(32768, 0x6E).CorrectChecksum();
   const std::string a = Put(axxc, "a.bin"), b = Put(other, "b.bin"), e = Put(good, "e.bin");
-  const std::string t = Put(TestImage(32768, 0x32), "t.bin"), missing = dir.File("missing.bin");
+  const std::string t = Put(TestImage(32768, 0x32), "t.bin"), missing = dir.File("missing.bin"), x = dir.File("x.bin");
   const std::string computed = number::HexText(axxc.ExpectedChecksum(), 4);
-  const std::vector<std::tuple<std::vector<std::string>, int, std::vector<std::string>>> runs{
+  std::vector<std::tuple<std::vector<std::string>, int, std::vector<std::string>>> runs{
+      {{"--version"}, 0, {"vantorix-cli " + std::string(app::kVersionText) + "\n"}},
       {{"info", a, missing, t}, 3,
        {"  PROM ID: 4613\n  transmission: MANUAL\n  BCC: AXXC\n  stored checksum: 1234\n  computed checksum: " + computed +
             " (DOES NOT AGREE)\n  wideband patch: ",
@@ -150,6 +124,17 @@ TEST_F(CliTest, ReadingCommandsTellWhatTheyFindWriteNothingAndWorkOnReadOnlyFile
         "0x5000             1 byte   other", "0x7168             1 byte   identity: broadcast code", "19 bytes differ, in 8 runs\n"}},
       {{"diff", a, a}, 0, {"the images are identical"}},
       {{"wb", "derive", "--stock", a, "--patched", b, "--version", "8d-axxc", "-o", dir.File("t.txt")}, 3, {}}};
+  // Each command's --help text is compared whole with docs/cli.md by cli_reference_matches_the_help.
+  // clang-format off
+  for (const std::vector<std::string>& mistake : std::vector<std::vector<std::string>>{
+      {}, {"frob"}, {"info"}, {"info", "--bogus", a}, {"afr", a, a}, {"diff", a}, {"wb"},
+      {"wb", "frob"}, {"wb", "derive", "--stock", a}, {"wb", "install", "t", "--version", "7f"},
+      {"set-afr", a, "--rpm", "2400", "--coolant", "80", "--afr", "12.5"},
+      SetAfr(a, "rpm", "2500", "80", "12.5"), SetAfr(a, "rpm", "2400", "50", "12.5"), SetAfr(a, "rpm", "2400", "80", "0.5"),
+      SetAfr(a, "rpm", "2400", "80", "rich"), SetAfr(a, "row", "2400", "80", "12.5"), {"history", "prune", "--keep-days", "-1"},
+      {"sample", x, "--mask", "32"}, {"sample", x, "--mask", "6e", "--bcc", "axxc"}})
+    runs.push_back({mistake, 2, {"--help'"}});
+  // clang-format on
   for (const auto& [words, status, said] : runs) {
     SCOPED_TRACE(::testing::PrintToString(words));
     const Result result = Run(words);
@@ -158,6 +143,12 @@ TEST_F(CliTest, ReadingCommandsTellWhatTheyFindWriteNothingAndWorkOnReadOnlyFile
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 4);
   EXPECT_EQ(ReadFile(a), axxc.Bytes());
+  // Output lost to a full disk must not pass for a clean run.
+  for (const auto& words : {std::vector<std::string>{"afr", "--csv", a}, {"--version"}}) {
+    const Result full = Cli(home.Path(), words, "/dev/full");
+    EXPECT_EQ(full.status, 3);
+    EXPECT_THAT(full.err, HasSubstr("the output could not be written: No space left on device"));
+  }
 
   // Read-only files in a read-only folder, as a user that cannot override permissions.
   TempDir output;
