@@ -190,7 +190,8 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
       {"mask 32", TestImage(32768, 0x32).Bytes(), SetAfr("P", "rpm", "0", "80", "13"), 3, nullptr,
        "only intended to be used with $8D and $6E"},
       {"checksum", Axxc8D().Bytes(), {"checksum", "--fix", "P"}, 0, [](clsBINFile&) {}},
-      {"stand-in refused", Axxc8D().Bytes(), {"wb", "add", "P"}, 2, nullptr, "(built-in stand-in) is a stand-in"},
+      {"stand-in refused", Axxc8D().Bytes(), {"wb", "add", "P"}, 2, nullptr,  // a message of several lines stays so
+       "(built-in stand-in) is a stand-in, not the published patch.\n  Adding the patch with it writes the values"},
       {"stand-in refused", TestImage(32768, 0x6E).Bytes(), {"wb", "remove", "P"}, 2, nullptr,
        "give --allow-stand-in to write it anyway\nvantorix-cli: P: left unchanged\n"},
       {"broken installed table", TestImage(32768, 0x6E).Bytes(), {"wb", "add", "P"}, 3, nullptr, "Invalid file format",
