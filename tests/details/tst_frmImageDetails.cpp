@@ -21,23 +21,25 @@ QString Bytes(const TestImage& image, std::size_t offset, std::size_t count, boo
   return values.join(u' ');
 }
 
-// The facts line of an $8D image whose patch is absent, from the builder's own knowledge
-// of the format; "!" marks the warning style of a stored checksum that disagrees.
-QString Facts(const TestImage& image, const QString& transmissionAndCode) {
+// The facts line of an image, from the builder's own knowledge of the format ($8D: the
+// patch absent); "!" marks the warning style of a stored checksum that disagrees.
+QString Facts(const TestImage& image, const QString& transmissionAndCode, QString patch = {}) {
+  if (patch.isEmpty())
+    patch = "absent (8D/" + transmissionAndCode.section(u'|', 1) +
+            ": of the 39 entries that tell patched from unpatched, 0 patched, 39 unpatched)";
   const unsigned stored = image.At(6) * 256U + image.At(7);
   const QString agreement = stored == image.ExpectedChecksum() ? " (agrees)" : " (does not agree with the stored checksum)!";
-  return QStringList{"%1", "32768 bytes", "$8D", QString::number(image.At(0) * 256U + image.At(1)), Hex(stored, 4),
-                     Hex(image.ExpectedChecksum(), 4) + agreement, transmissionAndCode,
-                     "absent (8D/" + transmissionAndCode.section(u'|', 1) +
-                         ": of the 39 entries that tell patched from unpatched, 0 patched, 39 unpatched)",
-                     "built-in stand-in", Bytes(image, TestImage::kCoolant8D, 9), Bytes(image, TestImage::kRpm8D, 17)}
+  const QString mask = image.At(TestImage::kMaskOffset) == 0x6E ? "$6E" : "$8D";
+  return QStringList{"%1", "32768 bytes", mask, QString::number(image.At(0) * 256U + image.At(1)), Hex(stored, 4),
+                     Hex(image.ExpectedChecksum(), 4) + agreement, transmissionAndCode, patch, "built-in stand-in",
+                     Bytes(image, image.CoolantOffset(), 9), Bytes(image, image.RpmOffset(), 17)}
       .join(u'|');
 }
 
-// An unpatched $8D image: the removal value of every entry of the version's table.
-TestImage Stock(TestImage image, wbpatch::Version version) {
+// An image that holds the removal (or insertion) value of every entry of the version's table.
+TestImage Stock(TestImage image, wbpatch::Version version, bool patched = false) {
   for (const wbpatch::Entry& entry : wbpatch::BuiltInTables().Load(version).entries)
-    image.Byte(entry.offset, entry.removal.value_or(image.At(entry.offset)));
+    image.Byte(entry.offset, (patched ? entry.insertion : entry.removal).value_or(image.At(entry.offset)));
   return image;
 }
 
@@ -93,6 +95,14 @@ class ImageDetailsTest : public QObject {
     const QString none = "No changes since the image was opened.";
     QCOMPARE(State(), (QStringList{Facts(axxc, "MANUAL|AXXC").arg(first), none, "1 opened 32768 $8D 4613 1234 first seen"}));
 
+    const TestImage e6 = Stock(TestImage(32768, 0x6E).PromId(7).Manual(false), wbpatch::Version::Mask6E, true).CorrectChecksum();
+    const QString patched = Open(e6, "patched.bin");
+    main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
+    QTRY_COMPARE(State(), (QStringList{Facts(e6, "AUTO|ARAP or APYP",
+                                         "present (6E: of the 8 entries that tell patched from unpatched, 8 patched, 0 unpatched)")
+                                       .arg(patched),
+                                   none, "2 opened 32768 $6E 7 " + Hex(e6.ExpectedChecksum(), 4) + " first seen"}));
+
     // RPM modifiers at 2400 and 2800 RPM change by +1 and -1: the checksum stays as it was.
     const TestImage tuned = Stock(TestImage().Aujp().PromId(1).Manual(false), wbpatch::Version::Aujp8D).CorrectChecksum();
     const std::size_t k2400 = TestImage::kRpm8D + 6;
@@ -108,7 +118,7 @@ class ImageDetailsTest : public QObject {
     QCOMPARE(State(), (QStringList{Facts(saved, "AUTO|AUJP").arg(path),
                                    "0x061D-0x061E 2 bytes PE RPM modifiers: " + Bytes(tuned, k2400, 2, true) + " -> " +
                                        Bytes(saved, k2400, 2, true),
-                                   "3 saved 32768 $8D 1 " + checksum + " 2 bytes", "2 opened 32768 $8D 1 " + checksum + " first seen"}));
+                                   "4 saved 32768 $8D 1 " + checksum + " 2 bytes", "3 opened 32768 $8D 1 " + checksum + " first seen"}));
     // Version 1, as opened, copied out to a new file and, refused, over the open image.
     Find<QTreeWidget>("lstVersions")->setCurrentItem(Find<QTreeWidget>("lstVersions")->topLevelItem(1));
     const QString copy = QString::fromStdString((main_.dir->Path() / "copy.bin").string());
