@@ -46,7 +46,8 @@ TEST(ErrorTrap, MapsStandardFailuresToClassicNumbersAndNamesTheFileAtFault) {
       {[] { throw std::filesystem::filesystem_error("copy", "/x/a.bin.org", std::make_error_code(std::errc(ENOENT))); },
        "53\r\nError Description: File not found (/x/a.bin.org: No such file or directory)"},
       {[] { throw ErrorFromSystem(EACCES, "/cal/a.bin"); }, "70\r\nError Description: Permission denied (/cal/a.bin)"},
-      {system(ENOSPC), "61"}, {system(EIO), "57"}, {system(ENOTDIR), "76"},
+      {system(ENOSPC), "61\r\nError Description: Disk full (No space left on device)"},
+      {system(EIO), "57"}, {system(ENOTDIR), "76"},
       {[] { throw std::out_of_range("index"); }, "9\r\n"},
       {[] { throw 17; }, "51\r\nError Description: Internal error"}};
   for (const auto& [thrower, expected] : cases) {  // a short row: the number, then the system's own words

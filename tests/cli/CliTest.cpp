@@ -181,7 +181,9 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
   fs::create_directories(dir.Path() / "broken/Vantorix/wbpatch");
   std::ofstream(dir.Path() / "broken/Vantorix/wbpatch/6E.txt") << "0000 00 00\n";
   std::vector<Change> changes{
-      {"by RPM", grid.Bytes(), SetAfr("P", "rpm", "2400", "80", "12.5"), 0, [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }},
+      {"by RPM, telling what it does", grid.Bytes(),
+       {"--verbose", "set-afr", "P", "--rpm", "2400", "--coolant", "80", "--afr", "12.5", "--by", "rpm"}, 0,
+       [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }, ", Recalculating AFRs based on 2400RPMs...\n"},
       {"by coolant", grid.Bytes(), SetAfr("P", "coolant", "6400", "-40", "14.7"), 0,
        [](clsBINFile& b) { b.PutPEModifier_Coolant(1, b.CalculateCoolantModifier(0, 14.7)); }},
       {"the cell already targets that", grid.Bytes(), SetAfr("P", "rpm", "0", "-40", "27.32"), 0, nullptr},
@@ -192,6 +194,8 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
       {"checksum", Axxc8D().Bytes(), {"checksum", "--fix", "P"}, 0, [](clsBINFile&) {}},
       {"stand-in refused", Axxc8D().Bytes(), {"wb", "add", "P"}, 2, nullptr,  // a message of several lines stays so
        "(built-in stand-in) is a stand-in, not the published patch.\n  Adding the patch with it writes the values"},
+      {"stand-in refused", Axxc8D().Bytes(), {"wb", "add", "P"}, 2, nullptr,
+       " other bytes. The image gets NO wideband function: do not burn it expecting one.\n"},
       {"stand-in refused", TestImage(32768, 0x6E).Bytes(), {"wb", "remove", "P"}, 2, nullptr,
        "give --allow-stand-in to write it anyway\nvantorix-cli: P: left unchanged\n"},
       {"broken installed table", TestImage(32768, 0x6E).Bytes(), {"wb", "add", "P"}, 3, nullptr, "Invalid file format",
@@ -289,6 +293,7 @@ TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItRepla
   const Bytes fixed = ReadFile(path);
   ASSERT_EQ(Run({"wb", "add", "--allow-stand-in", path}).status, 0);
   const Bytes patched = ReadFile(path);
+  EXPECT_TRUE(Run({"history", path}).out.ends_with(" first seen\n"));  // the first version, and only it
   EXPECT_EQ(Listed(Run({"history", path, "--json"})), "4 changed by the CLI " + Differing(fixed, patched) +
                                                            "|3 backed up 0|2 changed by the CLI " +
                                                            Differing(stock, fixed) + "|1 backed up null|");

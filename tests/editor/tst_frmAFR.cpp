@@ -50,6 +50,7 @@ class AfrGridTest : public QObject {
   std::string path_;
   QString sentence_;
   QString placed_;
+  bool stayed_ = false;  // the dialog was still shown after its button
 
   frmAFR* Grid() { return f_.window->findChild<frmAFR*>("frmAFR"); }
   QTableWidget* Table() { return Grid()->findChild<QTableWidget*>("MSFlexGrid1"); }
@@ -96,9 +97,10 @@ class AfrGridTest : public QObject {
       placed_ = shown.intersects(Global(2, 1) | Global(2, 9)) || shown.intersects(Global(2, 1) | Global(18, 1))
                     ? "covers" : "beside";
       if (answer.byCoolant) dialog.findChild<QRadioButton*>("optCoolant")->click();
+      if (dialog.focusWidget() != dialog.findChild<QLineEdit*>("txtNewValue")) sentence_ = "the text box is not focused";
       QTest::keyClicks(dialog.findChild<QLineEdit*>("txtNewValue"), answer.typed);
       dialog.findChild<QPushButton*>(answer.cancel ? "cmdCancel" : "cmdOK")->click();
-      if (dialog.isVisible()) dialog.close();  // asked again, then closed by its frame
+      if ((stayed_ = dialog.isVisible())) dialog.close();  // asked again, then closed by its frame
     });
     Click(2, 1, {}, answer.key == Qt::Key_unknown);
     if (answer.key != Qt::Key_unknown) QTest::keyClick(Table(), answer.key);
@@ -202,6 +204,7 @@ class AfrGridTest : public QObject {
     seen[0].remove("Original AFR: 29.45, New AFR: ");
     QCOMPARE(seen + QStringList{Cell(2, 1)} + MarkedCells(), outcome);
     QCOMPARE(sentence_, "Current Target AFR is 29.45 at 0RPMs and -40\u00BA C (-40\u00BA F)");
+    QCOMPARE(stayed_, outcome.join(u' ').contains("Please enter"));
     const QRect cell = Table()->visualItemRect(Table()->item(2, 1));  // current: framed, not filled
     const QColor inside = Table()->viewport()->grab().toImage().pixelColor(cell.right() - 5, cell.center().y());
     QCOMPARE(placed_ + ' ' + inside.name(), outcome.contains("2,1") ? "beside #ffff00" : "beside #ffffff");

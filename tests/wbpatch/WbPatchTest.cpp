@@ -74,6 +74,9 @@ TEST(PatchTableReader, RefusesEveryKindOfMalformedTableNamingTheLine) {
   }
   EXPECT_THAT(ErrorTextOf([&] { wbpatch::ParseTable(Version::Mask6E, "# none\n", "t"); }),
               HasSubstr("(t: the table has 0 of the 524 entries of the 6E patch; offset 0x06CC"));
+  std::string oneKnown(wbpatch::EmbeddedTableText(wbpatch::TableFileName(Version::Mask6E)));
+  oneKnown.replace(oneKnown.find(" --\n"), 4, " FF\n");  // one known value in the area fills nothing
+  EXPECT_EQ(ErrorTextOf([&] { wbpatch::ParseTable(Version::Mask6E, oneKnown, "t"); }), "");
 }
 
 // Unknown values and the stand-in marker survive; so do line ends, tabs, case, comments
