@@ -13,10 +13,11 @@ void ShowError(Shell& shell, const std::string& number, const std::string& descr
   shell.MsgBox(ErrorReportText(number, description, source, module, procedure), MsgBoxStyle::Critical, title);
 }
 
-void ReportCurrentException(Shell& shell, const ErrorSite& site) {
-  const RuntimeError error = CurrentExceptionAsRuntimeError();
+RuntimeError ReportCurrentException(Shell& shell, const ErrorSite& site) {
+  RuntimeError error = CurrentExceptionAsRuntimeError();
   ShowError(shell, std::to_string(error.Number()), error.Description(), error.Source(), std::string(site.module),
             std::string(site.procedure), std::string(site.title));
+  return error;
 }
 
 }  // namespace vantorix

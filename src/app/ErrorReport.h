@@ -5,6 +5,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "app/Outcome.h"
 #include "app/RuntimeError.h"
 #include "app/Shell.h"
 
@@ -30,8 +31,9 @@ std::string ErrorReportText(const std::string& number, const std::string& descri
 void ShowError(Shell& shell, const std::string& number, const std::string& description, const std::string& source,
                const std::string& module, const std::string& procedure, const std::string& title);
 
-// Reports the exception being handled at the given site. Call only from inside a catch block.
-void ReportCurrentException(Shell& shell, const ErrorSite& site);
+// Reports the exception being handled at the given site and returns it. Call only from
+// inside a catch block.
+RuntimeError ReportCurrentException(Shell& shell, const ErrorSite& site);
 
 // The error trap every reporting procedure wraps its body in: an exception ends the body,
 // is shown as one report naming the site, and the procedure returns `failure` (its
@@ -48,7 +50,8 @@ Result Trap(Shell& shell, const ErrorSite& site, Body&& body, Result failure) {
 }
 
 // The same trap for bodies whose failure value is the result type's empty value
-// (false, 0, empty text, an empty array) or that return nothing.
+// (false, 0, empty text, an empty array) or that return nothing. An Outcome fails with
+// the cause the report named.
 template <class Body>
 std::invoke_result_t<Body&> Trap(Shell& shell, const ErrorSite& site, Body&& body) {
   using Result = std::invoke_result_t<Body&>;
@@ -57,6 +60,12 @@ std::invoke_result_t<Body&> Trap(Shell& shell, const ErrorSite& site, Body&& bod
       body();
     } catch (...) {
       ReportCurrentException(shell, site);
+    }
+  } else if constexpr (std::is_same_v<Result, Outcome>) {
+    try {
+      return body();
+    } catch (...) {
+      return Outcome::Failed(ReportCurrentException(shell, site).Description());
     }
   } else {
     return Trap(shell, site, std::forward<Body>(body), Result{});

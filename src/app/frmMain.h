@@ -99,6 +99,8 @@ class frmMain final : public QMainWindow {
   void SetMenusForNoImage();
   // Asks to save unsaved changes; false when the user cancels or the save failed.
   bool SaveChangesFirst();
+  // Saves with the hourglass and records the version once the file holds it.
+  Outcome SaveAndRecord(clsBINFile& image);
   // The AFR grid while it is open.
   frmAFR* Grid() const;
   // Closes the grid when it holds unwritten changes, after its own question; false when

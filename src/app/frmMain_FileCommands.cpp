@@ -79,10 +79,14 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
     }
     std::unique_ptr<clsBINFile> image = images_->NewBIN();
     shell_->WriteLog("Opening binary file: " + path);
-    if (!image->OpenBIN(path, blnBackupFile)) {
-      shell_->WriteLog("Invalid File Selected: " + path);
-      shell_->MsgBox("You did not select a valid Binary (*.bin) file.  Please try again.", MsgBoxStyle::Exclamation,
-                     "File Access Error");
+    if (const Outcome opened = image->OpenBIN(path, blnBackupFile); !opened) {
+      // A file that could not be opened or read has been reported with its cause, and
+      // nothing said about it after that could be true.
+      if (opened.Result() == Outcome::Kind::Refused) {
+        shell_->WriteLog("Invalid File Selected: " + path);
+        shell_->MsgBox("You did not select a valid Binary (*.bin) file.  Please try again.", MsgBoxStyle::Exclamation,
+                       "File Access Error");
+      }
       if (reopening) InitializeControls(1, false);
       return;
     }
@@ -119,12 +123,20 @@ bool frmMain::SaveChangesFirst() {
       MsgBoxStyle::YesNoCancelExclamation, "Save Changes");
   if (answer == MsgBoxResult::Cancel) return false;
   if (answer == MsgBoxResult::Yes) {
-    const BusyPointer busy;
     // A save that failed has been reported; going on would throw the changes away.
-    if (!image.SaveBIN()) return false;
-    RecordSaved(image);
+    const Outcome saved = SaveAndRecord(image);
+    if (!saved) return false;
+    if (!saved.Detail().empty()) shell_->WriteLog(saved.Detail());
   }
   return true;
+}
+
+Outcome frmMain::SaveAndRecord(clsBINFile& image) {
+  const BusyPointer busy;
+  Outcome saved = image.SaveBIN();
+  // Once the file holds the image the version is kept, also when the disk may not hold it yet.
+  if (saved) RecordSaved(image);
+  return saved;
 }
 
 void frmMain::mnuClose_Click() {
@@ -159,17 +171,13 @@ void frmMain::mnuSave_Click() {
     }
     clsBINFile& image = images_->gobjBIN();
     shell_->WriteLog("Saving Current BIN: " + image.FilePath() + "...");
-    bool saved = false;
-    {
-      const BusyPointer busy;
-      saved = image.SaveBIN();
-    }
+    const Outcome saved = SaveAndRecord(image);
     if (!saved) {
       shell_->WriteLog("Current BIN NOT saved.");
       return;
     }
-    RecordSaved(image);
     shell_->WriteLog("Current BIN Saved.");
+    if (!saved.Detail().empty()) shell_->WriteLog(saved.Detail());
     mssbVarious_->SetPanelText(3, QStringLiteral("CSUM (hex): ") + QString::fromStdString(image.Checksum()));
   });
 }

@@ -9,8 +9,9 @@
 
 namespace vantorix {
 
-// A new version of a file, written beside it under a temporary name. Until Commit the
-// file's name keeps its old contents; dropping an uncommitted version removes it.
+// A new version of a file, written beside it under a temporary name in the same folder.
+// Until Commit the file's name keeps its old contents; dropping an uncommitted version
+// removes it.
 class NewContents {
  public:
   virtual ~NewContents() = default;
@@ -18,12 +19,22 @@ class NewContents {
   // Writes all of data at the offset of the new version.
   virtual void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> data) = 0;
 
-  // Flushes the new version to the disk, locks it and renames it over the file, then
-  // flushes the folder: at every instant the name holds either the whole old or the
-  // whole new contents. A version of an opened file becomes that opened file from the
-  // rename on: its handle, lock and identity follow the new contents.
-  virtual void Commit() = 0;
+  // Flushes the new version to the disk, locks it and renames it over the file's name
+  // (the name itself, never what a link there points to), then flushes the folder: at
+  // every instant the name holds either the whole old or the whole new contents. A
+  // version of an opened file first checks that the name still holds that very file, and
+  // becomes it from the rename on: its handle, lock and identity follow the new contents.
+  //
+  // Throws when the name still holds the old contents. Once the rename is done the
+  // replacement has happened, whatever follows: a folder flush that fails then is not
+  // thrown but returned, as the sentence that tells the user (empty when all is on the
+  // disk).
+  [[nodiscard]] virtual std::string Commit() = 0;
 };
+
+// The sentence Commit returns when the folder that holds a new file's name could not be
+// flushed after the rename.
+std::string UnflushedFolderText(const std::string& folder, const std::string& cause);
 
 // A file held open and locked from open to close. Every operation either completes or
 // throws a RuntimeError.
@@ -41,16 +52,17 @@ class OpenedFile {
   // when the file ends early).
   virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
 
-  // Throws unless the path still names this very file, unchanged in length and
+  // Throws unless the file's name still holds this very file, unchanged in length and
   // modification time since it was opened, and it may still be written: replacing a
   // file that was deleted, replaced, grown or made read-only since it was opened would
   // lose what another program or the user did to it.
-  virtual void CheckUnchangedAt(const std::string& path) = 0;
+  virtual void CheckUnchanged() = 0;
 
-  // Starts a new version of the file at path (this file), with the file's permission
-  // bits and owner. A path that is a symbolic link keeps its link: the file it names is
-  // replaced.
-  virtual std::unique_ptr<NewContents> Replace(const std::string& path) = 0;
+  // Starts a new version of this file, with its permission bits and owner, in the folder
+  // it was found in when it was opened. The path it was opened by was resolved once, then:
+  // through a symbolic link the file it named is replaced, and a name or folder swapped
+  // for a link since can never send the new version elsewhere.
+  virtual std::unique_ptr<NewContents> Replace() = 0;
 };
 
 // What a path names.
@@ -66,7 +78,10 @@ class FileSystem {
   // permission on a folder, a device error) throws with the real cause.
   virtual FileKind KindOf(const std::string& path) = 0;
 
-  // Opens an existing regular file for reading and writing under an exclusive lock.
+  // Opens an existing regular file for reading and writing under an exclusive lock. The
+  // path is resolved once, links followed, and the folder it leads to is held open for
+  // the file's later replacement. A file that may be read but not written is refused as
+  // read-only, with the reason an image must be writable.
   virtual std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) = 0;
 
   // Starts a new version of the file at path, which need not exist, with the permission
@@ -91,9 +106,10 @@ inline constexpr std::uint32_t kNewFilePermissions = 0666;
 
 // Writes bytes as the whole new contents of the file at path, by replacement: the one
 // road by which anything a user keeps (an image, its backup, a table, an output file)
-// is written.
-void ReplaceFileContents(FileSystem& files, const std::string& path, std::span<const std::uint8_t> bytes,
-                         std::uint32_t permissions = kNewFilePermissions);
-void ReplaceFileContents(FileSystem& files, const std::string& path, std::string_view text);
+// is written. Returns what Commit returns.
+[[nodiscard]] std::string ReplaceFileContents(FileSystem& files, const std::string& path,
+                                              std::span<const std::uint8_t> bytes,
+                                              std::uint32_t permissions = kNewFilePermissions);
+[[nodiscard]] std::string ReplaceFileContents(FileSystem& files, const std::string& path, std::string_view text);
 
 }  // namespace vantorix

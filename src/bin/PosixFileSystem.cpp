@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <random>
 #include <utility>
 
@@ -66,13 +67,51 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The rename is only lasting once the folder that holds the name is on the disk too. A
-// file system that cannot flush a folder (EINVAL) keeps its names by other means.
-void SyncFolderOf(const std::string& path) {
-  const Descriptor folder(Retried([&] { return ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
-  if (folder.get() < 0 && errno == EACCES) return;  // a folder that may be written but not read
-  if (folder.get() < 0) throw ErrorFromSystem(errno, FolderOf(path));
-  if (::fsync(folder.get()) != 0 && errno != EINVAL) throw ErrorFromSystem(errno, FolderOf(path));
+std::string NameIn(const std::string& path) {
+  std::string name = path.substr(path.find_last_of('/') + 1);
+  if (name.empty() || name == "." || name == "..")
+    throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " does not name a file");
+  return name;
+}
+
+// A folder held open, so that the names in it are found there however the path that led
+// to it changes afterwards.
+class Folder {
+ public:
+  explicit Folder(std::string path) : path_(std::move(path)) {
+    fd_ = Descriptor(Retried([&] { return ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+    // A folder that may be written and entered but not read cannot be flushed; its names
+    // can still be looked up and replaced.
+    if (fd_.get() < 0 && errno == EACCES) {
+      fd_ = Descriptor(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+      syncable_ = false;
+    }
+    if (fd_.get() < 0) throw ErrorFromSystem(errno, path_);
+  }
+
+  int get() const { return fd_.get(); }
+  const std::string& Path() const { return path_; }
+
+  // The rename is only lasting once the folder that holds the name is on the disk too.
+  // Empty when it is; else the sentence that says it may not be. A file system that
+  // cannot flush a folder (EINVAL) keeps its names by other means.
+  std::string Sync() const {
+    if (!syncable_ || ::fsync(fd_.get()) == 0 || errno == EINVAL) return {};
+    return UnflushedFolderText(path_, ErrorFromSystem(errno, path_).Description());
+  }
+
+ private:
+  std::string path_;
+  Descriptor fd_;
+  bool syncable_ = true;
+};
+
+// What a name in a folder holds, without following a link there; nullopt when it is gone.
+std::optional<struct stat> NamedIn(const Folder& folder, const std::string& name, const std::string& path) {
+  struct stat info {};
+  if (::fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return info;
+  if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+  throw ErrorFromSystem(errno, path);
 }
 
 void WriteAll(int fd, std::uint64_t offset, std::span<const std::uint8_t> data, const std::string& path) {
@@ -86,18 +125,19 @@ void WriteAll(int fd, std::uint64_t offset, std::span<const std::uint8_t> data, 
   }
 }
 
-// Creates an empty file under a fresh hidden name in the folder of target. `exact`
-// gives it exactly these permission bits; otherwise the umask applies, as to any new file.
-std::pair<Descriptor, std::string> CreateBeside(const std::string& target, std::uint32_t permissions, bool exact) {
+// An empty file under a fresh hidden name in the folder, created there and never through
+// a link. `exact` gives it exactly these permission bits; otherwise the umask applies,
+// as to any new file.
+std::pair<Descriptor, std::string> CreateBeside(const Folder& folder, const std::string& name,
+                                                const std::string& target, std::uint32_t permissions, bool exact) {
   static std::mt19937 names{std::random_device{}()};
-  const std::string folder = FolderOf(target);
   // Short enough that the temporary name fits wherever the target's own name does.
-  const std::string base = target.substr(target.find_last_of('/') + 1).substr(0, 100);
+  const std::string base = name.substr(0, 100);
   for (int attempt = 0;; ++attempt) {
-    const std::string name = folder + "/." + base + ".new-" + std::to_string(names() % 1000000U);
+    const std::string temporary = "." + base + ".new-" + std::to_string(names() % 1000000U);
     Descriptor fd(Retried([&] {
-      return ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                    static_cast<mode_t>(permissions & 07777U));
+      return ::openat(folder.get(), temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                      static_cast<mode_t>(permissions & 07777U));
     }));
     if (fd.get() < 0) {
       if (errno == EEXIST && attempt < 100) continue;
@@ -105,10 +145,10 @@ std::pair<Descriptor, std::string> CreateBeside(const std::string& target, std::
     }
     if (exact && ::fchmod(fd.get(), static_cast<mode_t>(permissions & 07777U)) != 0) {
       const int error = errno;
-      ::unlink(name.c_str());
+      ::unlinkat(folder.get(), temporary.c_str(), 0);
       throw ErrorFromSystem(error, target);
     }
-    return {std::move(fd), name};
+    return {std::move(fd), temporary};
   }
 }
 
@@ -117,11 +157,12 @@ class PosixOpenedFile;
 // A new version under its temporary name; removed unless it was committed.
 class PosixNewContents final : public NewContents {
  public:
-  PosixNewContents(std::string target, std::pair<Descriptor, std::string> created, PosixOpenedFile* owner)
-      : target_(std::move(target)), fd_(std::move(created.first)), temporary_(std::move(created.second)),
-        owner_(owner) {}
+  PosixNewContents(std::shared_ptr<const Folder> folder, std::string name, std::string target,
+                   std::pair<Descriptor, std::string> created, PosixOpenedFile* owner)
+      : folder_(std::move(folder)), name_(std::move(name)), target_(std::move(target)),
+        fd_(std::move(created.first)), temporary_(std::move(created.second)), owner_(owner) {}
   ~PosixNewContents() override {
-    if (!committed_) ::unlink(temporary_.c_str());
+    if (!committed_) ::unlinkat(folder_->get(), temporary_.c_str(), 0);
   }
   PosixNewContents(const PosixNewContents&) = delete;
   PosixNewContents& operator=(const PosixNewContents&) = delete;
@@ -130,10 +171,12 @@ class PosixNewContents final : public NewContents {
     WriteAll(fd_.get(), offset, data, target_);
   }
 
-  void Commit() override;
+  std::string Commit() override;
 
  private:
-  std::string target_;
+  std::shared_ptr<const Folder> folder_;
+  std::string name_;    // the target's name in the folder
+  std::string target_;  // the path the user knows it by, for messages
   Descriptor fd_;
   std::string temporary_;
   PosixOpenedFile* owner_;
@@ -142,8 +185,11 @@ class PosixNewContents final : public NewContents {
 
 class PosixOpenedFile final : public OpenedFile {
  public:
-  PosixOpenedFile(Descriptor fd, std::string path, bool writable, const struct stat& info)
-      : fd_(std::move(fd)), path_(std::move(path)), writable_(writable), opened_(info) {}
+  // A file opened for writing knows the folder it was found in and its name there.
+  PosixOpenedFile(Descriptor fd, std::string path, std::shared_ptr<const Folder> folder, std::string name,
+                  const struct stat& info)
+      : fd_(std::move(fd)), path_(std::move(path)), folder_(std::move(folder)), name_(std::move(name)),
+        opened_(info) {}
 
   std::uint64_t Length() override { return static_cast<std::uint64_t>(opened_.st_size); }
   std::uint32_t Permissions() override { return opened_.st_mode & 07777U; }
@@ -164,77 +210,110 @@ class PosixOpenedFile final : public OpenedFile {
     return done;
   }
 
-  void CheckUnchangedAt(const std::string& path) override {
-    RefuseUnlessWritable();
-    const struct stat now = StatusOf(fd_.get(), path);
-    struct stat named {};
-    if (::stat(path.c_str(), &named) != 0) {
-      if (errno == ENOENT || errno == ENOTDIR)
-        throw RuntimeError(ErrorNumber::FileNotFound, path + " was deleted or moved after it was opened");
-      throw ErrorFromSystem(errno, path);
-    }
-    if (named.st_dev != now.st_dev || named.st_ino != now.st_ino)
-      throw RuntimeError(ErrorNumber::PathFileAccessError, path + " was replaced by another file after it was opened");
+  void CheckUnchanged() override {
+    CheckStillNamed();
+    const struct stat now = StatusOf(fd_.get(), path_);
     if (now.st_size != opened_.st_size || !SameTime(now.st_mtim, opened_.st_mtim))
       throw RuntimeError(ErrorNumber::PathFileAccessError,
-                         path + " was changed by another program after it was opened");
-    if (::access(path.c_str(), W_OK) != 0) throw ErrorFromSystem(errno, path);
+                         path_ + " was changed by another program after it was opened");
+    if (::faccessat(folder_->get(), name_.c_str(), W_OK, 0) != 0) throw ErrorFromSystem(errno, path_);
   }
 
-  std::unique_ptr<NewContents> Replace(const std::string& path) override {
+  // Throws unless the name in the folder still holds this very file, itself and not a
+  // link to it.
+  void CheckStillNamed() const {
     RefuseUnlessWritable();
-    // Through a link, the file it names is replaced and the link kept.
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr) throw ErrorFromSystem(errno, path);
-    auto created = CreateBeside(resolved, Permissions(), true);
+    const auto named = NamedIn(*folder_, name_, path_);
+    if (!named)
+      throw RuntimeError(ErrorNumber::FileNotFound, path_ + " was deleted or moved after it was opened");
+    if (!S_ISREG(named->st_mode) || named->st_dev != opened_.st_dev || named->st_ino != opened_.st_ino)
+      throw RuntimeError(ErrorNumber::PathFileAccessError, path_ + " was replaced by another file after it was opened");
+  }
+
+  std::unique_ptr<NewContents> Replace() override {
+    RefuseUnlessWritable();
+    auto created = CreateBeside(*folder_, name_, path_, Permissions(), true);
     // Saved by root, a user's image stays the user's; elsewhere this changes nothing.
     if (::fchown(created.first.get(), opened_.st_uid, opened_.st_gid) != 0 && errno != EPERM) {
       const int error = errno;
-      ::unlink(created.second.c_str());
-      throw ErrorFromSystem(error, path);
+      ::unlinkat(folder_->get(), created.second.c_str(), 0);
+      throw ErrorFromSystem(error, path_);
     }
-    return std::make_unique<PosixNewContents>(resolved, std::move(created), this);
+    return std::make_unique<PosixNewContents>(folder_, name_, path_, std::move(created), this);
   }
 
-  // From the rename on, this object stands for the new file.
+  // From the rename on, this object stands for the new file. Nothing here may throw: the
+  // replacement has happened. Should the new file's status not be had, the next save
+  // finds the name holding another file than the one remembered, and refuses.
   void Become(Descriptor fd) {
-    opened_ = StatusOf(fd.get(), path_);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) == 0) opened_ = info;
     fd_ = std::move(fd);
   }
 
  private:
   void RefuseUnlessWritable() const {
-    if (!writable_) throw RuntimeError(ErrorNumber::PermissionDenied, path_ + " was opened for reading only");
+    if (!folder_) throw RuntimeError(ErrorNumber::PermissionDenied, path_ + " was opened for reading only");
   }
 
   Descriptor fd_;
   std::string path_;
-  bool writable_;
+  std::shared_ptr<const Folder> folder_;  // none when opened for reading only
+  std::string name_;
   struct stat opened_;
 };
 
-void PosixNewContents::Commit() {
+std::string PosixNewContents::Commit() {
   if (::fsync(fd_.get()) != 0) throw ErrorFromSystem(errno, target_);
   // Locked before it has the name, so no other program can take the new file in between;
   // nobody else knows the temporary name, so only a file system without locks says no.
   ::flock(fd_.get(), LOCK_EX | LOCK_NB);
-  if (::rename(temporary_.c_str(), target_.c_str()) != 0) throw ErrorFromSystem(errno, target_);
+  // As late as can be: whatever stands at the name now is what the rename replaces.
+  if (owner_ != nullptr) owner_->CheckStillNamed();
+  if (::renameat(folder_->get(), temporary_.c_str(), folder_->get(), name_.c_str()) != 0)
+    throw ErrorFromSystem(errno, target_);
   committed_ = true;
   if (owner_ != nullptr) owner_->Become(std::move(fd_));
-  SyncFolderOf(target_);
+  return folder_->Sync();
 }
 
 // Opens non-blocking, so that a pipe put in a file's place cannot hang the program, and
 // refuses anything but a regular file. The flag stays set: it changes nothing for a
 // regular file, and clearing it would cost two more calls.
-std::unique_ptr<PosixOpenedFile> OpenRegularFile(const std::string& path, bool writable) {
-  Descriptor fd(Retried([&] {
-    return ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  }));
-  if (fd.get() < 0) throw ErrorFromSystem(errno, path);
+constexpr int kOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+std::unique_ptr<PosixOpenedFile> CheckedRegular(Descriptor fd, const std::string& path,
+                                                std::shared_ptr<const Folder> folder, std::string name) {
   const struct stat info = StatusOf(fd.get(), path);
   if (!S_ISREG(info.st_mode)) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file");
-  return std::make_unique<PosixOpenedFile>(std::move(fd), path, writable, info);
+  return std::make_unique<PosixOpenedFile>(std::move(fd), path, std::move(folder), std::move(name), info);
+}
+
+std::unique_ptr<PosixOpenedFile> OpenForReading(const std::string& path) {
+  Descriptor fd(Retried([&] { return ::open(path.c_str(), O_RDONLY | kOpenFlags); }));
+  if (fd.get() < 0) throw ErrorFromSystem(errno, path);
+  return CheckedRegular(std::move(fd), path, nullptr, {});
+}
+
+// The path is resolved once, here; from now on the file is found by its name in the
+// folder held open, and that name is never followed as a link.
+std::unique_ptr<PosixOpenedFile> OpenForWriting(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) throw ErrorFromSystem(errno, path);
+  auto folder = std::make_shared<const Folder>(FolderOf(resolved));
+  std::string name = NameIn(resolved);
+  Descriptor fd(Retried([&] { return ::openat(folder->get(), name.c_str(), O_RDWR | O_NOFOLLOW | kOpenFlags); }));
+  if (fd.get() < 0) {
+    const int error = errno;
+    if ((error == EACCES || error == EROFS) && ::faccessat(folder->get(), name.c_str(), R_OK, 0) == 0)
+      throw RuntimeError(ErrorNumber::PermissionDenied,
+                         path + " is read-only; an image is opened for writing, so that its changes can be saved "
+                                "into it. Make the file writable, or open a copy of it");
+    if (error == ELOOP)
+      throw RuntimeError(ErrorNumber::PathFileAccessError, path + " was replaced by another file while it was opened");
+    throw ErrorFromSystem(error, path);
+  }
+  return CheckedRegular(std::move(fd), path, std::move(folder), std::move(name));
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -252,7 +331,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override {
-    auto file = OpenRegularFile(path, !readOnly_);
+    auto file = readOnly_ ? OpenForReading(path) : OpenForWriting(path);
     // Two programs writing one image would each overwrite the other's changes. A reader
     // needs no lock: a writer replaces the file whole, so what a reader opened stays as
     // it was, and an image open in the window can be looked at meanwhile.
@@ -263,9 +342,12 @@ class PosixFileSystem final : public FileSystem {
 
   std::unique_ptr<NewContents> Replace(const std::string& path, std::uint32_t permissions) override {
     if (readOnly_) throw RuntimeError(ErrorNumber::PermissionDenied, path + " was not written: files are only being read");
+    auto folder = std::make_shared<const Folder>(FolderOf(path));
+    std::string name = NameIn(path);
     // A file the user has write-protected is kept, as overwriting it would have refused.
-    if (::access(path.c_str(), W_OK) != 0 && errno != ENOENT) throw ErrorFromSystem(errno, path);
-    return std::make_unique<PosixNewContents>(path, CreateBeside(path, permissions, false), nullptr);
+    if (::faccessat(folder->get(), name.c_str(), W_OK, 0) != 0 && errno != ENOENT) throw ErrorFromSystem(errno, path);
+    auto created = CreateBeside(*folder, name, path, permissions, false);
+    return std::make_unique<PosixNewContents>(std::move(folder), std::move(name), path, std::move(created), nullptr);
   }
 
  private:
@@ -284,15 +366,20 @@ FileSystem& ReadOnlyFileSystem() {
   return instance;
 }
 
-void ReplaceFileContents(FileSystem& files, const std::string& path, std::span<const std::uint8_t> bytes,
-                         std::uint32_t permissions) {
-  const auto contents = files.Replace(path, permissions);
-  contents->WriteAt(0, bytes);
-  contents->Commit();
+std::string UnflushedFolderText(const std::string& folder, const std::string& cause) {
+  return "Flushing the folder " + folder + " to the disk failed: " + cause +
+         ". The file already has its new contents, but the disk may not hold them yet.";
 }
 
-void ReplaceFileContents(FileSystem& files, const std::string& path, std::string_view text) {
-  ReplaceFileContents(files, path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+std::string ReplaceFileContents(FileSystem& files, const std::string& path, std::span<const std::uint8_t> bytes,
+                                std::uint32_t permissions) {
+  const auto contents = files.Replace(path, permissions);
+  contents->WriteAt(0, bytes);
+  return contents->Commit();
+}
+
+std::string ReplaceFileContents(FileSystem& files, const std::string& path, std::string_view text) {
+  return ReplaceFileContents(files, path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 }  // namespace vantorix

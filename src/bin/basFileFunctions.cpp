@@ -6,7 +6,7 @@
 
 namespace vantorix {
 
-bool BackupFile(Shell& shell, FileSystem& files, OpenedFile& source, const std::string& destination) {
+Outcome BackupFile(Shell& shell, FileSystem& files, OpenedFile& source, const std::string& destination) {
   return Trap(shell, ErrorSite{kFileErrorTitle, "basFileFunctions", "BackupFile"}, [&] {
     // Replaced rather than overwritten: a link from the backup's name to the image, or a
     // copy that fails part way, can then never cost the image or the earlier backup.
@@ -18,9 +18,10 @@ bool BackupFile(Shell& shell, FileSystem& files, OpenedFile& source, const std::
       copy->WriteAt(offset, std::span(buffer).first(got));
       offset += got;
     }
-    copy->Commit();
+    std::string warning = copy->Commit();
     shell.WriteLog("Original BIN backed up as: " + destination);
-    return true;
+    if (!warning.empty()) shell.WriteLog(warning);
+    return Outcome::Done(std::move(warning));
   });
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/Outcome.h"
 #include "app/Shell.h"
 #include "bin/FileSystem.h"
 
@@ -11,7 +12,8 @@ namespace vantorix {
 // "Original BIN backed up as: " + destination. The source is already open and locked,
 // so a file that another program holds is refused before anything is copied. A failed
 // copy leaves an earlier destination as it was; it is reported as a "File Error", logs
-// nothing and returns false; the caller carries on.
-bool BackupFile(Shell& shell, FileSystem& files, OpenedFile& source, const std::string& destination);
+// nothing and fails; the caller carries on. A copy in place whose folder could not be
+// flushed is done, and the warning is logged after the line and returned.
+Outcome BackupFile(Shell& shell, FileSystem& files, OpenedFile& source, const std::string& destination);
 
 }  // namespace vantorix

@@ -91,12 +91,12 @@ bool clsBINFile::Changed() {
   return Trapped("ChangesSaved [PropertyGet]", [this] { return m_blnChanged; });
 }
 
-bool clsBINFile::OpenBIN(const std::string& strBINPath, bool blnBackupFile) {
+Outcome clsBINFile::OpenBIN(const std::string& strBINPath, bool blnBackupFile) {
   return Trapped("OpenBIN", [&] {
     CloseFile();  // an object reused for a second file lets go of the first
     // The number is taken even when nothing is opened afterwards.
     m_intFileNumber = file_numbers::NextFree();
-    if (m_files.KindOf(strBINPath) != FileKind::Regular) return false;
+    if (m_files.KindOf(strBINPath) != FileKind::Regular) return Outcome::Refused();
 
     m_file = m_files.OpenReadWrite(strBINPath);
     file_numbers::Claim(m_intFileNumber);
@@ -115,10 +115,15 @@ bool clsBINFile::OpenBIN(const std::string& strBINPath, bool blnBackupFile) {
                          std::to_string(length),
                      MsgBoxStyle::Critical, "File Size Error");
       CloseBIN();
-      return false;
+      return Outcome::Refused();
     }
 
-    ReadBinaryToArray();
+    // An empty file reads nothing and goes on to be refused for its mask; any other read
+    // that failed has been reported, and nothing that follows from its bytes is true.
+    if (Outcome read = ReadBinaryToArray(); !read && length > 0) {
+      CloseBIN();
+      return read;
+    }
     m_strMask = GetBinaryMask();
     m_strTransmission = GetTranny();
     m_strWBBCC = GetWBBCC();
@@ -128,18 +133,18 @@ bool clsBINFile::OpenBIN(const std::string& strBINPath, bool blnBackupFile) {
       m_shell.MsgBox("Invalid Mask: " + m_strMask + "\r\n\r\n" + std::string(kMaskRule), MsgBoxStyle::Exclamation,
                      "Mask Error");
       CloseBIN();
-      return false;
+      return Outcome::Refused();
     }
 
     m_strPROMID = GetPROMID();
     m_strChecksum = GetCheckSum();
     m_blnFileOpened = true;
-    return true;
+    return Outcome::Done();
   });
 }
 
-void clsBINFile::ReadBinaryToArray() {
-  Trapped("ReadBinaryToArray", [this] {
+Outcome clsBINFile::ReadBinaryToArray() {
+  return Trapped("ReadBinaryToArray", [this] {
     try {
       if (m_lngFileSize <= 0) throw RuntimeError(ErrorNumber::SubscriptOutOfRange, "the file is empty");
       if (!m_file) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, "no file is open");
@@ -161,6 +166,7 @@ void clsBINFile::ReadBinaryToArray() {
     }
     m_shell.HideProgress();
     m_shell.WriteLog("Binary read complete.");
+    return Outcome::Done();
   });
 }
 
@@ -175,7 +181,7 @@ void clsBINFile::CloseBIN() {
   });
 }
 
-bool clsBINFile::BackupBIN() {
+Outcome clsBINFile::BackupBIN() {
   return Trapped("BackupBIN", [this] {
     if (!m_file) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, "no file is open");
     return BackupFile(m_shell, m_files, *m_file, m_strFilePath + ".org");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ErrorReport.h"
+#include "app/Outcome.h"
 #include "app/Shell.h"
 #include "bin/FileSystem.h"
 
@@ -49,14 +50,16 @@ class clsBINFile {
   std::string Mask();
   bool Changed();
 
-  // Opens, backs up (when asked), size-checks, reads and decodes the image. False when
-  // the file is missing, cannot be opened, or has a size or mask that is refused.
-  bool OpenBIN(const std::string& strBINPath, bool blnBackupFile = false);
+  // Opens, backs up (when asked), size-checks, reads and decodes the image. Refused when
+  // the path names no regular file (nothing said) or the size or mask is not taken (its
+  // box shown); failed, after the report, when the file cannot be opened or read: a read
+  // that failed ends the open, since the bytes it did not get are not the image's.
+  Outcome OpenBIN(const std::string& strBINPath, bool blnBackupFile = false);
   // Closes the file and returns every member to its initial value.
   void CloseBIN();
-  // Copies the open file, as it is on the disk, to FilePath + ".org". False after a
+  // Copies the open file, as it is on the disk, to FilePath + ".org". Failed after a
   // reported failure, and when no file is open.
-  bool BackupBIN();
+  Outcome BackupBIN();
 
   // Stores the byte intValue (0..255, halves rounded to even) at 0-based file offset lngPosition.
   void WriteToBin(double lngPosition, double intValue);
@@ -73,9 +76,10 @@ class clsBINFile {
   std::string CalculateCSUM();
 
   // --- saving (bin/clsBINFile_save.cpp) ---
-  // Stores the recalculated checksum, then writes the whole image over its file. True
-  // when the file now holds the image; false after a reported failure.
-  bool SaveBIN();
+  // Stores the recalculated checksum, then writes the whole image over its file. Done
+  // when the file now holds the image (with the warning to tell, when the disk may not
+  // hold it yet); failed after a reported failure, with the file as it was.
+  Outcome SaveBIN();
 
   // --- power-enrichment model (pe/clsBINFile_pe.cpp) ---
   double Calculate_PE_AFR(std::int16_t intCoolantModifier, std::int16_t intRPMModifier);
@@ -112,7 +116,7 @@ class clsBINFile {
   void Class_Initialize();
   void Class_Terminate();
   void ResetMembers();
-  void ReadBinaryToArray();
+  Outcome ReadBinaryToArray();
   std::string GetBinaryMask();
   std::string GetTranny();
   std::string GetCheckSum();

@@ -57,6 +57,10 @@ struct Context {
 // Opens an image through the given file services with the window's log lines; on failure
 // the cause has been told on standard error.
 Status OpenImage(Context& context, clsBINFile& image, FileSystem& files, const std::string& path);
+// Tells what a replacement's Commit said when the folder could not be flushed: the file
+// has its new contents, but the disk may not hold them yet. Status 3 then, since the user
+// must look; status 0 when there is nothing to tell.
+Status Unflushed(Context& context, const std::string& warning);
 // $8D and $6E only, as the window program keeps it for the AFR and wideband commands.
 Status RequireEditableMask(Context& context, clsBINFile& image);
 

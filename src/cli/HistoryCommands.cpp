@@ -91,9 +91,9 @@ Status Show(Arguments& arguments, Context& context) {
   }
   context.shell.Subject(*output);
   RefuseExisting(*output);
-  ReplaceFileContents(RealFileSystem(), *output, bytes);
+  const std::string unflushed = ReplaceFileContents(RealFileSystem(), *output, bytes);
   context.out << *output << ": version " << number << ", " << bytes.size() << " bytes\n";
-  return kOk;
+  return Unflushed(context, unflushed);
 }
 
 Status Restore(Arguments& arguments, Context& context) {
@@ -123,14 +123,14 @@ Status Restore(Arguments& arguments, Context& context) {
                        "not restored, because the history could not keep the contents it would replace: " +
                            CurrentExceptionAsRuntimeError().Description());
   }
-  file->CheckUnchangedAt(path);
-  const auto contents = file->Replace(path);
+  file->CheckUnchanged();
+  const auto contents = file->Replace();
   contents->WriteAt(0, bytes);
-  contents->Commit();
+  const std::string unflushed = contents->Commit();
   context.history.Record(history::Event::Restored, path, bytes);
   context.out << path << ": version " << number << " restored (" << bytes.size() << " bytes, stored checksum "
               << version.facts.storedChecksum << "); the contents it replaced are version " << kept << ".\n";
-  return kOk;
+  return Unflushed(context, unflushed);
 }
 
 Status Prune(Arguments& arguments, Context& context) {

@@ -37,7 +37,11 @@ Status OpenImage(Context& context, clsBINFile& image, FileSystem& files, const s
   }
   const int alarms = shell.Alarms();
   shell.WriteLog("Opening binary file: " + path);
-  if (!image.OpenBIN(path)) {
+  const Outcome opened = image.OpenBIN(path);
+  // A file that could not be opened or read has been reported with its cause; nothing
+  // about its contents follows from what was not read.
+  if (opened.Result() == Outcome::Kind::Failed) return kFileError;
+  if (!opened) {
     shell.WriteLog("Invalid File Selected: " + path);
     // The core has told why; should it not have, say at least that the file was refused.
     if (shell.Alarms() == alarms)
@@ -47,6 +51,12 @@ Status OpenImage(Context& context, clsBINFile& image, FileSystem& files, const s
   }
   shell.WriteLog("File opened successfully.");
   return shell.Alarms() == alarms ? kOk : kFileError;
+}
+
+Status Unflushed(Context& context, const std::string& warning) {
+  if (warning.empty()) return kOk;
+  context.shell.Tell(warning);
+  return kFileError;
 }
 
 Status RequireEditableMask(Context& context, clsBINFile& image) {
@@ -79,21 +89,24 @@ Status ChangeImage(Context& context, const std::string& path, bool editableMaskO
     return kOk;
   }
   const std::string backup = path + ".org";
-  if (!image.BackupBIN() || shell.Alarms() != alarms) {
+  const Outcome backedUp = image.BackupBIN();
+  if (!backedUp || shell.Alarms() != alarms) {
     shell.Tell("left unchanged, because its backup could not be made");
     return kFileError;
   }
   context.history.Record(history::Event::BackedUp, path, before);
   shell.WriteLog("Saving Current BIN: " + path + "...");
-  if (!image.SaveBIN() || shell.Alarms() != alarms) {
+  const Outcome saved = image.SaveBIN();
+  if (!saved) {
     shell.Tell("the save failed; the original is in " + backup);
     return kFileError;
   }
+  // Saved: the file holds the new image, whatever is still to be told about the disk.
   context.history.Record(history::Event::ChangedByCli, path, image.Bytes());
   shell.WriteLog("Current BIN Saved.");
   context.out << path << ": " << done << " Saved with checksum " << FourDigits(image.Checksum())
               << "; the original is backed up as " << backup << ".\n";
-  return kOk;
+  return Worst(Unflushed(context, backedUp.Detail()), Unflushed(context, saved.Detail()));
 }
 
 }  // namespace vantorix::cli

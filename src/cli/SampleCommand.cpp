@@ -26,7 +26,7 @@ std::string Lower(std::string text) {
 
 // Everything a sample holds besides its erased bytes, mask and marker, put in through the
 // image object so that it lands where the programs look for it.
-bool FillIn(clsBINFile& image, bool is8D, bool axxc) {
+Outcome FillIn(clsBINFile& image, bool is8D, bool axxc) {
   image.PROMID(std::string(kSamplePromId));
   image.WriteToBin(is8D ? 0x0018 : 0x0249, is8D ? 0xFB : 0xFE);  // an automatic transmission
   for (std::int16_t k = 1; k <= 9; ++k) image.PutPEModifier_Coolant(k, kCoolant[k - 1]);
@@ -55,19 +55,20 @@ Status Sample(Arguments& arguments, Context& context) {
   std::vector<std::uint8_t> bytes(kSampleSize, kErased);
   bytes[0x0008] = mask == "8d" ? 0x8D : 0x6E;
   std::ranges::copy(kMarker, bytes.begin() + kMarkerOffset);
-  ReplaceFileContents(RealFileSystem(), path, bytes);
+  // The save below flushes the same folder again, and tells if that fails.
+  static_cast<void>(ReplaceFileContents(RealFileSystem(), path, bytes));
 
   const int alarms = shell.Alarms();
   clsBINFile image(shell, RealFileSystem());
-  if (OpenImage(context, image, RealFileSystem(), path) != kOk || !FillIn(image, mask == "8d", code == "axxc") ||
-      shell.Alarms() != alarms)
-    return kFileError;
+  if (OpenImage(context, image, RealFileSystem(), path) != kOk) return kFileError;
+  const Outcome filled = FillIn(image, mask == "8d", code == "axxc");
+  if (!filled || shell.Alarms() != alarms) return kFileError;
   // The broadcast code as the bytes now say; the object decided its own before they were written.
   const std::string_view written = mask == "6e" ? bcc::k6E : code == "axxc" ? bcc::kAxxc : bcc::kAujp;
   context.out << path << ": a made-up $" << image.Mask() << " image (" << written << "), PROM ID "
               << image.PROMID() << ", checksum " << FourDigits(image.Checksum())
               << ". It is for trying the programs only: never burn it into a PROM.\n";
-  return kOk;
+  return Unflushed(context, filled.Detail());
 }
 
 }  // namespace vantorix::cli

@@ -75,10 +75,10 @@ Status Derive(Arguments& arguments, Context& context) {
                     std::to_string(table.entries.size()) + " entries)",
                 "Derived by " + std::string(kProgram) + " " + std::string(app::kVersionText) + " from",
                 "  stock image:   " + stock, "  patched image: " + patched});
-    ReplaceFileContents(RealFileSystem(), output, text);
+    const std::string unflushed = ReplaceFileContents(RealFileSystem(), output, text);
     context.out << output << ": the " << wbpatch::VersionName(version) << " table, " << table.entries.size()
                 << " entries\n";
-    return kOk;
+    return Unflushed(context, unflushed);
   } catch (...) {
     return Refused(context);
   }
@@ -94,9 +94,9 @@ Status Install(Arguments& arguments, Context& context) {
   for (const Version version : candidates) {
     try {
       const auto installed = wbpatch::InstallTable(version, file, wbpatch::UserTableFolder());
-      context.out << file << ": installed as the " << wbpatch::VersionName(version) << " table " << installed.string()
-                  << '\n';
-      return kOk;
+      context.out << file << ": installed as the " << wbpatch::VersionName(version) << " table "
+                  << installed.path.string() << '\n';
+      return Unflushed(context, installed.unflushed);
     } catch (...) {
       const RuntimeError error = CurrentExceptionAsRuntimeError();
       // Not a table of this version: try the next. Any other failure ends the attempt.

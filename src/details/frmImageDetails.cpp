@@ -232,8 +232,10 @@ void frmImageDetails::cmdCopyVersion_Click() {
     }
     history::Store* store = m_history.Reading();
     if (store == nullptr) return;
-    ReplaceFileContents(RealFileSystem(), path, store->Bytes(selected.front()->data(0, Qt::UserRole).toString().toStdString()));
+    const std::string unflushed = ReplaceFileContents(
+        RealFileSystem(), path, store->Bytes(selected.front()->data(0, Qt::UserRole).toString().toStdString()));
     m_shell.WriteLog("Version " + number.toStdString() + " copied to " + path + ".");
+    if (!unflushed.empty()) m_shell.WriteLog(unflushed);
   });
 }
 

@@ -72,9 +72,10 @@ void frmAFR::ExportCsv() {
                        "Export CSV") != MsgBoxResult::Yes)
       return;
     // The working copies, yellow cells included: what OK would write.
-    ReplaceFileContents(RealFileSystem(), path,
-                        afr_grid::Csv(afr_grid::GridRows(m_image, m_aintCoolantModifiers, m_aintRPMModifiers)));
+    const std::string unflushed = ReplaceFileContents(
+        RealFileSystem(), path, afr_grid::Csv(afr_grid::GridRows(m_image, m_aintCoolantModifiers, m_aintRPMModifiers)));
     m_shell.WriteLog("Target AFR grid exported to " + path + ".");
+    if (!unflushed.empty()) m_shell.WriteLog(unflushed);
   });
 }
 

@@ -74,15 +74,14 @@ TableSource& UserTables() {
   return tables;
 }
 
-std::filesystem::path InstallTable(Version version, const std::filesystem::path& tableFile,
-                                   const std::filesystem::path& folder) {
+Installed InstallTable(Version version, const std::filesystem::path& tableFile, const std::filesystem::path& folder) {
   const std::string text = ReadTableFile(tableFile);
   ParseTable(version, text, tableFile.string());
   std::filesystem::create_directories(folder);
   const std::filesystem::path target = folder / TableFileName(version);
   // By replacement, so that a failed copy never leaves a half-written table in its place.
-  ReplaceFileContents(RealFileSystem(), target.string(), text);
-  return target;
+  std::string unflushed = ReplaceFileContents(RealFileSystem(), target.string(), text);
+  return {target, std::move(unflushed)};
 }
 
 bool UninstallTable(Version version, const std::filesystem::path& folder) {

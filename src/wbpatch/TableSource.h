@@ -50,8 +50,12 @@ TableSource& UserTables();
 
 // Reads a table file, checks it as the version's table and copies it unchanged into the
 // folder (created when missing) under the version's file name, replacing an earlier
-// one. A refused table leaves the folder as it was. Returns the installed file's path.
-std::filesystem::path InstallTable(Version version, const std::filesystem::path& tableFile,
+// one. A refused table leaves the folder as it was.
+struct Installed {
+  std::filesystem::path path;  // the installed file
+  std::string unflushed;       // what the replacement's Commit said, empty when all is on the disk
+};
+Installed InstallTable(Version version, const std::filesystem::path& tableFile,
                                    const std::filesystem::path& folder);
 
 // Removes the version's installed table, so the built-in one is used again. False when

@@ -94,6 +94,10 @@ class MainWindowTest : public QObject {
                               "Invalid File Selected: %1"};
     const QString mismatch = "Stored checksum 0A5F does not match the contents (%3); saving will store %3.";
     const QString opened8D = QString(kFirst).replace("%2", "%1") + "Vantorix";
+    const auto readReport = [](const QString& where) {
+      return "16 " + where + "\r\n\r\nError Number: 57\r\nError Description: Device I/O error (%1: Input/output "
+             "error)\r\nError Source: Vantorix";
+    };
     QTest::newRow("8D, checksum wrong") << "" << "8D" << opened + QStringList{mismatch, opened8D};
     QTest::newRow("6E, a name that is not UTF-8") << "" << "6E" << opened + QStringList{"Current BIN: %1|Mask (hex): 6E|ID (dec): 4613|CSUM "
                                                               "(hex): %3|Binary 1 Open 1 Close 1 Save 1|Vantorix"};
@@ -102,6 +106,10 @@ class MainWindowTest : public QObject {
         "only intended to be used with $8D and $6E.  Please choose a $8D or $6E file.", kNoImage};
     QTest::newRow("refused after changes") << "changed 8D" << "1000 bytes"
         << refused + QStringList{kSavePrompt + "%2"} + kRefused + QStringList{kFirst + "Vantorix*"};
+    QTest::newRow("reads fail: their reports, nothing after") << "" << "8D, reads fail"
+        << QStringList{"Opening binary file: %1", "Reading BIN to array...",
+                       readReport("File Error: Error in basFileFunctions.BackupFile"),
+                       readReport("BIN File Error: Error in clsBINFile.ReadBinaryToArray"), kNoImage};
     QTest::newRow("missing") << "8D" << "missing"
                              << QStringList{"File does not exist: %1", "48 File Access Error: File does not exist.  "
                                             "Please try again.", kFirst + "Vantorix"};
@@ -123,6 +131,7 @@ class MainWindowTest : public QObject {
                                         : f_.Write(Image(file), "cal.bin");
     if (file.endsWith("now 1000 bytes")) f_.Write(Image(file), "first.bin");
     f_.boxes.answers = {MsgBoxResult::No};
+    if (file.endsWith("reads fail")) f_.faulty.readError = EIO;
     Open(path);
     const QString checksum = QString::number(Image(file).ExpectedChecksum(), 16).toUpper().rightJustified(4, u'0');
     state.replaceInStrings("%1", path).replaceInStrings("%2", first).replaceInStrings("%3", checksum);
@@ -177,6 +186,21 @@ class MainWindowTest : public QObject {
     QCOMPARE(question, clicks.isEmpty() ? "" : kSavePrompt + first);
     QCOMPARE(dialog, key == 'O' ? "Open Binary Binary File (*.bin)" : "");
     QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
+  // Once the new image has the file's name the save has happened, whatever the folder's
+  // flush says after it: saved, no longer changed, and the flush named.
+  void aSaveWhoseFolderFlushFailsIsSavedAndSaysSo() {
+    const QString path = OpenChanged();
+    f_.faulty.folderSyncError = EIO;
+    test::Ctrl(f_.window.get(), Qt::Key_S);
+    const QString folder = f_.dir->Path().c_str();
+    QCOMPARE(State(), QStringList({"Saving Current BIN: " + path + "...", "Current BIN Saved.",
+                                   "Flushing the folder " + folder + " to the disk failed: Device I/O error (" + folder +
+                                       ": Input/output error). The file already has its new contents, but the disk "
+                                       "may not hold them yet.",
+                                   QString(kFirst).replace("%2", path).replace("0A5F", QString::number(Image("8D").Byte(
+                                       TestImage::kRpm8D, 99).ExpectedChecksum(), 16).toUpper()) + "Vantorix"}));
   }
 
   void wideBandCommandsAskBeforeAStandInLogAndReportTheirOutcome_data() {

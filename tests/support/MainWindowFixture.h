@@ -4,6 +4,7 @@
 #include <QTest>
 #include <memory>
 
+#include "FaultyFileSystem.h"
 #include "ModalDriver.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempDir.h"
@@ -13,17 +14,21 @@
 namespace vantorix::test {
 
 // The main window as the window tests drive it: scripted message boxes (real ones on
-// request), a fixed clock, en_US, non-native dialogs, image files in a fresh folder.
+// request), a fixed clock, en_US, non-native dialogs, image files in a fresh folder, and
+// the real file services with the faults a test arms.
 struct MainWindowFixture {
   std::unique_ptr<TempDir> dir;
   ScriptedMessageBoxes boxes;
+  FaultyFileSystem faulty;
   std::unique_ptr<frmMain> window;
 
   bool Start(wbpatch::TableSource* tables = nullptr) {
     dir = std::make_unique<TempDir>();
     boxes = ScriptedMessageBoxes();
+    faulty = FaultyFileSystem();
     MainWindowServices services;
     services.boxes = &boxes;
+    services.files = &faulty;
     services.patchTables = tables;
     services.clock = [] { return QDateTime(QDate(2026, 12, 5), QTime(21, 8, 44)); };
     services.locale = QLocale("en_US");

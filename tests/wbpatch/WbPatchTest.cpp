@@ -307,7 +307,7 @@ TEST_F(InstalledPatchTables, TakeTheBuiltInTablesPlaceForTheirVersionOnly) {
   const TestImage stock = StockImage(Version::Aujp8D);
   const wbpatch::Table derived =
       wbpatch::DeriveTable(Version::Aujp8D, stock.Bytes(), TestPatched(Version::Aujp8D).Bytes());
-  const auto aujp = wbpatch::InstallTable(Version::Aujp8D, WriteFile("t.txt", wbpatch::FormatTable(derived, {})), folder);
+  const auto aujp = wbpatch::InstallTable(Version::Aujp8D, WriteFile("t.txt", wbpatch::FormatTable(derived, {})), folder).path;
   const auto bad = WriteFile("b.txt", "2002 20\n");
   EXPECT_THAT(ErrorTextOf([&] { wbpatch::InstallTable(Version::Aujp8D, bad, folder); }),
               ::testing::StartsWith("321 Invalid file format (" + bad.string() + " line 1: expected three"));
