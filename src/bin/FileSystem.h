@@ -34,7 +34,7 @@ class NewContents {
 
 // The sentence Commit returns when the folder that holds a new file's name could not be
 // flushed after the rename.
-std::string UnflushedFolderText(const std::string& folder, const std::string& cause);
+std::string UnflushedFolderText(const std::string& file, const std::string& folder, const std::string& cause);
 
 // A file held open and locked from open to close. Every operation either completes or
 // throws a RuntimeError.

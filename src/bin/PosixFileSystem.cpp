@@ -92,12 +92,12 @@ class Folder {
   int get() const { return fd_.get(); }
   const std::string& Path() const { return path_; }
 
-  // The rename is only lasting once the folder that holds the name is on the disk too.
-  // Empty when it is; else the sentence that says it may not be. A file system that
-  // cannot flush a folder (EINVAL) keeps its names by other means.
-  std::string Sync() const {
+  // The rename of `file` is only lasting once the folder that holds the name is on the
+  // disk too. Empty when it is; else the sentence that says it may not be. A file system
+  // that cannot flush a folder (EINVAL) keeps its names by other means.
+  std::string Sync(const std::string& file) const {
     if (!syncable_ || ::fsync(fd_.get()) == 0 || errno == EINVAL) return {};
-    return UnflushedFolderText(path_, ErrorFromSystem(errno, path_).Description());
+    return UnflushedFolderText(file, path_, ErrorFromSystem(errno, path_).Description());
   }
 
  private:
@@ -274,7 +274,7 @@ std::string PosixNewContents::Commit() {
     throw ErrorFromSystem(errno, target_);
   committed_ = true;
   if (owner_ != nullptr) owner_->Become(std::move(fd_));
-  return folder_->Sync();
+  return folder_->Sync(target_);
 }
 
 // Opens non-blocking, so that a pipe put in a file's place cannot hang the program, and
@@ -366,9 +366,9 @@ FileSystem& ReadOnlyFileSystem() {
   return instance;
 }
 
-std::string UnflushedFolderText(const std::string& folder, const std::string& cause) {
-  return "Flushing the folder " + folder + " to the disk failed: " + cause +
-         ". The file already has its new contents, but the disk may not hold them yet.";
+std::string UnflushedFolderText(const std::string& file, const std::string& folder, const std::string& cause) {
+  return "Flushing the folder " + folder + " to the disk failed: " + cause + ". " + file +
+         " already has its new contents, but the disk may not hold them yet.";
 }
 
 std::string ReplaceFileContents(FileSystem& files, const std::string& path, std::span<const std::uint8_t> bytes,

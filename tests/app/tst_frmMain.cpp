@@ -197,8 +197,8 @@ class MainWindowTest : public QObject {
     const QString folder = f_.dir->Path().c_str();
     QCOMPARE(State(), QStringList({"Saving Current BIN: " + path + "...", "Current BIN Saved.",
                                    "Flushing the folder " + folder + " to the disk failed: Device I/O error (" + folder +
-                                       ": Input/output error). The file already has its new contents, but the disk "
-                                       "may not hold them yet.",
+                                       ": Input/output error). " + path + " already has its new contents, but the "
+                                       "disk may not hold them yet.",
                                    QString(kFirst).replace("%2", path).replace("0A5F", QString::number(Image("8D").Byte(
                                        TestImage::kRpm8D, 99).ExpectedChecksum(), 16).toUpper()) + "Vantorix"}));
   }

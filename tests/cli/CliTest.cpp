@@ -69,6 +69,10 @@ std::vector<std::string> SetAfr(const std::string& path, std::string by, std::st
   return {"set-afr", path, "--rpm", rpm, "--coolant", coolant, "--afr", afr, "--by", by};
 }
 
+// Folders cannot be flushed: what a device error after a replacement's rename looks like.
+const std::string kFolderFlushFails =
+    "LD_PRELOAD=" FAILING_FOLDER_FLUSH " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0";
+
 TestImage Axxc8D() { return TestImage(32768, 0x8D).Axxc().PromId(0x1205).Manual(true).StoredChecksum(0x1234); }
 
 class CliTest : public ::testing::Test {
@@ -192,6 +196,8 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
       {"mask 32", TestImage(32768, 0x32).Bytes(), SetAfr("P", "rpm", "0", "80", "13"), 3, nullptr,
        "only intended to be used with $8D and $6E"},
       {"checksum", Axxc8D().Bytes(), {"checksum", "--fix", "P"}, 0, [](clsBINFile&) {}},
+      {"saved, but the folder is not flushed", Axxc8D().Bytes(), {"checksum", "--fix", "P"}, 3, [](clsBINFile&) {},
+       "P: Flushing the folder ", kFolderFlushFails},
       {"stand-in refused", Axxc8D().Bytes(), {"wb", "add", "P"}, 2, nullptr,  // a message of several lines stays so
        "(built-in stand-in) is a stand-in, not the published patch.\n  Adding the patch with it writes the values"},
       {"stand-in refused", Axxc8D().Bytes(), {"wb", "add", "P"}, 2, nullptr,
@@ -317,6 +323,8 @@ TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItRepla
   EXPECT_EQ(Run(SetAfr(path, "rpm", "0", "80", "13"), off).status, 0);
   EXPECT_EQ(Run({"history", "restore", path, "1"}, off).status, 3);
   EXPECT_THAT(Listed(Run({"history", path, "--json"})), ::testing::StartsWith("8 restored"));
+  EXPECT_EQ(Run(SetAfr(path, "rpm", "0", "80", "12.5"), kFolderFlushFails).status, 3);  // saved all the same
+  EXPECT_THAT(Listed(Run({"history", path, "--json"})), ::testing::StartsWith("10 changed by the CLI"));
 }
 
 }  // namespace

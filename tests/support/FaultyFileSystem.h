@@ -50,7 +50,7 @@ class FaultyFileSystem : public FileSystem {
       const std::string said = real_->Commit();
       if (!owner_.folderSyncError) return said;
       const std::string folder = std::filesystem::path(path_).parent_path().string();
-      return UnflushedFolderText(folder, ErrorFromSystem(*owner_.folderSyncError, folder).Description());
+      return UnflushedFolderText(path_, folder, ErrorFromSystem(*owner_.folderSyncError, folder).Description());
     }
     FaultyFileSystem& owner_;
     std::unique_ptr<NewContents> real_;
