@@ -275,10 +275,18 @@ class AfrGridTest : public QObject {
     QCOMPARE(f_.window->findChild<QAction*>("mnuWBAdd")->shortcut(), QKeySequence("Ctrl+A"));
     QCOMPARE(Outcome(), "cal.bin 0 0 0 yellow Vantorix");  // no patch added, nothing closed
 
-    f_.window->OpenBinaryFile(false, f_.Write(Calibration(), "other.bin"));  // a grid without yellow goes quietly
+    const QString other = f_.Write(Calibration(), "other.bin");
+    const int logged = log->count();
+    f_.window->OpenBinaryFile(false, other);  // a grid without yellow goes quietly, on opening and on closing
     QCOMPARE(Outcome(), "other.bin 0 0 no grid Vantorix");
+    const QStringList opening = f_.Log(logged);
+    Ctrl(f_.window.get(), Qt::Key_W);
+    const int shown = log->count();
     Ctrl(f_.window.get(), Qt::Key_C);  // anywhere else, Ctrl+C is File > Close again
     QCOMPARE(Outcome(), "no image - 0 no grid Vantorix");
+    QCOMPARE(opening + f_.Log(shown), QStringList({"Opening binary file: " + other, "Reading BIN to array...",
+        "Binary read complete.", "File opened successfully.", "Closing current binary file: " + other,
+        "Binary file Closed.", "Closing binary compare file: N/A", "Binary file Closed."}));
   }
 
   void exportCsvWritesTheGridAsShownButNeverOverTheImage_data() {
