@@ -74,8 +74,6 @@ Status SetAfr(Arguments& arguments, Context& context) {
   const int r = PointIndex("--rpm", values[0], afr_grid::kRpmPoints, [](int i) { return (i - 1) * 400.0; });
   const int c = PointIndex("--coolant", values[1], afr_grid::kCoolantPoints, afr_grid::CelsiusAt);
   const double wanted = NumberArgument("--afr", values[2]);
-  if (!(wanted >= afr_change::kLowestTargetAfr))
-    throw UsageError("--afr " + values[2] + ": " + std::string(afr_change::kLowestTargetAfrText));
   if (values[3] != "rpm" && values[3] != "coolant")
     throw UsageError("--by " + values[3] + ": it must be rpm or coolant");
   const bool byRpm = values[3] == "rpm";
@@ -91,6 +89,11 @@ Status SetAfr(Arguments& arguments, Context& context) {
     const std::string temperature = afr_grid::CelsiusLabel(c) + "C (" + afr_grid::FahrenheitLabel(c) + "F)";
     std::int16_t& kept = byRpm ? coolant[column] : rpm[row];
     std::int16_t& solved = byRpm ? rpm[row] : coolant[column];
+    const std::string kind = byRpm ? "RPM" : "Coolant";
+    // Whether it can be solved depends on the image's kept modifier, so only now is it
+    // known whether the value was a mistake in the command line.
+    if (const std::string why = afr_change::UnsolvableText(kind, kept, wanted); !why.empty())
+      throw UsageError("--afr " + values[2] + ": " + why);
     const double current = image.Calculate_PE_AFR(coolant[column], rpm[row]);
     const std::string cell = "target AFR at " + rpmLabel + " RPM and " + temperature;
     shell.WriteLog("Original AFR: " + GeneralText(current) + ", New AFR: " + GeneralText(wanted));
@@ -99,7 +102,6 @@ Status SetAfr(Arguments& arguments, Context& context) {
       done = cell + " is already " + GeneralText(current);
       return kOk;
     }
-    const std::string kind = byRpm ? "RPM" : "Coolant";
     shell.WriteLog("Recalculating AFRs based on " + (byRpm ? rpmLabel + "RPMs..." : temperature + "..."));
     const std::int16_t modifier =
         byRpm ? image.CalculateRPMModifier(kept, wanted) : image.CalculateCoolantModifier(kept, wanted);

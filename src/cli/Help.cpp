@@ -69,7 +69,9 @@ Sets the target AFR at RPM point R (0, 400, ..., 6400) and coolant point C (-40,
   --by rpm      solves for that RPM's modifier: the whole RPM row changes;
   --by coolant  solves for that temperature's modifier: the whole column changes.
 A target that needs a modifier above 255 (too rich) or below 0 (too lean) is refused
-with exit status 1 and the image is left as it was. Otherwise the image is saved with
+with exit status 1 and the image is left as it was; one for which no modifier can be
+calculated (0, or so close to 0 that it would leave -32768..32767) is a usage mistake,
+exit status 2. Otherwise the image is saved with
 its recalculated checksum after the original is copied to "<image>.org".
 )"},
     {"wb", R"(Usage: vantorix-cli wb add IMAGE [--allow-stand-in]

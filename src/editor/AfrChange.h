@@ -5,16 +5,34 @@
 #include <string_view>
 
 #include "app/NumberText.h"
+#include "app/RuntimeError.h"
 #include "app/Shell.h"
+#include "pe/PeModel.h"
 
 // The rules of a target AFR change that the change dialog and the command-line tool
 // share, so that both accept, refuse and explain a change in the same words. No Qt here.
 namespace vantorix::afr_change {
 
-// Below this no engine runs; it also keeps the solve far inside its number range.
-inline constexpr double kLowestTargetAfr = 1.0;
-inline constexpr std::string_view kLowestTargetAfrText =
-    "Please enter the new Target Air/Fuel Ratio as a number of at least 1, for example 12.5.";
+inline constexpr std::string_view kNotANumberText =
+    "Please enter the new Target Air/Fuel Ratio as a number, for example 12.5.";
+
+// Why no modifier can be solved for the wanted AFR beside the kept modifier of the other
+// table; empty when one can, however far outside 0..255 it lies (AcceptModifier refuses
+// that as too rich or too lean). A wanted AFR of 0 divides by zero, and one this close to
+// 0 (below about 0.1146 beside a kept 0) solves to a modifier past the 16-bit range. The
+// solve would report its failure and hand back 0 as if it were a modifier, so such an
+// entry is refused before the solve. kind is "RPM" or "Coolant".
+inline std::string UnsolvableText(const std::string& kind, std::int16_t kept, double wanted) {
+  try {
+    pe::SolveModifier(kept, wanted);
+    return {};
+  } catch (const RuntimeError&) {
+    return "No new " + kind + " Modifier can be calculated for a Target Air/Fuel Ratio of " +
+           number::GeneralText(wanted) +
+           (wanted == 0.0 ? " (a division by zero)" : " (it would lie outside -32768 to 32767)") +
+           ".  Please try again, for example with 12.5.";
+  }
+}
 
 // A modifier in decimal and, in parentheses, hexadecimal: "131 (83)".
 inline std::string ModifierText(std::int16_t modifier) {

@@ -219,15 +219,14 @@ void frmAFR::cmdCancel_Click() {
 
 void frmAFR::closeEvent(QCloseEvent* event) {
   // Closed some other way than OK or Cancel (its frame, a key, closing or replacing the
-  // image): yellow cells are never lost, nor written, without a question.
-  if (!m_blnUnloading) {
+  // image): yellow cells are never lost, nor written, without a question. Without them
+  // the grid just goes: the Cancel line in the log stands for the user's own choice.
+  if (!m_blnUnloading && m_blnUnwritten) {
     const MsgBoxResult answer =
-        m_blnUnwritten
-            ? m_shell.MsgBox("The Target AFR grid holds changes that are not in the BIN yet.  Do you wish to keep "
-                             "these changes?\r\n\r\nYes keeps them (as OK does), No forgets them (as Cancel "
-                             "does), Cancel returns to the grid.",
-                             MsgBoxStyle::YesNoCancelExclamation, "Keep AFR Changes")
-            : MsgBoxResult::No;
+        m_shell.MsgBox("The Target AFR grid holds changes that are not in the BIN yet.  Do you wish to keep "
+                       "these changes?\r\n\r\nYes keeps them (as OK does), No forgets them (as Cancel "
+                       "does), Cancel returns to the grid.",
+                       MsgBoxStyle::YesNoCancelExclamation, "Keep AFR Changes");
     if (answer == MsgBoxResult::Yes) cmdOK_Click();
     if (answer == MsgBoxResult::No) cmdCancel_Click();
     if (!m_blnUnloading) {  // Cancel, or an OK that failed and was reported: the grid stays

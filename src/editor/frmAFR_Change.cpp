@@ -45,6 +45,8 @@ void frmAFR::MSFlexGrid1_DblClick() {
     frmNewAFR dialog(m_shell, *this, this);
     dialog.SetCurrentValueText("Current Target AFR is " + Text(m_dblCurrentValue) + " at " + rpm + "RPMs and " +
                                celsius + "\u00BA C (" + fahrenheit + "\u00BA F)");
+    dialog.SetKeptModifiers(m_aintCoolantModifiers.at(static_cast<std::size_t>(c - kFirstDataColumn)),
+                            m_aintRPMModifiers.at(static_cast<std::size_t>(r - kFirstDataRow)));
     // Beside the cell, so that the row and the column the change may rewrite stay in view.
     dialog.adjustSize();
     const QWidget& cells = *MSFlexGrid1->viewport();

@@ -127,6 +127,11 @@ void frmNewAFR::Form_Load() {
 
 void frmNewAFR::SetCurrentValueText(const std::string& text) { lblCurrentValue->setText(QString::fromStdString(text)); }
 
+void frmNewAFR::SetKeptModifiers(std::int16_t byRpm, std::int16_t byCoolant) {
+  m_intKeptByRpm = byRpm;
+  m_intKeptByCoolant = byCoolant;
+}
+
 void frmNewAFR::optRPM_Click() {
   Trapped("optRPM_Click", [this] { m_shell.WriteLog("RPM Modifier selected."); });
 }
@@ -142,19 +147,24 @@ void frmNewAFR::Command1_Click() {
 }
 
 void frmNewAFR::cmdOK_Click() {
+  const bool byCoolant = optCoolant->isChecked();
   double wanted = 0.0;
+  std::string refusal(afr_change::kNotANumberText);
   try {
     wanted = number::ParseDecimal(txtNewValue->text().trimmed().toStdString());
+    refusal = afr_change::UnsolvableText(byCoolant ? "Coolant" : "RPM",
+                                         byCoolant ? m_intKeptByCoolant : m_intKeptByRpm, wanted);
   } catch (const RuntimeError&) {
-    wanted = 0.0;
+    // Empty text, a lone point or two points: the refusal stays the one for not a number.
   }
-  if (!(wanted >= afr_change::kLowestTargetAfr)) {
-    // Empty text, a lone point or two points: nothing to solve for, so ask again.
-    m_shell.MsgBox(std::string(afr_change::kLowestTargetAfrText), MsgBoxStyle::Exclamation, std::string(app::kTitle));
+  if (!refusal.empty()) {
+    // Nothing the solve could work with: ask again rather than let a failed solve store a
+    // modifier of 0. Whatever it can solve, however rich or lean, goes to the grid.
+    m_shell.MsgBox(refusal, MsgBoxStyle::Exclamation, std::string(app::kTitle));
     txtNewValue->setFocus();
     return;
   }
-  m_grid.SpecifyModifier(optCoolant->isChecked() ? kByCoolant : optRPM->isChecked() ? kByRpm : std::int16_t{0});
+  m_grid.SpecifyModifier(byCoolant ? kByCoolant : optRPM->isChecked() ? kByRpm : std::int16_t{0});
   m_grid.NewValue(wanted);
   done(QDialog::Accepted);
 }

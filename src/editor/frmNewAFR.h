@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 #include <string>
 
 #include "app/ErrorReport.h"
@@ -24,6 +25,9 @@ class frmNewAFR final : public QDialog {
   frmNewAFR(Shell& shell, frmAFR& grid, QWidget* parent = nullptr);
 
   void SetCurrentValueText(const std::string& text);
+  // The modifier each choice keeps while it solves for the other: the cell's coolant
+  // modifier for RPM, its RPM modifier for Coolant Temperature.
+  void SetKeptModifiers(std::int16_t byRpm, std::int16_t byCoolant);
 
   void optRPM_Click();
   void optCoolant_Click();
@@ -51,6 +55,8 @@ class frmNewAFR final : public QDialog {
   QRadioButton* optCoolant = nullptr;
   QLineEdit* txtNewValue = nullptr;
   QLabel* lblCurrentValue = nullptr;
+  std::int16_t m_intKeptByRpm = 0;
+  std::int16_t m_intKeptByCoolant = 0;
 };
 
 }  // namespace vantorix

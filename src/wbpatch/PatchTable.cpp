@@ -201,6 +201,14 @@ PatchWrites WritesOf(std::span<const Table> tables, Operation operation) {
     throw RuntimeError(ErrorNumber::InvalidFileFormat,
                        tables.front().origin + ": the patched values at " + OffsetRanges(result.unknown) +
                            " are not known; without them the hook would lead into an incomplete routine");
+  // A $8D removal has always put back the entries both codes share first and the code's
+  // own four (its signature byte, then its hook) last. Each offset is written once, so
+  // the bytes come out the same in any order.
+  if (operation == Operation::Remove && LayoutOf(tables.front().version).mask == 0x8D)
+    std::ranges::stable_partition(result.writes, [](const Write& write) {
+      return LayoutOf(Version::Axxc8D).Find(write.offset) != nullptr &&
+             LayoutOf(Version::Aujp8D).Find(write.offset) != nullptr;
+    });
   return result;
 }
 

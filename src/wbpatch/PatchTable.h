@@ -96,10 +96,12 @@ struct Write {
   std::uint8_t value;
 };
 
-// What an operation does with the tables it uses: the values they all know alike, in
-// ascending offset order, and the offsets whose value none of them knows, which it leaves
-// as they are. One table gives all of its entries; both $8D tables together (for a $8D
-// image of neither code) give only the offsets where they agree. Insertion refuses
+// What an operation does with the tables it uses: the values they all know alike, in the
+// order they are written, and the offsets whose value none of them knows (ascending),
+// which it leaves as they are. The writes go in ascending offset order, except that a
+// $8D removal writes the offsets both codes share first, then the code's own four. One
+// table gives all of its entries; both $8D tables together (for a $8D image of neither
+// code) give only the offsets where they agree. Insertion refuses
 // (Invalid file format, 321) a table that does not know every patched value, since the
 // hook would lead into an incomplete routine.
 struct PatchWrites {

@@ -1,5 +1,7 @@
 #include "wbpatch/WideBandCommand.h"
 
+#include <algorithm>
+
 #include "wbpatch/PatchLayout.h"
 
 namespace vantorix::wbpatch {
@@ -33,6 +35,7 @@ std::string StandInQuestion(const Table& table, const PatchWrites& writes, Opera
     if ((insert ? slot->insertion : slot->removal).Fixed()) fixed.push_back(write.offset);
     else ++madeUp;
   }
+  std::ranges::sort(fixed);  // told as ascending runs, whatever the order of the writes
   std::string text = "The " + std::string(VersionName(table.version)) + " wideband patch table (" + TableName(table) +
                      ") is a stand-in, not the published patch.\r\n\r\n" +
                      (insert ? "Adding the patch" : "Removing the patch") +

@@ -134,7 +134,7 @@ TEST_F(CliTest, UsageMistakesAndReadingCommandsWriteNothingAndWorkOnReadOnlyFile
       {}, {"frob"}, {"info"}, {"info", "--bogus", a}, {"afr", a, a}, {"diff", a}, {"wb"},
       {"wb", "frob"}, {"wb", "derive", "--stock", a}, {"wb", "install", "t", "--version", "7f"},
       {"set-afr", a, "--rpm", "2400", "--coolant", "80", "--afr", "12.5"},
-      SetAfr(a, "rpm", "2500", "80", "12.5"), SetAfr(a, "rpm", "2400", "50", "12.5"), SetAfr(a, "rpm", "2400", "80", "0.5"),
+      SetAfr(a, "rpm", "2500", "80", "12.5"), SetAfr(a, "rpm", "2400", "50", "12.5"), SetAfr(a, "rpm", "2400", "80", "0.114"),
       SetAfr(a, "rpm", "2400", "80", "rich"), SetAfr(a, "row", "2400", "80", "12.5"), {"history", "prune", "--keep-days", "-1"},
       {"sample", x, "--mask", "32"}, {"sample", x, "--mask", "6e", "--bcc", "axxc"}})
     runs.push_back({mistake, 2, {"--help'"}});
@@ -191,7 +191,8 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
       {"by coolant", grid.Bytes(), SetAfr("P", "coolant", "6400", "-40", "14.7"), 0,
        [](clsBINFile& b) { b.PutPEModifier_Coolant(1, b.CalculateCoolantModifier(0, 14.7)); }},
       {"the cell already targets that", grid.Bytes(), SetAfr("P", "rpm", "0", "-40", "27.32"), 0, nullptr},
-      {"a modifier above 255", grid.Bytes(), SetAfr("P", "coolant", "2400", "80", "3"), 1, nullptr, "too RICH"},
+      // Beside an RPM modifier of 216 it solves to 32728; beside a coolant modifier of 146 (by rpm) to none at all.
+      {"a modifier above 255", Axxc8D().Bytes(), SetAfr("P", "coolant", "2400", "80", "0.114"), 1, nullptr, "too RICH"},
       {"a modifier below 0", grid.Bytes(), SetAfr("P", "rpm", "2400", "80", "40"), 1, nullptr, "too LEAN"},
       {"mask 32", TestImage(32768, 0x32).Bytes(), SetAfr("P", "rpm", "0", "80", "13"), 3, nullptr,
        "only intended to be used with $8D and $6E"},

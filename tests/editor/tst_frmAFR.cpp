@@ -190,10 +190,17 @@ class AfrGridTest : public QObject {
     QTest::newRow("-1") << Answer{"29.6863062903654"} << refused("29.6863062903654", "Negative", "-1", "LEAN");
     // Only digits, the point and backspace pass; neither Enter nor Escape ends the dialog.
     QTest::newRow("keys refused") << Answer{"1a2,-3 .5x\r\x1b\b"} << refused("123", "Negative", "-97", "LEAN");
-    for (const char* text : {"", ".", "1.2.3", "0"})
-      QTest::newRow(qPrintable(QString("'%1': not a target").arg(text)))
-          << Answer{text} << QStringList{"29.45", "AFRs not modified.", "48 Vantorix: Please enter the new Target "
-                                         "Air/Fuel Ratio as a number of at least 1, for example 12.5.", "29.45"};
+    // Whatever can be solved is the solve's to refuse; only what cannot is the dialog's.
+    QTest::newRow("0.5") << Answer{"0.5"} << refused("0.5", "Excessive", "7412", "RICH");
+    QTest::newRow("0.115") << Answer{"0.115"} << refused("0.115", "Excessive", "32656", "RICH");  // 32656.0078
+    const QString nan = "Please enter the new Target Air/Fuel Ratio as a number, for example 12.5.";
+    const QString none = "No new RPM Modifier can be calculated for a Target Air/Fuel Ratio of %1 (%2).  Please try "
+                         "again, for example with 12.5.";
+    for (const auto& [text, said] : std::vector<std::pair<QString, QString>>{{"", nan}, {".", nan}, {"1.2.3", nan},
+             {"0", none.arg("0", "a division by zero")}, {"0.114", none.arg("0.114", "it would lie outside -32768 to "
+                                                                                       "32767")}})  // 32943.587
+      QTest::newRow(qPrintable("'" + text + "': not a target"))
+          << Answer{text} << QStringList{"29.45", "AFRs not modified.", "48 Vantorix: " + said, "29.45"};
   }
   void aChangeRewritesItsRowOrColumnInYellowOrIsRefused() {
     QFETCH(Answer, answer);
@@ -204,7 +211,7 @@ class AfrGridTest : public QObject {
     seen[0].remove("Original AFR: 29.45, New AFR: ");
     QCOMPARE(seen + QStringList{Cell(2, 1)} + MarkedCells(), outcome);
     QCOMPARE(sentence_, "Current Target AFR is 29.45 at 0RPMs and -40\u00BA C (-40\u00BA F)");
-    QCOMPARE(stayed_, outcome.join(u' ').contains("Please enter"));
+    QCOMPARE(stayed_, outcome.join(u' ').contains("48 Vantorix:"));
     const QRect cell = Table()->visualItemRect(Table()->item(2, 1));  // current: framed, not filled
     const QColor inside = Table()->viewport()->grab().toImage().pixelColor(cell.right() - 5, cell.center().y());
     QCOMPARE(placed_ + ' ' + inside.name(), outcome.contains("2,1") ? "beside #ffff00" : "beside #ffffff");
@@ -275,10 +282,18 @@ class AfrGridTest : public QObject {
     QCOMPARE(f_.window->findChild<QAction*>("mnuWBAdd")->shortcut(), QKeySequence("Ctrl+A"));
     QCOMPARE(Outcome(), "cal.bin 0 0 0 yellow Vantorix");  // no patch added, nothing closed
 
-    f_.window->OpenBinaryFile(false, f_.Write(Calibration(), "other.bin"));  // a grid without yellow goes quietly
+    const QString other = f_.Write(Calibration(), "other.bin");
+    const int logged = log->count();
+    f_.window->OpenBinaryFile(false, other);  // a grid without yellow goes quietly, on opening and on closing
     QCOMPARE(Outcome(), "other.bin 0 0 no grid Vantorix");
+    const QStringList opening = f_.Log(logged);
+    Ctrl(f_.window.get(), Qt::Key_W);
+    const int shown = log->count();
     Ctrl(f_.window.get(), Qt::Key_C);  // anywhere else, Ctrl+C is File > Close again
     QCOMPARE(Outcome(), "no image - 0 no grid Vantorix");
+    QCOMPARE(opening + f_.Log(shown), QStringList({"Opening binary file: " + other, "Reading BIN to array...",
+        "Binary read complete.", "File opened successfully.", "Closing current binary file: " + other,
+        "Binary file Closed.", "Closing binary compare file: N/A", "Binary file Closed."}));
   }
 
   void exportCsvWritesTheGridAsShownButNeverOverTheImage_data() {

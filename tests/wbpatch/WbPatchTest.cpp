@@ -135,13 +135,17 @@ std::string WrittenOffsets(std::span<const Table> tables, Operation operation) {
 }
 
 // A $8D image of neither code gets what both codes write alike: all but their own bytes.
+// A code's removal writes those shared bytes first, then its own four; insertion ascends.
 TEST(PatchWrites, BothCodesShareAllButTheirOwnBytesAndInsertionNeedsEveryValue) {
   const Table both[] = {BuiltIn(Version::Axxc8D), BuiltIn(Version::Aujp8D)};
+  const std::string shared = "0x0929-0x092C, 0x2000, 0x2002-0x2013, 0x2015-0x203C, 0x203E-0x2061, 0x2070-0x207D, ";
   EXPECT_EQ(WrittenOffsets(both, Operation::Insert),
             "111: 0x0929-0x092C, 0x2000, 0x2002-0x2003, 0x2005-0x2013, 0x2015-0x202C, 0x202E-0x203C, 0x203E-0x2061, "
             "0x2070-0x207D");
-  EXPECT_EQ(WrittenOffsets(both, Operation::Remove),
-            "122: 0x0929-0x092C, 0x2000, 0x2002-0x2013, 0x2015-0x203C, 0x203E-0x2061, 0x2070-0x207D, 0x2082-0x208A");
+  EXPECT_EQ(WrittenOffsets(both, Operation::Remove), "122: " + shared + "0x2082-0x208A");
+  EXPECT_EQ(WrittenOffsets({&both[0], 1}, Operation::Remove), "126: " + shared + "0x2082-0x208A, 0x2081, 0x4C9C-0x4C9E");
+  EXPECT_EQ(WrittenOffsets({&both[0], 1}, Operation::Insert), "126: " + shared + "0x2081-0x208A, 0x4C9C-0x4C9E");
+  EXPECT_EQ(WrittenOffsets({&both[1], 1}, Operation::Remove), "126: " + shared + "0x2082-0x208B, 0x4C90-0x4C92");
   Table gaps = BuiltIn(Version::Mask6E);
   gaps.entries[9].insertion.reset();
   gaps.entries[10].insertion.reset();
