@@ -78,7 +78,7 @@ std::filesystem::path InstallTable(Version version, const std::filesystem::path&
                                    const std::filesystem::path& folder) {
   const std::string text = ReadTableFile(tableFile);
   ParseTable(version, text, tableFile.string());
-  std::filesystem::create_directories(folder);
+  CreatePrivateFolders(folder.string());
   const std::filesystem::path target = folder / TableFileName(version);
   // By replacement, so that a failed copy never leaves a half-written table in its place.
   ReplaceFileContents(RealFileSystem(), target.string(), text);

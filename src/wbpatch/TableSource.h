@@ -49,8 +49,9 @@ std::filesystem::path UserTableFolder();  // from this process's environment
 TableSource& UserTables();
 
 // Reads a table file, checks it as the version's table and copies it unchanged into the
-// folder (created when missing) under the version's file name, replacing an earlier
-// one. A refused table leaves the folder as it was. Returns the installed file's path.
+// folder (created when missing, for the user alone) under the version's file name,
+// replacing an earlier one. A refused table leaves the folder as it was. Returns the
+// installed file's path.
 std::filesystem::path InstallTable(Version version, const std::filesystem::path& tableFile,
                                    const std::filesystem::path& folder);
 

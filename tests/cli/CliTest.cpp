@@ -2,6 +2,7 @@
 // the window program's core writes for the same change.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <fstream>
@@ -230,7 +231,9 @@ TEST_F(CliTest, DerivedTableInstalledInTheUserFolderPatchesAStockImageAsPublishe
   const std::vector<std::string> derive{"wb", "derive", "--stock", stockPath, "--patched", Put(published, "p.bin"),
                                         "--version", "8D-AXXC", "-o", tablePath};
   EXPECT_EQ(Run(derive).status, 0);
+  ::umask(022);  // as most users have it: the folders made for the table are the user's alone all the same
   EXPECT_EQ(Run({"wb", "install", tablePath}).status, 0);
+  EXPECT_EQ(Modes(home.Path() / "xdg"), "Vantorix 700|Vantorix/wbpatch 700|Vantorix/wbpatch/8D-AXXC.txt 644|");
   EXPECT_EQ(Run({"wb", "add", stockPath}).status, 0);
   EXPECT_EQ(ReadFile(stockPath), published.Bytes());
   fs::remove(tablePath);
