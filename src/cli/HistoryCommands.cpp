@@ -101,6 +101,7 @@ Status Show(Arguments& arguments, Context& context) {
 }
 
 Status Restore(Arguments& arguments, Context& context) {
+  const bool force = arguments.Flag({"--force"});
   const auto operands = arguments.Operands(2, 2, "IMAGE and VERSION");
   const std::string& path = operands[0];
   const std::int64_t number = *VersionReference(operands[1], true);
@@ -118,6 +119,17 @@ Status Restore(Arguments& arguments, Context& context) {
   if (current == bytes) {
     context.out << path << ": already holds version " << number << "; nothing was written.\n";
     return kOk;
+  }
+  // A version of another file, even of another calibration, would be burnt as this one's.
+  const history::Facts facts = history::FactsOf(current);
+  if (!force && (version.path != history::AbsolutePath(path) || version.facts.mask != facts.mask ||
+                 version.facts.size != facts.size)) {
+    context.shell.Tell("not restored: version " + std::to_string(number) + " was recorded for " + version.path +
+                       ", mask " + MaskText(version.facts) + ", PROM ID " +
+                       (version.facts.promId.empty() ? "-" : version.facts.promId) + ", " +
+                       std::to_string(version.facts.size) + " bytes; this file has mask " + MaskText(facts) + ", " +
+                       std::to_string(facts.size) + " bytes. Give --force to restore it all the same");
+    return kUsageError;
   }
   std::int64_t kept = 0;
   try {

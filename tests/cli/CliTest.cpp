@@ -289,7 +289,7 @@ std::string Damage(const fs::path& database) {
 }
 
 // A history damaged anywhere is moved aside, the user is told once, and a new one holds
-// the change.
+// the change; a restore puts back only the file's own versions unless forced.
 TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItReplaces) {
   const Bytes stock = Axxc8D().Bytes();
   const std::string path = Put(stock, "h.bin");
@@ -331,6 +331,20 @@ TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItRepla
   EXPECT_EQ(Run({"history", "restore", path, "1"}, off).status, 3);
   EXPECT_THAT(Listed(Run({"history", path, "--json"})), ::testing::StartsWith("8 restored"));
 
+  // Only a version of this very file, mask and size goes back without --force.
+  const std::string other = Put(TestImage(32768, 0x6E), "e.bin"), small = Put(TestImage(32640), "s.bin");
+  for (const std::string& file : {other, small, Put(Axxc8D().PromId(7), "o.bin")})  // versions 9 to 14
+    ASSERT_EQ(Run({"checksum", "--fix", file}).status, 0);
+  for (const auto& [what, version, forced] : std::vector<std::tuple<std::string, std::string, Bytes>>{
+           {"another path and mask", "10", {}}, {"another path", "14", {}}, {"forced", "12", ReadFile(small)},
+           {"this path, another size", "4", {}}, {"forced", "10", ReadFile(other)}, {"this path, another mask", "4", {}}}) {
+    SCOPED_TRACE(what);
+    const Bytes before = ReadFile(path);  // what a refusal leaves; --force writes the version
+    EXPECT_EQ(Run({"history", "restore", path, version, forced.empty() ? "--" : "--force"}).status, forced.empty() ? 2 : 0);
+    EXPECT_EQ(ReadFile(path), forced.empty() ? before : forced);
+  }
+  EXPECT_THAT(Run({"history", "restore", path, "14"}).err,
+              HasSubstr("recorded for " + fs::canonical(dir.File("o.bin")).string() + ", mask $8D, PROM ID 7, 32768 bytes"));
   Damage(data / "history.sqlite");
   const Result listed = Run({"history", path});  // the damage is told, and what the new history holds
   EXPECT_THAT(listed.err, HasSubstr("was damaged: it was moved aside as "));
