@@ -39,8 +39,9 @@ the original to "<image>.org"; the saved image carries its recalculated checksum
 version history keeps the image as it was before and after (VANTORIX_NO_HISTORY=1 in
 the environment turns recording off).
 Exit status: 0 success, 1 a check failed (checksum mismatch, refused AFR, images
-differ), 2 usage error (also a stand-in patch table without --allow-stand-in), 3 file
-or image error. With many images, the worst one counts.
+differ), 2 usage error (also an option given twice, a stand-in patch table without
+--allow-stand-in, another file's version to restore without --force), 3 file or image
+error. With many images, the worst one counts.
 )"},
     {"info", R"(Usage: vantorix-cli info IMAGE... [--json]
 Shows each image's path, size, mask, PROM ID, transmission, broadcast code (BCC),

@@ -133,6 +133,7 @@ TEST_F(CliTest, UsageMistakesAndReadingCommandsWriteNothingAndWorkOnReadOnlyFile
       {"set-afr", a, "--rpm", "2400", "--coolant", "80", "--afr", "12.5"},
       SetAfr(a, "rpm", "2500", "80", "12.5"), SetAfr(a, "rpm", "2400", "50", "12.5"), SetAfr(a, "rpm", "2400", "80", "0.5"),
       SetAfr(a, "rpm", "2400", "80", "rich"), SetAfr(a, "row", "2400", "80", "12.5"), {"history", "prune", "--keep-days", "-1"},
+      {"set-afr", a, "--rpm", "4800", "--coolant", "80", "--afr", "12.5", "--by", "rpm", "--rpm=400"},
       {"sample", x, "--mask", "32"}, {"sample", x, "--mask", "6e", "--bcc", "axxc"}})
     runs.push_back({mistake, 2, {"--help'"}});
   // clang-format on
