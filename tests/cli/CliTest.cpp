@@ -280,13 +280,11 @@ std::string Differing(const Bytes& a, const Bytes& b) {
   return std::to_string(std::ranges::count_if(std::views::iota(0U, a.size()), [&](std::size_t k) { return a[k] != b[k]; }));
 }
 
-// Two pages in the middle of the history overwritten, as a failing disk leaves them;
-// returns the damaged file's bytes.
-std::string Damage(const fs::path& database) {
-  std::fstream(database, std::ios::in | std::ios::out | std::ios::binary)
-          .seekp(static_cast<std::streamoff>(fs::file_size(database) / 8192 * 4096))
-      << std::string(8192, 'x');
-  return Text(database);
+// Two pages in the middle overwritten, as a failing disk leaves them; the damaged bytes.
+std::string Damage(const fs::path& db) {
+  const auto middle = static_cast<std::streamoff>(fs::file_size(db) / 8192 * 4096);
+  std::fstream(db, std::ios::in | std::ios::out).seekp(middle) << std::string(8192, 'x');
+  return Text(db);
 }
 
 // A history damaged anywhere is moved aside, the user is told once, and a new one holds

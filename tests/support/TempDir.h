@@ -2,12 +2,11 @@
 
 #include <stdlib.h>
 
-#include <algorithm>
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <system_error>
-#include <vector>
 
 namespace vantorix::test {
 
@@ -37,15 +36,14 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// Everything under the folder with its permission bits in octal, sorted: "a 700|a/b 600|".
+// Everything under the folder with its permission bits in octal, in order: "a 700|a/b 600|".
 inline std::string Modes(const std::filesystem::path& top) {
-  std::vector<std::string> rows;
+  std::set<std::string> rows;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
     const auto bits = static_cast<unsigned>(entry.symlink_status().permissions());
-    rows.push_back(entry.path().lexically_relative(top).string() + " " + std::to_string(bits >> 6) +
-                   std::to_string(bits >> 3 & 7) + std::to_string(bits & 7));
+    rows.insert(entry.path().lexically_relative(top).string() + " " +
+                std::to_string((bits >> 6 & 7) * 100 + (bits >> 3 & 7) * 10 + (bits & 7)));
   }
-  std::ranges::sort(rows);
   std::string text;
   for (const std::string& row : rows) text += row + "|";
   return text;
