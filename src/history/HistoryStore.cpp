@@ -66,18 +66,19 @@ std::string ModeText(mode_t mode) {
 // beside it (it gives them the database's permissions when it makes them, but leaves
 // ones it finds as they are). The file is made here, too, because SQLite tells only why
 // the last of its attempts failed (a file that could not be created reads as "no such
-// file"). Returns the permissions of the files that were open to other users, ORed.
-mode_t MakePrivate(const std::filesystem::path& file, bool create) {
+// file"). Returns the permissions of the files that were open to other users, ORed;
+// `database` gets the database file's status.
+mode_t MakePrivate(const std::filesystem::path& file, bool create, struct stat& database) {
   mode_t wide = 0;
   for (const char* suffix : {"", "-wal", "-shm"}) {
     const std::string path = file.string() + suffix;
-    const bool database = *suffix == '\0';
-    const bool make = database && create;
+    const bool isDatabase = *suffix == '\0';
+    const bool make = isDatabase && create;
     int fd = make ? ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
     const bool made = fd >= 0;
     if (make && !made && errno != EEXIST) throw ErrorFromSystem(errno, path);
     if (!made) fd = ::open(path.c_str(), (make ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT && !database) continue;
+    if (fd < 0 && errno == ENOENT && !isDatabase) continue;
     if (fd < 0) throw ErrorFromSystem(errno, path);
     struct stat info {};
     int failed = ::fstat(fd, &info);
@@ -90,6 +91,7 @@ mode_t MakePrivate(const std::filesystem::path& file, bool create) {
     const int error = errno;
     ::close(fd);
     if (failed != 0) throw ErrorFromSystem(error, path);
+    if (isDatabase) database = info;
   }
   return wide;
 }
@@ -218,7 +220,11 @@ std::string UtcText(Clock::time_point when) {
 
 Store::Store(const std::filesystem::path& file, bool create, const Tell& tell) : file_(file) {
   if (create) CreatePrivateFolders(file.parent_path().string());
-  if (const mode_t wide = MakePrivate(file, create); wide != 0 && tell)
+  struct stat opened {};
+  const mode_t wide = MakePrivate(file, create, opened);
+  device_ = opened.st_dev;
+  inode_ = opened.st_ino;
+  if (wide != 0 && tell)
     tell("The version history " + file.string() + " was open to other users (mode " + ModeText(wide) +
          "); it is now yours alone (mode " + ModeText(wide & 0600) + ").");
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
@@ -236,6 +242,11 @@ Store::Store(const std::filesystem::path& file, bool create, const Tell& tell) :
 }
 
 Store::~Store() { sqlite3_close(db_); }
+
+bool Store::Moved() const {
+  struct stat info {};
+  return ::stat(file_.c_str(), &info) != 0 || info.st_dev != device_ || info.st_ino != inode_;
+}
 
 void Store::Execute(const char* sql) {
   const int code = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);

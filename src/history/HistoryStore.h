@@ -100,12 +100,17 @@ class Store {
   void Check(bool thorough);
 
   const std::filesystem::path& File() const { return file_; }
+  // Whether the path no longer names the file this connection opened: another program
+  // moved it aside as damaged, or it was deleted.
+  bool Moved() const;
 
  private:
   void Execute(const char* sql);
   void CreateSchema();
 
   std::filesystem::path file_;
+  std::uint64_t device_ = 0;  // of the file opened
+  std::uint64_t inode_ = 0;
   sqlite3* db_ = nullptr;
 };
 

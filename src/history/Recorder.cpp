@@ -129,12 +129,17 @@ void Recorder::Guarded(const std::function<void()>& work) {
 
 Store& Recorder::Writing() {
   if (!database_) throw *unusable_;
+  // A connection kept open (the window program's) follows the file at the path: in WAL
+  // mode SQLite would go on writing into a file another program moved aside as damaged.
+  // The new file is checked when it is opened.
+  if (store_ && store_->Moved()) store_.reset();
   if (!store_) store_.emplace(*database_, true, say_);
   return *store_;
 }
 
 Store* Recorder::Reading() {
   if (!database_) throw *unusable_;
+  if (store_ && store_->Moved()) store_.reset();
   if (!store_ && std::filesystem::exists(*database_)) store_.emplace(*database_, false, say_);
   return store_ ? &*store_ : nullptr;
 }

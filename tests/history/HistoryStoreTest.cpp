@@ -93,6 +93,20 @@ TEST_F(HistoryStoreTest, PruningDropsOldVersionsButNeverTheFirstOfAFile) {
   EXPECT_EQ(store.Count(), (Store::Counts{3, 2}));
 }
 
+// A connection kept open, as the window program's, follows the file at the path: once
+// another program has moved the file aside, the next event goes into the new one.
+TEST_F(HistoryStoreTest, AConnectionKeptOpenFollowsTheFileAtThePath) {
+  history::Recorder window(File(), [](const std::string&) {});
+  window.Record(Event::Opened, "/cal/a.bin", stock.Bytes());
+  const std::string aside = File().string() + ".damaged-1";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::rename(File().string() + suffix, aside + suffix);
+  Store next(File(), true);  // the new history another program started, still open
+  next.Record(Event::Opened, "/cal/b.bin", other.Bytes());
+  window.Record(Event::Saved, "/cal/a.bin", tuned.Bytes());
+  EXPECT_EQ(Listed(next), "2 saved -|1 opened -|");  // both events, numbered in the new history
+  EXPECT_EQ(Store(aside, false).Count(), (Store::Counts{1, 1}));
+}
+
 // Every image and its path are in the history: its folders and files are the user's
 // alone whatever the umask, and files found open to others are narrowed, in one line.
 TEST_F(HistoryStoreTest, FoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
