@@ -157,6 +157,27 @@ void RecordEvent(benchmark::State& state, history::Event event) {
   }
 }
 
+// A new connection checks every page of the file before its first use (PRAGMA
+// quick_check): the price each vantorix-cli run that records or lists pays once, and the
+// window program once per run. The thorough check, which adds the indexes, confirms
+// damage before the file is moved aside. The database holds state.range(0) versions,
+// each of a content of its own, as a history of a few hundred saves does.
+void CheckHistory(benchmark::State& state, bool thorough) {
+  const std::string path = Image(32768);
+  std::vector<std::uint8_t> bytes = test::ReadFile(path);
+  const test::TempDir folder(std::filesystem::path(path).parent_path());
+  const auto file = folder.Path() / "history.sqlite";
+  {
+    history::Store writer(file, true);
+    for (std::uint32_t serial = 0; serial < static_cast<std::uint32_t>(state.range(0)); ++serial) {
+      std::memcpy(bytes.data() + 0x5000, &serial, sizeof serial);
+      writer.Record(history::Event::Opened, path, bytes);
+    }
+  }  // closed: every page is in the file itself, as the next program finds it
+  history::Store store(file, false);
+  for (auto _ : state) store.Check(thorough);
+}
+
 // --- checksum against the memory bandwidth ---
 
 void CalculateCSUM(benchmark::State& state) {
@@ -247,6 +268,8 @@ BENCHMARK(BareWriteSync)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime
 BENCHMARK(BytePerCallWrite)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK_CAPTURE(RecordEvent, Opened, history::Event::Opened)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK_CAPTURE(RecordEvent, Saved, history::Event::Saved)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK_CAPTURE(CheckHistory, Quick, false)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(CheckHistory, Thorough, true)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CalculateCSUM)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(Memcpy)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(GridAfrs)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -112,4 +112,9 @@ inline constexpr std::uint32_t kNewFilePermissions = 0666;
                                               std::uint32_t permissions = kNewFilePermissions);
 [[nodiscard]] std::string ReplaceFileContents(FileSystem& files, const std::string& path, std::string_view text);
 
+// Makes the folder and every missing folder above it, each for the user alone (0700)
+// whatever the umask: Vantorix's data folder holds every image the user worked on and
+// the paths they lie at. Folders that exist already are left as they are.
+void CreatePrivateFolders(const std::string& folder);
+
 }  // namespace vantorix

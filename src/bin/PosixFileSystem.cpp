@@ -9,9 +9,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "app/RuntimeError.h"
 #include "bin/FileSystem.h"
@@ -380,6 +382,27 @@ std::string ReplaceFileContents(FileSystem& files, const std::string& path, std:
 
 std::string ReplaceFileContents(FileSystem& files, const std::string& path, std::string_view text) {
   return ReplaceFileContents(files, path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+void CreatePrivateFolders(const std::string& folder) {
+  std::vector<std::filesystem::path> missing;  // the deepest first
+  for (std::filesystem::path path = std::filesystem::path(folder).lexically_normal(); !path.empty();) {
+    if (!path.has_filename() && path.has_relative_path()) path = path.parent_path();  // "a/b/"
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) break;
+    if (errno != ENOENT) throw ErrorFromSystem(errno, path.string());
+    missing.push_back(path);
+    if (path == path.parent_path()) break;
+    path = path.parent_path();
+  }
+  for (auto path = missing.rbegin(); path != missing.rend(); ++path) {
+    if (::mkdir(path->c_str(), 0700) != 0) {
+      if (errno == EEXIST) continue;  // another program made it meanwhile: theirs to set
+      throw ErrorFromSystem(errno, path->string());
+    }
+    // A umask such as 0277 takes bits from even 0700, and the folder could not be written.
+    if (::chmod(path->c_str(), 0700) != 0) throw ErrorFromSystem(errno, path->string());
+  }
 }
 
 }  // namespace vantorix

@@ -27,16 +27,20 @@ std::optional<std::string> Arguments::Value(std::string_view name) {
   for (std::size_t i = 0; i < optionsEnd_;) {
     const std::string& word = words_[i];
     std::size_t taken = 0;
-    if (word == name) {
-      if (i + 1 >= optionsEnd_) throw UsageError(std::string(name) + " needs a value");
-      value = words_[i + 1];
-      taken = 2;
-    } else if (word.size() > name.size() && word.starts_with(name) && word[name.size()] == '=') {
+    const bool joined = word.size() > name.size() && word.starts_with(name) && word[name.size()] == '=';
+    if (word != name && !joined) {
+      ++i;
+      continue;
+    }
+    // Which of two values was meant is for the user to say: taking either may write what was not.
+    if (value) throw UsageError(std::string(name) + " is given twice");
+    if (joined) {
       value = word.substr(name.size() + 1);
       taken = 1;
     } else {
-      ++i;
-      continue;
+      if (i + 1 >= optionsEnd_) throw UsageError(std::string(name) + " needs a value");
+      value = words_[i + 1];
+      taken = 2;
     }
     words_.erase(words_.begin() + static_cast<std::ptrdiff_t>(i),
                  words_.begin() + static_cast<std::ptrdiff_t>(i + taken));

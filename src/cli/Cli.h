@@ -34,7 +34,7 @@ class Arguments {
   explicit Arguments(std::vector<std::string> words);
   // Takes "--name" (or any of its spellings) if present.
   bool Flag(std::initializer_list<std::string_view> names);
-  // Takes "--name VALUE" or "--name=VALUE"; a missing value is a usage error.
+  // Takes "--name VALUE" or "--name=VALUE"; a missing value, or a second one, is a usage error.
   std::optional<std::string> Value(std::string_view name);
   // Takes the values of options that must all be given, in the order named.
   std::vector<std::string> Required(std::initializer_list<std::string_view> names, std::string_view command);

@@ -39,8 +39,9 @@ the original to "<image>.org"; the saved image carries its recalculated checksum
 version history keeps the image as it was before and after (VANTORIX_NO_HISTORY=1 in
 the environment turns recording off).
 Exit status: 0 success, 1 a check failed (checksum mismatch, refused AFR, images
-differ), 2 usage error (also a stand-in patch table without --allow-stand-in), 3 file
-or image error. With many images, the worst one counts.
+differ), 2 usage error (also an option given twice, a stand-in patch table without
+--allow-stand-in, another file's version to restore without --force), 3 file or image
+error. With many images, the worst one counts.
 )"},
     {"info", R"(Usage: vantorix-cli info IMAGE... [--json]
 Shows each image's path, size, mask, PROM ID, transmission, broadcast code (BCC),
@@ -101,7 +102,7 @@ written @VERSION (@12); a file whose name starts with @ is written ./@name.
 )"},
     {"history", R"(Usage: vantorix-cli history [IMAGE] [--json]
        vantorix-cli history show VERSION [-o FILE]
-       vantorix-cli history restore IMAGE VERSION
+       vantorix-cli history restore IMAGE VERSION [--force]
        vantorix-cli history prune --keep-days N
 The version history keeps every image content the window program opened or saved and
 every image this tool changed, each content once, in $XDG_DATA_HOME/Vantorix/history.sqlite
@@ -112,7 +113,9 @@ every image this tool changed, each content once, in $XDG_DATA_HOME/Vantorix/his
 show     writes the bytes of a version to standard output, or to a new FILE with -o
          (an existing file is never written over).
 restore  writes a version back over IMAGE, byte for byte, after keeping the contents it
-         replaces as a new version: a restore can itself be undone.
+         replaces as a new version: a restore can itself be undone. A version recorded
+         for another path, or of another mask or size, is refused with status 2 unless
+         --force is given.
 prune    drops the versions older than N days, but never the first version seen of a
          file, and the contents no version is left to need.
 VERSION is the number the list shows (12 or @12).

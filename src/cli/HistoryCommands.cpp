@@ -16,6 +16,9 @@ namespace {
 
 using history::Version;
 
+// "$8D", or "-" for bytes too short to hold a mask.
+std::string MaskText(const history::Facts& facts) { return facts.mask.empty() ? "-" : "$" + facts.mask; }
+
 std::string ChangedText(const Version& version) {
   if (!version.differing) return "first seen";
   if (*version.differing == 0) return "no change";
@@ -31,7 +34,7 @@ void PrintText(std::ostream& out, const std::vector<Version>& versions, bool wit
     if (!time.empty() && time.back() == 'Z') time.pop_back();
     out << std::right << std::setw(7) << v.number << "  " << std::left << std::setw(19) << time << "  " << std::setw(18)
         << v.event << std::right << std::setw(8) << v.facts.size << "  " << std::left << std::setw(4)
-        << (v.facts.mask.empty() ? "-" : "$" + v.facts.mask) << std::right << std::setw(9) << v.facts.promId << "  "
+        << MaskText(v.facts) << std::right << std::setw(9) << v.facts.promId << "  "
         << std::left << std::setw(8) << v.facts.storedChecksum << "  ";
     if (withPath)
       out << std::setw(13) << ChangedText(v) << "  " << v.path << '\n';
@@ -57,9 +60,10 @@ Status List(Arguments& arguments, Context& context, const std::optional<std::str
   const auto operands = arguments.Operands(0, first ? 0 : 1, "at most one IMAGE");
   const std::string image = first ? *first : operands.empty() ? "" : operands.front();
   if (!image.empty()) context.shell.Subject(image);
-  history::Store* store = context.history.Reading();
-  const std::vector<Version> versions =
-      store != nullptr ? store->Versions(image.empty() ? "" : history::AbsolutePath(image)) : std::vector<Version>();
+  std::vector<Version> versions;
+  context.history.Read([&](history::Store* store) {
+    if (store != nullptr) versions = store->Versions(image.empty() ? "" : history::AbsolutePath(image));
+  });
   if (json)
     PrintJson(context.out, versions);
   else if (versions.empty())
@@ -97,6 +101,7 @@ Status Show(Arguments& arguments, Context& context) {
 }
 
 Status Restore(Arguments& arguments, Context& context) {
+  const bool force = arguments.Flag({"--force"});
   const auto operands = arguments.Operands(2, 2, "IMAGE and VERSION");
   const std::string& path = operands[0];
   const std::int64_t number = *VersionReference(operands[1], true);
@@ -114,6 +119,17 @@ Status Restore(Arguments& arguments, Context& context) {
   if (current == bytes) {
     context.out << path << ": already holds version " << number << "; nothing was written.\n";
     return kOk;
+  }
+  // A version of another file, even of another calibration, would be burnt as this one's.
+  const history::Facts facts = history::FactsOf(current);
+  if (!force && (version.path != history::AbsolutePath(path) || version.facts.mask != facts.mask ||
+                 version.facts.size != facts.size)) {
+    context.shell.Tell("not restored: version " + std::to_string(number) + " was recorded for " + version.path +
+                       ", mask " + MaskText(version.facts) + ", PROM ID " +
+                       (version.facts.promId.empty() ? "-" : version.facts.promId) + ", " +
+                       std::to_string(version.facts.size) + " bytes; this file has mask " + MaskText(facts) + ", " +
+                       std::to_string(facts.size) + " bytes. Give --force to restore it all the same");
+    return kUsageError;
   }
   std::int64_t kept = 0;
   try {
@@ -138,17 +154,20 @@ Status Prune(Arguments& arguments, Context& context) {
   arguments.Operands(0, 0, "no operands");
   if (!days || days->empty() || days->size() > 6 || !std::ranges::all_of(*days, [](char c) { return std::isdigit(c); }))
     throw UsageError("history prune needs --keep-days N, a whole number of days");
-  history::Store* store = context.history.Reading();
-  if (store == nullptr) {
+  const auto cutoff = history::Clock::now() - std::chrono::hours(24) * std::stoi(*days);
+  std::optional<history::Store::Counts> dropped, kept;
+  context.history.Read([&](history::Store* store) {
+    if (store == nullptr) return;
+    dropped = store->Prune(cutoff);
+    kept = store->Count();
+  });
+  if (!dropped) {
     context.out << "No version has been recorded yet.\n";
     return kOk;
   }
-  const auto cutoff = history::Clock::now() - std::chrono::hours(24) * std::stoi(*days);
-  const history::Store::Counts dropped = store->Prune(cutoff);
-  const history::Store::Counts kept = store->Count();
-  context.out << "Dropped " << dropped.versions << " versions recorded before " << history::UtcText(cutoff) << " and "
-              << dropped.contents << " contents no version needs; " << kept.versions << " versions of "
-              << kept.contents << " contents are kept.\n";
+  context.out << "Dropped " << dropped->versions << " versions recorded before " << history::UtcText(cutoff) << " and "
+              << dropped->contents << " contents no version needs; " << kept->versions << " versions of "
+              << kept->contents << " contents are kept.\n";
   return kOk;
 }
 
@@ -164,12 +183,16 @@ std::optional<std::int64_t> VersionReference(const std::string& word, bool plain
 }
 
 std::vector<std::uint8_t> VersionBytes(Context& context, std::int64_t number, history::Version* version) {
-  history::Store* store = context.history.Reading();
-  const auto found = store != nullptr ? store->Find(number) : std::nullopt;
+  std::optional<history::Version> found;
+  std::vector<std::uint8_t> bytes;
+  context.history.Read([&](history::Store* store) {
+    found = store != nullptr ? store->Find(number) : std::nullopt;
+    if (found) bytes = store->Bytes(found->content);
+  });
   if (!found)
     throw RuntimeError(ErrorNumber::InvalidProcedureCall, "no version " + std::to_string(number) + " in the history");
   if (version != nullptr) *version = *found;
-  return store->Bytes(found->content);
+  return bytes;
 }
 
 Status History(Arguments& arguments, Context& context) {

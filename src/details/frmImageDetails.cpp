@@ -186,9 +186,13 @@ void frmImageDetails::ShowVersions() {
     return;
   }
   try {
-    history::Store* store = m_history.Reading();
-    const auto versions =
-        store != nullptr ? store->Versions(history::AbsolutePath(m_image.FilePath())) : std::vector<history::Version>();
+    std::vector<history::Version> versions;
+    std::optional<std::filesystem::path> file;
+    m_history.Read([&](history::Store* store) {
+      if (store == nullptr) return;
+      versions = store->Versions(history::AbsolutePath(m_image.FilePath()));
+      file = store->File();
+    });
     for (const history::Version& v : versions) {
       const QString changed = !v.differing ? QStringLiteral("first seen")
                                            : *v.differing == 0 ? QStringLiteral("no change")
@@ -199,10 +203,10 @@ void frmImageDetails::ShowVersions() {
                         changed});
       item->setData(0, Qt::UserRole, Text(v.content));
     }
-    lblVersions->setText(store == nullptr ? QStringLiteral("No version has been recorded yet.")
-                                          : QStringLiteral("%1 version(s) in %2")
-                                                .arg(versions.size())
-                                                .arg(QString::fromStdString(store->File().string())));
+    lblVersions->setText(!file ? QStringLiteral("No version has been recorded yet.")
+                               : QStringLiteral("%1 version(s) in %2")
+                                     .arg(versions.size())
+                                     .arg(QString::fromStdString(file->string())));
   } catch (...) {
     lblVersions->setText(QStringLiteral("The history cannot be read: ") +
                          Text(CurrentExceptionAsRuntimeError().Description()));
@@ -230,10 +234,12 @@ void frmImageDetails::cmdCopyVersion_Click() {
                      MsgBoxStyle::Exclamation, "Copy Version");
       return;
     }
-    history::Store* store = m_history.Reading();
-    if (store == nullptr) return;
-    const std::string unflushed = ReplaceFileContents(
-        RealFileSystem(), path, store->Bytes(selected.front()->data(0, Qt::UserRole).toString().toStdString()));
+    std::optional<std::vector<std::uint8_t>> bytes;
+    m_history.Read([&](history::Store* store) {
+      if (store != nullptr) bytes = store->Bytes(selected.front()->data(0, Qt::UserRole).toString().toStdString());
+    });
+    if (!bytes) return;
+    const std::string unflushed = ReplaceFileContents(RealFileSystem(), path, *bytes);
     m_shell.WriteLog("Version " + number.toStdString() + " copied to " + path + ".");
     if (!unflushed.empty()) m_shell.WriteLog(unflushed);
   });

@@ -2,16 +2,19 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <map>
 
 #include "app/NumberText.h"
-#include "bin/ImageLayout.h"
 #include "app/RuntimeError.h"
+#include "bin/FileSystem.h"
+#include "bin/ImageLayout.h"
 #include "diff/ImageDiff.h"
 #include "history/Sha256.h"
 
@@ -46,9 +49,51 @@ ErrorNumber NumberFor(sqlite3* db, int code) {
 
 [[noreturn]] void Fail(sqlite3* db, int code, const std::filesystem::path& file) {
   std::string detail = file.string() + ": " + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code));
+  if ((code & 0xFF) == SQLITE_CORRUPT || (code & 0xFF) == SQLITE_NOTADB) throw Damaged(detail);
   if (db != nullptr && sqlite3_system_errno(db) != 0 && ((code & 0xFF) == SQLITE_CANTOPEN || (code & 0xFF) == SQLITE_IOERR))
     detail += ": " + ErrorFromSystem(sqlite3_system_errno(db), "").Description();
   throw RuntimeError(NumberFor(db, code), detail);
+}
+
+std::string ModeText(mode_t mode) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777U));
+  return text;
+}
+
+// The database holds every image the user worked on and the paths they lie at: it is
+// for the user alone, whatever the umask, and so are the journal files SQLite keeps
+// beside it (it gives them the database's permissions when it makes them, but leaves
+// ones it finds as they are). The file is made here, too, because SQLite tells only why
+// the last of its attempts failed (a file that could not be created reads as "no such
+// file"). Returns the permissions of the files that were open to other users, ORed;
+// `database` gets the database file's status.
+mode_t MakePrivate(const std::filesystem::path& file, bool create, struct stat& database) {
+  mode_t wide = 0;
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    const std::string path = file.string() + suffix;
+    const bool isDatabase = *suffix == '\0';
+    const bool make = isDatabase && create;
+    int fd = make ? ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
+    const bool made = fd >= 0;
+    if (make && !made && errno != EEXIST) throw ErrorFromSystem(errno, path);
+    if (!made) fd = ::open(path.c_str(), (make ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT && !isDatabase) continue;
+    if (fd < 0) throw ErrorFromSystem(errno, path);
+    struct stat info {};
+    int failed = ::fstat(fd, &info);
+    if (failed == 0 && made)
+      failed = ::fchmod(fd, 0600);  // the umask may have taken the user's own bits
+    else if (failed == 0 && S_ISREG(info.st_mode) && (info.st_mode & 077) != 0) {
+      wide |= info.st_mode & 0777;
+      failed = ::fchmod(fd, info.st_mode & 0600);
+    }
+    const int error = errno;
+    ::close(fd);
+    if (failed != 0) throw ErrorFromSystem(error, path);
+    if (isDatabase) database = info;
+  }
+  return wide;
 }
 
 // One prepared statement, its parameters bound in order.
@@ -173,21 +218,22 @@ std::string UtcText(Clock::time_point when) {
   return text;
 }
 
-Store::Store(const std::filesystem::path& file, bool create) : file_(file) {
-  if (create) {
-    std::filesystem::create_directories(file.parent_path());
-    // Made here, because SQLite tells only why the last of its attempts failed (a file
-    // that could not be created reads as "no such file").
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) throw ErrorFromSystem(errno, file.string());
-    ::close(fd);
-  }
+Store::Store(const std::filesystem::path& file, bool create, const Tell& tell) : file_(file) {
+  if (create) CreatePrivateFolders(file.parent_path().string());
+  struct stat opened {};
+  const mode_t wide = MakePrivate(file, create, opened);
+  device_ = opened.st_dev;
+  inode_ = opened.st_ino;
+  if (wide != 0 && tell)
+    tell("The version history " + file.string() + " was open to other users (mode " + ModeText(wide) +
+         "); it is now yours alone (mode " + ModeText(wide & 0600) + ").");
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
   const int code = sqlite3_open_v2(file.c_str(), &db_, flags, nullptr);
   try {
     if (code != SQLITE_OK) Fail(db_, code, file_);
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, kBusyMilliseconds);
+    Check(false);
     CreateSchema();
   } catch (...) {
     sqlite3_close(db_);
@@ -197,9 +243,21 @@ Store::Store(const std::filesystem::path& file, bool create) : file_(file) {
 
 Store::~Store() { sqlite3_close(db_); }
 
+bool Store::Moved() const {
+  struct stat info {};
+  return ::stat(file_.c_str(), &info) != 0 || info.st_dev != device_ || info.st_ino != inode_;
+}
+
 void Store::Execute(const char* sql) {
   const int code = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
   if (code != SQLITE_OK) Fail(db_, code, file_);
+}
+
+void Store::Check(bool thorough) {
+  // One complaint is enough to know; the first is the one told.
+  Statement check(db_, file_, thorough ? "PRAGMA integrity_check(1)" : "PRAGMA quick_check(1)");
+  const std::string verdict = check.Step() ? check.Text(0) : "no verdict";
+  if (verdict != "ok") throw Damaged(file_.string() + ": " + verdict);
 }
 
 void Store::CreateSchema() {

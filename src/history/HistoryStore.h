@@ -4,11 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "app/RuntimeError.h"
 
 struct sqlite3;
 
@@ -46,14 +49,27 @@ struct Version {
 
 using Clock = std::chrono::system_clock;
 
+// The database file itself is damaged: SQLite found it corrupt, or no database at all.
+class Damaged : public RuntimeError {
+ public:
+  explicit Damaged(const std::string& detail) : RuntimeError(ErrorNumber::InvalidFileFormat, detail) {}
+};
+
 // One connection to the database. Every change is one transaction, in WAL mode, so the
 // window program and any number of command-line runs can write at once and a crash
 // leaves either the whole event or none of it. Every failure throws a RuntimeError that
-// names the cause; Invalid file format (321) means the file is not a sound database.
+// names the cause; Invalid file format (321) means the file is not a sound database,
+// and when the file itself is damaged, that error is a Damaged.
 class Store {
  public:
-  // Opens the database; with create, makes its folder and the file when missing.
-  Store(const std::filesystem::path& file, bool create);
+  using Tell = std::function<void(const std::string& line)>;
+
+  // Opens the database; with create, makes its folder and the file when missing. The
+  // file and its journal files are the user's alone (0600) and so are the folders it
+  // makes (0700), whatever the umask; files found open to others are narrowed, and
+  // `tell` says so. Before the connection reads or writes anything, the whole file is
+  // checked (PRAGMA quick_check): damage is found before an event is recorded into it.
+  Store(const std::filesystem::path& file, bool create, const Tell& tell = {});
   ~Store();
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
@@ -79,13 +95,22 @@ class Store {
   // path, and every content no version is left to refer to. Returns what was dropped.
   Counts Prune(Clock::time_point cutoff);
 
+  // Checks every page of the file again: thorough adds the indexes' agreement with
+  // their tables (PRAGMA integrity_check), which reads the file more than once.
+  void Check(bool thorough);
+
   const std::filesystem::path& File() const { return file_; }
+  // Whether the path no longer names the file this connection opened: another program
+  // moved it aside as damaged, or it was deleted.
+  bool Moved() const;
 
  private:
   void Execute(const char* sql);
   void CreateSchema();
 
   std::filesystem::path file_;
+  std::uint64_t device_ = 0;  // of the file opened
+  std::uint64_t inode_ = 0;
   sqlite3* db_ = nullptr;
 };
 

@@ -21,8 +21,6 @@ bool TurnedOff() {
   return value != nullptr && *value != '\0' && std::string_view(value) != "0";
 }
 
-bool Damaged(const RuntimeError& error) { return error.Number() == static_cast<int>(ErrorNumber::InvalidFileFormat); }
-
 // Holds the database's folder locked while a damaged database is put aside, so that two
 // programs finding it damaged at once do not both move it, the second the new one.
 class FolderLock {
@@ -40,15 +38,16 @@ class FolderLock {
 };
 
 // Moves a damaged database and its journal files aside under a name of their own;
-// returns that name, or nothing when another program has already replaced it.
+// returns that name, or nothing when the file at its place is sound: another program
+// has already replaced it. Sound means every check passes, the indexes' too, for a
+// statement can meet damage in an index that the quick check of a connection passes.
 std::optional<std::filesystem::path> MoveAside(const std::filesystem::path& database) {
   const FolderLock lock(database.parent_path());
   if (!std::filesystem::exists(database)) return std::nullopt;
   try {
-    Store(database, false).Count();
+    Store(database, false).Check(true);
     return std::nullopt;
-  } catch (const RuntimeError& error) {
-    if (!Damaged(error)) throw;
+  } catch (const Damaged&) {
   }
   std::string stamp = UtcText(Clock::now());
   std::erase_if(stamp, [](char c) { return c == '-' || c == ':'; });
@@ -104,29 +103,44 @@ std::optional<std::int64_t> Recorder::Record(Event event, const std::string& pat
 std::int64_t Recorder::RecordOrThrow(Event event, const std::string& path, std::span<const std::uint8_t> bytes) {
   if (!on_) throw RuntimeError(ErrorNumber::PermissionDenied, std::string("recording is turned off by ") + kSwitch);
   const std::string absolute = AbsolutePath(path);
+  std::int64_t number = 0;
+  Guarded([&] { number = Writing().Record(event, absolute, bytes); });
+  return number;
+}
+
+void Recorder::Read(const std::function<void(Store* store)>& work) {
+  Guarded([&] { work(Reading()); });
+}
+
+void Recorder::Guarded(const std::function<void()>& work) {
   try {
-    return Writing().Record(event, absolute, bytes);
-  } catch (const RuntimeError& error) {
-    if (!Damaged(error)) throw;
+    work();
+    return;
+  } catch (const Damaged&) {
+    store_.reset();
   }
-  store_.reset();
-  const auto aside = MoveAside(*database_);
-  const std::int64_t number = Writing().Record(event, absolute, bytes);
-  if (aside)
+  if (const auto aside = MoveAside(*database_)) {
+    Writing();
     say_("The version history " + database_->string() + " was damaged: it was moved aside as " + aside->string() +
          ", and a new one was started.");
-  return number;
+  }
+  work();  // once only: damage in the new file too is an error to tell, not one more file to move
 }
 
 Store& Recorder::Writing() {
   if (!database_) throw *unusable_;
-  if (!store_) store_.emplace(*database_, true);
+  // A connection kept open (the window program's) follows the file at the path: in WAL
+  // mode SQLite would go on writing into a file another program moved aside as damaged.
+  // The new file is checked when it is opened.
+  if (store_ && store_->Moved()) store_.reset();
+  if (!store_) store_.emplace(*database_, true, say_);
   return *store_;
 }
 
 Store* Recorder::Reading() {
   if (!database_) throw *unusable_;
-  if (!store_ && std::filesystem::exists(*database_)) store_.emplace(*database_, false);
+  if (store_ && store_->Moved()) store_.reset();
+  if (!store_ && std::filesystem::exists(*database_)) store_.emplace(*database_, false, say_);
   return store_ ? &*store_ : nullptr;
 }
 

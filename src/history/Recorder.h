@@ -23,7 +23,9 @@ std::string AbsolutePath(const std::string& path);
 // Records what a program read and wrote without ever standing in the way of it: the
 // database is opened on the first event, and an event that cannot be kept is told in
 // one line (the first of a run of failures) while the user's operation goes on. A
-// damaged database is moved aside, never deleted, and a new one started.
+// database found damaged, whether by the check of a new connection or by any statement,
+// reading or writing, is moved aside, never deleted, and a new one started: nothing is
+// recorded into, or read from, a damaged file.
 class Recorder {
  public:
   using Say = std::function<void(const std::string& line)>;
@@ -43,11 +45,15 @@ class Recorder {
   // throws a RuntimeError naming the cause, and says nothing itself.
   std::int64_t RecordOrThrow(Event event, const std::string& path, std::span<const std::uint8_t> bytes);
 
-  // The database to read from; null while none exists. Throws when it cannot be opened.
-  Store* Reading();
+  // Runs work on the database to read from, null while none exists. When the database
+  // turns out damaged, it is moved aside and work runs again on the new one. Throws
+  // when it cannot be opened.
+  void Read(const std::function<void(Store* store)>& work);
 
  private:
   Store& Writing();
+  Store* Reading();
+  void Guarded(const std::function<void()>& work);
 
   bool on_;
   std::optional<std::filesystem::path> database_;  // none when no folder could be named

@@ -77,7 +77,7 @@ TableSource& UserTables() {
 Installed InstallTable(Version version, const std::filesystem::path& tableFile, const std::filesystem::path& folder) {
   const std::string text = ReadTableFile(tableFile);
   ParseTable(version, text, tableFile.string());
-  std::filesystem::create_directories(folder);
+  CreatePrivateFolders(folder.string());
   const std::filesystem::path target = folder / TableFileName(version);
   // By replacement, so that a failed copy never leaves a half-written table in its place.
   std::string unflushed = ReplaceFileContents(RealFileSystem(), target.string(), text);

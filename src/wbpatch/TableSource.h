@@ -49,8 +49,8 @@ std::filesystem::path UserTableFolder();  // from this process's environment
 TableSource& UserTables();
 
 // Reads a table file, checks it as the version's table and copies it unchanged into the
-// folder (created when missing) under the version's file name, replacing an earlier
-// one. A refused table leaves the folder as it was.
+// folder (created when missing, for the user alone) under the version's file name,
+// replacing an earlier one. A refused table leaves the folder as it was.
 struct Installed {
   std::filesystem::path path;  // the installed file
   std::string unflushed;       // what the replacement's Commit said, empty when all is on the disk

@@ -2,6 +2,7 @@
 // the window program's core writes for the same change.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <fstream>
@@ -136,6 +137,7 @@ TEST_F(CliTest, UsageMistakesAndReadingCommandsWriteNothingAndWorkOnReadOnlyFile
       {"set-afr", a, "--rpm", "2400", "--coolant", "80", "--afr", "12.5"},
       SetAfr(a, "rpm", "2500", "80", "12.5"), SetAfr(a, "rpm", "2400", "50", "12.5"), SetAfr(a, "rpm", "2400", "80", "0.114"),
       SetAfr(a, "rpm", "2400", "80", "rich"), SetAfr(a, "row", "2400", "80", "12.5"), {"history", "prune", "--keep-days", "-1"},
+      {"set-afr", a, "--rpm", "4800", "--coolant", "80", "--afr", "12.5", "--by", "rpm", "--rpm=400"},
       {"sample", x, "--mask", "32"}, {"sample", x, "--mask", "6e", "--bcc", "axxc"}})
     runs.push_back({mistake, 2, {"--help'"}});
   // clang-format on
@@ -237,7 +239,9 @@ TEST_F(CliTest, DerivedTableInstalledInTheUserFolderPatchesAStockImageAsPublishe
   const std::vector<std::string> derive{"wb", "derive", "--stock", stockPath, "--patched", Put(published, "p.bin"),
                                         "--version", "8D-AXXC", "-o", tablePath};
   EXPECT_EQ(Run(derive).status, 0);
+  ::umask(022);  // as most users have it: the folders made for the table are the user's alone all the same
   EXPECT_EQ(Run({"wb", "install", tablePath}).status, 0);
+  EXPECT_EQ(Modes(home.Path() / "xdg"), "Vantorix 700|Vantorix/wbpatch 700|Vantorix/wbpatch/8D-AXXC.txt 644|");
   EXPECT_EQ(Run({"wb", "add", stockPath}).status, 0);
   EXPECT_EQ(ReadFile(stockPath), published.Bytes());
   fs::remove(tablePath);
@@ -283,20 +287,28 @@ std::string Differing(const Bytes& a, const Bytes& b) {
   return std::to_string(std::ranges::count_if(std::views::iota(0U, a.size()), [&](std::size_t k) { return a[k] != b[k]; }));
 }
 
-// A damaged history is moved aside, the user is told once, and a new one holds the change.
+// Two pages in the middle overwritten, as a failing disk leaves them; the damaged bytes.
+std::string Damage(const fs::path& db) {
+  const auto middle = static_cast<std::streamoff>(fs::file_size(db) / 8192 * 4096);
+  std::fstream(db, std::ios::in | std::ios::out).seekp(middle) << std::string(8192, 'x');
+  return Text(db);
+}
+
+// A history damaged anywhere is moved aside, the user is told once, and a new one holds
+// the change; a restore puts back only the file's own versions unless forced.
 TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItReplaces) {
   const Bytes stock = Axxc8D().Bytes();
   const std::string path = Put(stock, "h.bin");
   const fs::path data = home.Path() / "xdg" / "Vantorix";
-  fs::create_directories(data);
-  std::ofstream(data / "history.sqlite") << std::string(4096, 'x');
+  ASSERT_EQ(Run({"checksum", "--fix", Put(TestImage(32768, 0x6E), "first.bin")}).status, 0);
+  const std::string damaged = Damage(data / "history.sqlite");  // pages the next event does not read
   const Result fix = Run({"checksum", "--fix", path});
   ASSERT_EQ(fix.status, 0);
   EXPECT_EQ(std::ranges::count(fix.err, '\n'), 1);
   EXPECT_THAT(fix.err, HasSubstr("was damaged: it was moved aside as "));
   const auto aside = std::ranges::find_if(fs::directory_iterator(data), fs::directory_iterator(),
                                           [](const auto& e) { return e.path().string().ends_with("Z"); });
-  EXPECT_EQ(aside == fs::directory_iterator() ? "" : Text(aside->path()), std::string(4096, 'x'));
+  EXPECT_TRUE(aside != fs::directory_iterator() && Text(aside->path()) == damaged);  // EXPECT_EQ would print it all
   const Bytes fixed = ReadFile(path);
   ASSERT_EQ(Run({"wb", "add", "--allow-stand-in", path}).status, 0);
   const Bytes patched = ReadFile(path);
@@ -326,6 +338,25 @@ TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItRepla
   EXPECT_THAT(Listed(Run({"history", path, "--json"})), ::testing::StartsWith("8 restored"));
   EXPECT_EQ(Run(SetAfr(path, "rpm", "0", "80", "12.5"), kFolderFlushFails).status, 3);  // saved all the same
   EXPECT_THAT(Listed(Run({"history", path, "--json"})), ::testing::StartsWith("10 changed by the CLI"));
+
+  // Only a version of this very file, mask and size goes back without --force.
+  const std::string other = Put(TestImage(32768, 0x6E), "e.bin"), small = Put(TestImage(32640), "s.bin");
+  for (const std::string& file : {other, small, Put(Axxc8D().PromId(7), "o.bin")})  // versions 11 to 16
+    ASSERT_EQ(Run({"checksum", "--fix", file}).status, 0);
+  for (const auto& [what, version, forced] : std::vector<std::tuple<std::string, std::string, Bytes>>{
+           {"another path and mask", "12", {}}, {"another path", "16", {}}, {"forced", "14", ReadFile(small)},
+           {"this path, another size", "4", {}}, {"forced", "12", ReadFile(other)}, {"this path, another mask", "4", {}}}) {
+    SCOPED_TRACE(what);
+    const Bytes before = ReadFile(path);  // what a refusal leaves; --force writes the version
+    EXPECT_EQ(Run({"history", "restore", path, version, forced.empty() ? "--" : "--force"}).status, forced.empty() ? 2 : 0);
+    EXPECT_EQ(ReadFile(path), forced.empty() ? before : forced);
+  }
+  EXPECT_THAT(Run({"history", "restore", path, "16"}).err,
+              HasSubstr("recorded for " + fs::canonical(dir.File("o.bin")).string() + ", mask $8D, PROM ID 7, 32768 bytes"));
+  Damage(data / "history.sqlite");
+  const Result listed = Run({"history", path});  // the damage is told, and what the new history holds
+  EXPECT_THAT(listed.err, HasSubstr("was damaged: it was moved aside as "));
+  EXPECT_EQ(std::to_string(listed.status) + " " + listed.out, "0 " + path + ": no version recorded\n");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The version history's store: contents kept once, events from several processes at
-// once, bytes checked on the way out, and pruning that keeps each file's first version.
+// once, bytes checked on the way out, pruning that keeps each file's first version, and
+// files for their user alone.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include "TestImage.h"
 #include "app/RuntimeError.h"
 #include "history/HistoryStore.h"
+#include "history/Recorder.h"
 
 namespace vantorix::test {
 namespace {
@@ -88,6 +91,43 @@ TEST_F(HistoryStoreTest, PruningDropsOldVersionsButNeverTheFirstOfAFile) {
   EXPECT_EQ(store.Prune(now), (Store::Counts{1, 0}));
   EXPECT_EQ(Listed(store), "6 opened -|4 opened -|1 opened -|");
   EXPECT_EQ(store.Count(), (Store::Counts{3, 2}));
+}
+
+// A connection kept open, as the window program's, follows the file at the path: once
+// another program has moved the file aside, the next event goes into the new one.
+TEST_F(HistoryStoreTest, AConnectionKeptOpenFollowsTheFileAtThePath) {
+  history::Recorder window(File(), [](const std::string&) {});
+  window.Record(Event::Opened, "/cal/a.bin", stock.Bytes());
+  const std::string aside = File().string() + ".damaged-1";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::rename(File().string() + suffix, aside + suffix);
+  Store next(File(), true);  // the new history another program started, still open
+  next.Record(Event::Opened, "/cal/b.bin", other.Bytes());
+  window.Record(Event::Saved, "/cal/a.bin", tuned.Bytes());
+  EXPECT_EQ(Listed(next), "2 saved -|1 opened -|");  // both events, numbered in the new history
+  EXPECT_EQ(Store(aside, false).Count(), (Store::Counts{1, 1}));
+}
+
+// Every image and its path are in the history: its folders and files are the user's
+// alone whatever the umask, and files found open to others are narrowed, in one line.
+TEST_F(HistoryStoreTest, FoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
+  for (const mode_t umask : {0277U, 022U}) {  // one that leaves the user too little; the one most users have
+    SCOPED_TRACE(umask);
+    ::umask(umask);
+    const auto top = dir.Path() / std::to_string(umask), file = top / "data" / "Vantorix" / "history.sqlite";
+    std::vector<std::string> said;
+    const history::Recorder::Say say = [&](const std::string& line) { said.push_back(line); };
+    history::Recorder first(file, say);
+    first.Record(Event::Opened, "/cal/a.bin", stock.Bytes());  // its connection stays open, and the journal files
+    const std::string kept = "data 700|data/Vantorix 700|data/Vantorix/history.sqlite 600|"
+                             "data/Vantorix/history.sqlite-shm 600|data/Vantorix/history.sqlite-wal 600|";
+    EXPECT_EQ(Modes(top), kept);
+    for (const char* suffix : {"", "-shm", "-wal"})  // as an earlier version left them
+      std::filesystem::permissions(file.string() + suffix, std::filesystem::perms(0644));
+    history::Recorder(file, say).Record(Event::Saved, "/cal/a.bin", tuned.Bytes());
+    EXPECT_EQ(Modes(top), kept);
+    EXPECT_EQ(said, std::vector<std::string>{"The version history " + file.string() +
+                                             " was open to other users (mode 0644); it is now yours alone (mode 0600)."});
+  }
 }
 
 }  // namespace

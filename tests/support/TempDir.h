@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -34,5 +35,18 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// Everything under the folder with its permission bits in octal, in order: "a 700|a/b 600|".
+inline std::string Modes(const std::filesystem::path& top) {
+  std::set<std::string> rows;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
+    const auto bits = static_cast<unsigned>(entry.symlink_status().permissions());
+    rows.insert(entry.path().lexically_relative(top).string() + " " +
+                std::to_string((bits >> 6 & 7) * 100 + (bits >> 3 & 7) * 10 + (bits & 7)));
+  }
+  std::string text;
+  for (const std::string& row : rows) text += row + "|";
+  return text;
+}
 
 }  // namespace vantorix::test
