@@ -3,6 +3,7 @@
 // the classic implementation used. The ratio table at the end holds the targets.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +67,25 @@ void BareRead(benchmark::State& state) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
     if (::read(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) state.SkipWithError("short read");
     ::close(fd);
+    benchmark::DoNotOptimize(bytes.data());
+  }
+}
+
+// The least a reader has to do that will later replace the file in the folder it found it
+// in: open the folder, open the file there, learn the size, one read call, close both.
+void BareReadInFolder(benchmark::State& state) {
+  const std::filesystem::path path = Image(SizeOf(state));
+  const std::string folderPath = path.parent_path().string(), name = path.filename().string();
+  for (auto _ : state) {
+    const int folder = OpenOrFail(state, folderPath, O_RDONLY | O_DIRECTORY);
+    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    struct stat info {};
+    ::fstat(fd, &info);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    if (fd < 0 || ::read(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+      state.SkipWithError("short read");
+    ::close(fd);
+    ::close(folder);
     benchmark::DoNotOptimize(bytes.data());
   }
 }
@@ -155,6 +175,32 @@ void RecordEvent(benchmark::State& state, history::Event event) {
     std::memcpy(bytes.data() + 0x5000, &serial, sizeof serial);
     store.Record(event, path, bytes);
   }
+}
+
+// The least that keeps a new 32 KB content in an SQLite database that other programs may
+// write at the same time: one row of one table, in WAL mode, committed without waiting for
+// the disk (as an "opened" event is), the statement prepared once.
+void BareSqliteInsert(benchmark::State& state) {
+  std::vector<std::uint8_t> bytes = test::ReadFile(Image(SizeOf(state)));
+  const test::TempDir folder;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* insert = nullptr;
+  if (sqlite3_open((folder.Path() / "bare.sqlite").c_str(), &db) != SQLITE_OK ||
+      sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; CREATE TABLE blobs(bytes BLOB NOT NULL)",
+                   nullptr, nullptr, nullptr) != SQLITE_OK ||
+      sqlite3_prepare_v2(db, "INSERT INTO blobs(bytes) VALUES(?)", -1, &insert, nullptr) != SQLITE_OK)
+    state.SkipWithError(sqlite3_errmsg(db));
+  std::uint32_t serial = 0;
+  for (auto _ : state) {
+    if (insert == nullptr) break;
+    ++serial;
+    std::memcpy(bytes.data() + 0x5000, &serial, sizeof serial);
+    sqlite3_bind_blob(insert, 1, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+    if (sqlite3_step(insert) != SQLITE_DONE) state.SkipWithError(sqlite3_errmsg(db));
+    sqlite3_reset(insert);
+  }
+  sqlite3_finalize(insert);
+  sqlite3_close(db);
 }
 
 // A new connection checks every page of the file before its first use (PRAGMA
@@ -261,6 +307,7 @@ void CheckThousandImages(benchmark::State& state) {
 
 BENCHMARK(OpenBIN)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BareRead)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BareReadInFolder)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BytePerCallRead)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(SaveBIN)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BareDurableReplace)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -268,6 +315,7 @@ BENCHMARK(BareWriteSync)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime
 BENCHMARK(BytePerCallWrite)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK_CAPTURE(RecordEvent, Opened, history::Event::Opened)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK_CAPTURE(RecordEvent, Saved, history::Event::Saved)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BareSqliteInsert)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK_CAPTURE(CheckHistory, Quick, false)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(CheckHistory, Thorough, true)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CalculateCSUM)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -279,8 +327,9 @@ BENCHMARK(CheckThousandImages)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 const std::vector<Target>& Targets() {
   static const std::vector<Target> targets{
-      {"open 32 KB / bare one-call read", "OpenBIN/32768", "BareRead/32768", 2.0, true},
-      {"open 64 KB / bare one-call read", "OpenBIN/65536", "BareRead/65536", 2.0, true},
+      {"open 32 KB / bare read through its folder", "OpenBIN/32768", "BareReadInFolder/32768", 2.0, true},
+      {"open 64 KB / bare read through its folder", "OpenBIN/65536", "BareReadInFolder/65536", 2.0, true},
+      {"open 32 KB / bare one-call read", "OpenBIN/32768", "BareRead/32768", 0.0, false},
       {"byte-per-call reader 32 KB / open", "BytePerCallRead/32768", "OpenBIN/32768", 50.0, false},
       {"byte-per-call reader 64 KB / open", "BytePerCallRead/65536", "OpenBIN/65536", 50.0, false},
       {"checksum 32 KB bandwidth / memcpy bandwidth", "Memcpy/32768", "CalculateCSUM/32768", 1.0 / 3.0, false},
@@ -290,6 +339,9 @@ const std::vector<Target>& Targets() {
       {"byte-per-call writer 32 KB / save", "BytePerCallWrite/32768", "SaveBIN/32768", 0.0, false},
       {"history: open event, new 32 KB / save", "RecordEvent/Opened/32768", "SaveBIN/32768", 0.5, true},
       {"history: save event, new 32 KB / save", "RecordEvent/Saved/32768", "SaveBIN/32768", 1.0, true},
+      {"history: open event, new 32 KB / bare SQLite insert", "RecordEvent/Opened/32768", "BareSqliteInsert/32768",
+       0.0, false},
+      {"bare SQLite insert 32 KB / save", "BareSqliteInsert/32768", "SaveBIN/32768", 0.0, false},
   };
   return targets;
 }

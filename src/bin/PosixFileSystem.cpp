@@ -297,16 +297,24 @@ std::unique_ptr<PosixOpenedFile> OpenForReading(const std::string& path) {
   return CheckedRegular(std::move(fd), path, nullptr, {});
 }
 
-// The path is resolved once, here; from now on the file is found by its name in the
-// folder held open, and that name is never followed as a link.
+// The path is resolved once, here: the folder is opened by it (the system follows every
+// link on the way) and the file is opened in that folder without following a link. Only
+// a path whose last part is a link is resolved first, so that the file the link names is
+// the one replaced later. From now on the file is found by its name in the folder held open.
 std::unique_ptr<PosixOpenedFile> OpenForWriting(const std::string& path) {
-  char resolved[PATH_MAX];
-  if (::realpath(path.c_str(), resolved) == nullptr) throw ErrorFromSystem(errno, path);
-  auto folder = std::make_shared<const Folder>(FolderOf(resolved));
-  std::string name = NameIn(resolved);
-  Descriptor fd(Retried([&] { return ::openat(folder->get(), name.c_str(), O_RDWR | O_NOFOLLOW | kOpenFlags); }));
-  if (fd.get() < 0) {
+  std::string target = path;
+  for (bool resolved = false;; resolved = true) {
+    auto folder = std::make_shared<const Folder>(FolderOf(target));
+    std::string name = NameIn(target);
+    Descriptor fd(Retried([&] { return ::openat(folder->get(), name.c_str(), O_RDWR | O_NOFOLLOW | kOpenFlags); }));
+    if (fd.get() >= 0) return CheckedRegular(std::move(fd), path, std::move(folder), std::move(name));
     const int error = errno;
+    if (error == ELOOP && !resolved) {
+      char real[PATH_MAX];
+      if (::realpath(path.c_str(), real) == nullptr) throw ErrorFromSystem(errno, path);
+      target = real;
+      continue;
+    }
     if ((error == EACCES || error == EROFS) && ::faccessat(folder->get(), name.c_str(), R_OK, 0) == 0)
       throw RuntimeError(ErrorNumber::PermissionDenied,
                          path + " is read-only; an image is opened for writing, so that its changes can be saved "
@@ -315,7 +323,6 @@ std::unique_ptr<PosixOpenedFile> OpenForWriting(const std::string& path) {
       throw RuntimeError(ErrorNumber::PathFileAccessError, path + " was replaced by another file while it was opened");
     throw ErrorFromSystem(error, path);
   }
-  return CheckedRegular(std::move(fd), path, std::move(folder), std::move(name));
 }
 
 class PosixFileSystem final : public FileSystem {
