@@ -109,11 +109,11 @@ int StoreAnyText(const std::uint8_t* data, std::size_t size) {
 
   test::CountingShell shell;
   clsBINFile image(shell);
-  Check(image.OpenBIN(path), "the prepared image opens");
+  Check(static_cast<bool>(image.OpenBIN(path)), "the prepared image opens");
   StoreChecksum(image, shell, original, checksumText);
   clsBINFile fresh(shell);  // the PROMID store starts from the file again
   image.CloseBIN();
-  Check(fresh.OpenBIN(path), "the prepared image opens again");
+  Check(static_cast<bool>(fresh.OpenBIN(path)), "the prepared image opens again");
   StorePromId(fresh, shell, original, promIdText);
   return 0;
 }

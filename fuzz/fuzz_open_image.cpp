@@ -182,8 +182,9 @@ void ExerciseOpenImage(clsBINFile& image, test::CountingShell& shell, std::vecto
 
   // The save stores the checksum of what is in memory and writes every byte.
   before = shell.errorReports;
-  image.SaveBIN();
-  Check(shell.errorReports == before, "a save into a healthy file reports nothing", shell.lastBox);
+  const Outcome saved = image.SaveBIN();
+  Check(shell.errorReports == before && saved && saved.Detail().empty(), "a save into a healthy file reports nothing",
+        shell.lastBox);
   const std::uint16_t sum = SumFrom8(bytes);
   bytes[6] = static_cast<std::uint8_t>(sum >> 8U);
   bytes[7] = static_cast<std::uint8_t>(sum & 0xFFU);
@@ -205,7 +206,7 @@ int OpenAnyImage(const std::uint8_t* data, std::size_t size) {
 
   test::CountingShell shell;
   clsBINFile image(shell);
-  const bool opened = image.OpenBIN(path, backup);
+  const bool opened = static_cast<bool>(image.OpenBIN(path, backup));
   Check(opened == (size > 8 && size % 128 == 0 && IsAcceptedMask(bytes[8])), "OpenBIN accepts exactly the valid images");
   Check(!shell.progressVisible, "the bar is hidden after opening");
   if (backup) Check(ReadWhole(path + ".org") == bytes, "the backup is a copy of the file", shell.lastBox);

@@ -205,7 +205,7 @@ PatchWrites WritesOf(std::span<const Table> tables, Operation operation) {
   // own four (its signature byte, then its hook) last. Each offset is written once, so
   // the bytes come out the same in any order.
   if (operation == Operation::Remove && LayoutOf(tables.front().version).mask == 0x8D)
-    std::ranges::stable_partition(result.writes, [](const Write& write) {
+    std::stable_partition(result.writes.begin(), result.writes.end(), [](const Write& write) {
       return LayoutOf(Version::Axxc8D).Find(write.offset) != nullptr &&
              LayoutOf(Version::Aujp8D).Find(write.offset) != nullptr;
     });
