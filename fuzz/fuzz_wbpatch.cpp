@@ -34,12 +34,12 @@ void CheckOperation(clsBINFile& image, test::CountingShell& shell, wbpatch::Oper
   std::vector<bool> written(after.size(), false);
   int beyondTheEnd = 0;
   for (const auto& entry : wbpatch::BuiltInTables().Load(*version).entries) {
+    const auto value = entry.ValueFor(operation);
+    if (!value) continue;  // not known: never written, so never refused either
     if (entry.offset >= after.size()) {
       ++beyondTheEnd;
       continue;
     }
-    const auto value = entry.ValueFor(operation);
-    if (!value) continue;  // not known: left as it is, like any byte outside the table
     written[entry.offset] = true;
     Check(after[entry.offset] == *value, "a table offset holds its value", std::to_string(entry.offset));
   }
