@@ -56,7 +56,7 @@ ErrorNumber NumberFor(sqlite3* db, int code) {
 }
 
 std::string ModeText(mode_t mode) {
-  char text[8];
+  char text[16];
   std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777U));
   return text;
 }
@@ -93,6 +93,25 @@ mode_t MakePrivate(const std::filesystem::path& file, bool create, struct stat& 
     if (failed != 0) throw ErrorFromSystem(error, path);
     if (isDatabase) database = info;
   }
+  return wide;
+}
+
+// Earlier versions made the history's folder and moved damaged databases aside with the
+// umask's permissions: what they left open to other users is narrowed too, since the
+// copies hold images and the folder lists them. Returns what was open, ORed.
+mode_t MakeEarlierPrivate(const std::filesystem::path& file) {
+  mode_t wide = 0;
+  const auto narrow = [&](const std::filesystem::path& path, mode_t keep) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || (info.st_mode & 077) == 0 || S_ISLNK(info.st_mode)) return;
+    wide |= info.st_mode & 0777;
+    if (::chmod(path.c_str(), info.st_mode & keep) != 0) throw ErrorFromSystem(errno, path.string());
+  };
+  narrow(file.parent_path(), 0700);
+  const std::string copies = file.filename().string() + ".damaged-";
+  std::error_code unreadable;  // a folder that cannot be listed has no copies to narrow
+  for (const auto& entry : std::filesystem::directory_iterator(file.parent_path(), unreadable))
+    if (entry.path().filename().string().starts_with(copies)) narrow(entry.path(), 0600);
   return wide;
 }
 
@@ -221,12 +240,12 @@ std::string UtcText(Clock::time_point when) {
 Store::Store(const std::filesystem::path& file, bool create, const Tell& tell) : file_(file) {
   if (create) CreatePrivateFolders(file.parent_path().string());
   struct stat opened {};
-  const mode_t wide = MakePrivate(file, create, opened);
+  const mode_t wide = MakePrivate(file, create, opened) | MakeEarlierPrivate(file);
   device_ = opened.st_dev;
   inode_ = opened.st_ino;
   if (wide != 0 && tell)
     tell("The version history " + file.string() + " was open to other users (mode " + ModeText(wide) +
-         "); it is now yours alone (mode " + ModeText(wide & 0600) + ").");
+         "); it is now yours alone, with its folder and the copies moved aside earlier.");
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
   const int code = sqlite3_open_v2(file.c_str(), &db_, flags, nullptr);
   try {

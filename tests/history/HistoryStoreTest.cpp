@@ -121,12 +121,15 @@ TEST_F(HistoryStoreTest, FoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
     const std::string kept = "data 700|data/Vantorix 700|data/Vantorix/history.sqlite 600|"
                              "data/Vantorix/history.sqlite-shm 600|data/Vantorix/history.sqlite-wal 600|";
     EXPECT_EQ(Modes(top), kept);
-    for (const char* suffix : {"", "-shm", "-wal"})  // as an earlier version left them
+    std::filesystem::copy_file(file, file.string() + ".damaged-1");
+    for (const char* suffix : {"", "-shm", "-wal", ".damaged-1"})  // as an earlier version left them
       std::filesystem::permissions(file.string() + suffix, std::filesystem::perms(0644));
+    std::filesystem::permissions(file.parent_path(), std::filesystem::perms(0755));
     history::Recorder(file, say).Record(Event::Saved, "/cal/a.bin", tuned.Bytes());
-    EXPECT_EQ(Modes(top), kept);
-    EXPECT_EQ(said, std::vector<std::string>{"The version history " + file.string() +
-                                             " was open to other users (mode 0644); it is now yours alone (mode 0600)."});
+    EXPECT_EQ(Modes(top), kept + "data/Vantorix/history.sqlite.damaged-1 600|");
+    EXPECT_EQ(said, std::vector<std::string>{"The version history " + file.string() + " was open to other users (mode "
+                                             "0755); it is now yours alone, with its folder and the copies moved aside "
+                                             "earlier."});
   }
 }
 
