@@ -44,14 +44,14 @@ int PrintRatioTable(const std::map<std::string, double>& times, const std::vecto
     }
     const double ratio = top->second / bottom->second;
     if (target.bound <= 0) {  // shown for comparison, no bound to keep
-      std::printf("%-58s %12.2f %12.2f %9.3f %8s  %s\n", target.what.c_str(), top->second / 1e3,
-                  bottom->second / 1e3, ratio, "-", "info");
+      std::printf("%-58s %12.2f %12.2f %9.3f %8s  %s\n", target.what.c_str(), top->second / 1e3, bottom->second / 1e3,
+                  ratio, "-", "info");
       continue;
     }
     const bool met = target.atMost ? ratio <= target.bound : ratio >= target.bound;
     if (!met) ++missed;
-    std::printf("%-58s %12.2f %12.2f %9.3f %s%7.3g  %s\n", target.what.c_str(), top->second / 1e3,
-                bottom->second / 1e3, ratio, target.atMost ? "<=" : ">=", target.bound, met ? "met" : "MISSED");
+    std::printf("%-58s %12.2f %12.2f %9.3f %s%7.3g  %s\n", target.what.c_str(), top->second / 1e3, bottom->second / 1e3,
+                ratio, target.atMost ? "<=" : ">=", target.bound, met ? "met" : "MISSED");
   }
   return missed;
 }

@@ -25,8 +25,8 @@ struct Target {
   std::string what;
   std::string numerator;    // benchmark name
   std::string denominator;  // benchmark name
-  double bound;  // 0: shown for comparison only
-  bool atMost;  // true: ratio <= bound; false: ratio >= bound
+  double bound;             // 0: shown for comparison only
+  bool atMost;              // true: ratio <= bound; false: ratio >= bound
 };
 
 // Prints the ratio table; returns how many targets were missed.

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "RatioTable.h"
 #include "CountingShell.h"
+#include "RatioTable.h"
 #include "TempDir.h"
 #include "TestImage.h"
+#include "app/NumberText.h"
 #include "bin/clsBINFile.h"
 #include "history/HistoryStore.h"
-#include "app/NumberText.h"
 #include "pe/PeModel.h"
 #include "wbpatch/TableSource.h"
 
@@ -253,7 +253,8 @@ void GridAfrs(benchmark::State& state) {
   const auto* rpm = &image[test::TestImage::kRpm8D];
   for (auto _ : state)
     for (std::int32_t r = 0; r < pe::kRpmEntries; ++r)
-      for (std::int32_t c = 0; c < pe::kCoolantEntries; ++c) benchmark::DoNotOptimize(pe::TargetAfr(coolant[c], rpm[r]));
+      for (std::int32_t c = 0; c < pe::kCoolantEntries; ++c)
+        benchmark::DoNotOptimize(pe::TargetAfr(coolant[c], rpm[r]));
   state.SetItemsProcessed(state.iterations() * pe::kRpmEntries * pe::kCoolantEntries);
 }
 
@@ -298,7 +299,9 @@ void CheckThousandImages(benchmark::State& state) {
     int agreeing = 0;
     for (const std::string& path : paths) {
       clsBINFile image(shell, ReadOnlyFileSystem());
-      agreeing += image.OpenBIN(path) && image.CalculateCSUM() == number::HexText(static_cast<std::uint32_t>(number::ParseHexLong(image.Checksum())));
+      agreeing +=
+          image.OpenBIN(path) &&
+          image.CalculateCSUM() == number::HexText(static_cast<std::uint32_t>(number::ParseHexLong(image.Checksum())));
     }
     if (agreeing != 1000) state.SkipWithError("an image's checksum did not agree");
   }
@@ -313,7 +316,10 @@ BENCHMARK(SaveBIN)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BareDurableReplace)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BareWriteSync)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BytePerCallWrite)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK_CAPTURE(RecordEvent, Opened, history::Event::Opened)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK_CAPTURE(RecordEvent, Opened, history::Event::Opened)
+    ->Arg(32768)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(RecordEvent, Saved, history::Event::Saved)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BareSqliteInsert)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK_CAPTURE(CheckHistory, Quick, false)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -339,8 +345,8 @@ const std::vector<Target>& Targets() {
       {"byte-per-call writer 32 KB / save", "BytePerCallWrite/32768", "SaveBIN/32768", 0.0, false},
       {"history: open event, new 32 KB / save", "RecordEvent/Opened/32768", "SaveBIN/32768", 0.5, true},
       {"history: save event, new 32 KB / save", "RecordEvent/Saved/32768", "SaveBIN/32768", 1.0, true},
-      {"history: open event, new 32 KB / bare SQLite insert", "RecordEvent/Opened/32768", "BareSqliteInsert/32768",
-       0.0, false},
+      {"history: open event, new 32 KB / bare SQLite insert", "RecordEvent/Opened/32768", "BareSqliteInsert/32768", 0.0,
+       false},
       {"bare SQLite insert 32 KB / save", "BareSqliteInsert/32768", "SaveBIN/32768", 0.0, false},
   };
   return targets;

@@ -36,7 +36,7 @@ inline std::vector<std::uint8_t> ReadWhole(const std::string& path) {
 inline std::filesystem::path MemoryFolder() {
   std::error_code error;
   return std::filesystem::is_directory("/dev/shm", error) ? std::filesystem::path("/dev/shm")
-                                                           : std::filesystem::temp_directory_path();
+                                                          : std::filesystem::temp_directory_path();
 }
 
 }  // namespace vantorix::fuzz

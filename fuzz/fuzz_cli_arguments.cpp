@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (plan & 8U) {
       for (const auto& value : arguments.Required({"--stock", "--patched"}, "wb derive")) handed.push_back(value);
     }
-    for (const auto& operand : arguments.Operands(plan >> 4U & 1U, (plan >> 5U) + 1U, "IMAGE")) handed.push_back(operand);
+    for (const auto& operand : arguments.Operands(plan >> 4U & 1U, (plan >> 5U) + 1U, "IMAGE"))
+      handed.push_back(operand);
   } catch (const cli::UsageError& error) {
     fuzz::Check(*error.what() != '\0', "a usage error says what is wrong");
   }

@@ -41,8 +41,8 @@ Stored ExpectedHexStore(const std::string& text, std::uint32_t& value) {
   return value <= 0xFFFFU ? Stored::Both : Stored::LowOnly;
 }
 
-void CheckOtherBytesUnchanged(const clsBINFile& image, const std::vector<std::uint8_t>& original,
-                              std::size_t high, const char* what) {
+void CheckOtherBytesUnchanged(const clsBINFile& image, const std::vector<std::uint8_t>& original, std::size_t high,
+                              const char* what) {
   const auto bytes = image.Bytes();
   Check(bytes.size() == original.size() && std::memcmp(bytes.data(), original.data(), high) == 0 &&
             std::memcmp(bytes.data() + high + 2, original.data() + high + 2, original.size() - high - 2) == 0,
@@ -62,7 +62,8 @@ void StoreChecksum(clsBINFile& image, test::CountingShell& shell, const std::vec
   switch (expected) {
     case Stored::Nothing:
       Check(shell.errorReports == reportsBefore + 1, "a CheckSum text that is no 16-bit hex value is reported");
-      Check(bytes[6] == original[6] && bytes[7] == original[7] && !image.Changed(), "a refused CheckSum writes nothing");
+      Check(bytes[6] == original[6] && bytes[7] == original[7] && !image.Changed(),
+            "a refused CheckSum writes nothing");
       break;
     case Stored::Both:
       Check(shell.boxes == boxesBefore, "a 16-bit CheckSum shows no box", shell.lastBox);

@@ -143,8 +143,8 @@ void ExerciseOpenImage(clsBINFile& image, test::CountingShell& shell, std::vecto
     const auto raw = choices.ConsumeIntegral<std::uint64_t>();
     std::memcpy(&wanted, &raw, sizeof wanted);
     before = shell.errorReports;
-    const std::int16_t solved = k == 0 ? image.CalculateRPMModifier(given, wanted)
-                                       : image.CalculateCoolantModifier(given, wanted);
+    const std::int16_t solved =
+        k == 0 ? image.CalculateRPMModifier(given, wanted) : image.CalculateCoolantModifier(given, wanted);
     const double exact = 3770.1608988764 / wanted - (given + 128.0);
     const bool fits = std::isfinite(exact) && wanted != 0.0 && std::fabs(exact) < 32767.0 && given <= 32639;
     if (fits) CheckTrapped(shell, before, false, solved, "solving a modifier that fits 16 bits");
@@ -207,7 +207,8 @@ int OpenAnyImage(const std::uint8_t* data, std::size_t size) {
   test::CountingShell shell;
   clsBINFile image(shell);
   const bool opened = static_cast<bool>(image.OpenBIN(path, backup));
-  Check(opened == (size > 8 && size % 128 == 0 && IsAcceptedMask(bytes[8])), "OpenBIN accepts exactly the valid images");
+  Check(opened == (size > 8 && size % 128 == 0 && IsAcceptedMask(bytes[8])),
+        "OpenBIN accepts exactly the valid images");
   Check(!shell.progressVisible, "the bar is hidden after opening");
   if (backup) Check(ReadWhole(path + ".org") == bytes, "the backup is a copy of the file", shell.lastBox);
   if (!opened) {

@@ -47,8 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::ofstream(folder.Path() / wbpatch::TableFileName(version), std::ios::binary | std::ios::trunc) << text;
     int loadRefusal = 0;
-    const auto loaded =
-        fuzz::Read([&] { return wbpatch::InstalledTables(folder.Path()).Load(version); }, loadRefusal);
+    const auto loaded = fuzz::Read([&] { return wbpatch::InstalledTables(folder.Path()).Load(version); }, loadRefusal);
     fuzz::Check(loaded.has_value() == table.has_value() && loadRefusal == refusal &&
                     (!loaded || loaded->entries == table->entries),
                 "the installed table is the table its text makes");

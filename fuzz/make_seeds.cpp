@@ -27,7 +27,8 @@ void WriteImages(const std::filesystem::path& folder) {
       {"32", TestImage(32768, 0x32)},
       {"experimental", TestImage(32768, 0xAA)},
       {"unknown-mask", TestImage(32768, 0x05)},
-      {"tables-at-extremes", TestImage(32768, 0x8D).CoolantModifiers({0, 255, 0, 255, 0, 255, 0, 255, 0})
+      {"tables-at-extremes", TestImage(32768, 0x8D)
+                                 .CoolantModifiers({0, 255, 0, 255, 0, 255, 0, 255, 0})
                                  .RpmModifiers({255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255})},
       {"smallest", TestImage(128, 0x8D)},
       {"size-at-a-progress-step", TestImage(48000, 0x8D)},  // the bar reaches 100
@@ -50,20 +51,32 @@ int main(int argc, char** argv) {
   WriteImages(root / "fuzz_open_image");
   WriteImages(root / "fuzz_wbpatch");
   // Checksum text, a backslash and one more character, then the PROMID text.
-  const std::vector<std::string> identityTexts{"ABCD\\x4613", "3A5\\x0", "FFFF\\x65535", "10000\\x70000",
-                                              "ffffffff\\x 42 ", "80000000\\x-1", "\\x", "0000000001\\x1e3",
-                                              "12G\\x1.5"};
+  const std::vector<std::string> identityTexts{"ABCD\\x4613",   "3A5\\x0",          "FFFF\\x65535",
+                                               "10000\\x70000", "ffffffff\\x 42 ",  "80000000\\x-1",
+                                               "\\x",           "0000000001\\x1e3", "12G\\x1.5"};
   // Long texts too: a pasted page of digits once overflowed the stack of a regex match.
-  const std::vector<std::string> numberTexts{"14.7", "-40", " 42 ", "+2.5", ".5", "1E+15", "1e999",
-                                             "3A5", "FFFFFFFF", "123456789", "0x1A", "12.94",
-                                             std::string(60000, '7'), std::string(30000, ' ') + "12.5",
+  const std::vector<std::string> numberTexts{"14.7",
+                                             "-40",
+                                             " 42 ",
+                                             "+2.5",
+                                             ".5",
+                                             "1E+15",
+                                             "1e999",
+                                             "3A5",
+                                             "FFFFFFFF",
+                                             "123456789",
+                                             "0x1A",
+                                             "12.94",
+                                             std::string(60000, '7'),
+                                             std::string(30000, ' ') + "12.5",
                                              "0." + std::string(60000, '0') + "1e60001"};
   // The first byte picks the parser calls, then the words, NUL-separated.
   using namespace std::string_literals;
-  const std::vector<std::string> commandLines{
-      "\x3F"s + "set-afr\0a.bin\0--rpm\0" "2400\0--afr=12.5\0--by\0rpm"s,
-      "\x29"s + "wb\0derive\0--stock\0s.bin\0--patched=p.bin\0-o\0t.txt"s,
-      "\x13"s + "-v\0info\0--\0-a.bin\0b.bin"s, "\x05"s + "diff\0--afr\0"s};
+  const std::vector<std::string> commandLines{"\x3F"s +
+                                                  "set-afr\0a.bin\0--rpm\0"
+                                                  "2400\0--afr=12.5\0--by\0rpm"s,
+                                              "\x29"s + "wb\0derive\0--stock\0s.bin\0--patched=p.bin\0-o\0t.txt"s,
+                                              "\x13"s + "-v\0info\0--\0-a.bin\0b.bin"s, "\x05"s + "diff\0--afr\0"s};
   for (std::size_t k = 0; k < commandLines.size(); ++k)
     Write(root / "fuzz_cli_arguments", "seed-" + std::to_string(k), commandLines[k]);
   // Each version's clean pair, and one with a byte changed outside the patch.

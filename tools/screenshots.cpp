@@ -43,14 +43,14 @@ int main(int argc, char** argv) {
   // The made-up image's versions go into a history of its own, never the user's.
   qputenv("XDG_DATA_HOME", QFile::encodeName(QString::fromStdString((dir.Path() / "data").string())));
   qunsetenv("VANTORIX_NO_HISTORY");
-  const std::string path = test::TestImage(32768, 0x8D)
-                               .PromId(4613)
-                               .CoolantModifiers({0, 4, 8, 12, 16, 20, 24, 28, 32})
-                               .RpmModifiers({150, 150, 150, 148, 146, 144, 142, 140, 138, 136, 134, 132, 130, 128,
-                                              126, 124, 122})
-                               .Axxc()
-                               .CorrectChecksum()
-                               .WriteTo(dir.Path() / "stock-8D.bin");
+  const std::string path =
+      test::TestImage(32768, 0x8D)
+          .PromId(4613)
+          .CoolantModifiers({0, 4, 8, 12, 16, 20, 24, 28, 32})
+          .RpmModifiers({150, 150, 150, 148, 146, 144, 142, 140, 138, 136, 134, 132, 130, 128, 126, 124, 122})
+          .Axxc()
+          .CorrectChecksum()
+          .WriteTo(dir.Path() / "stock-8D.bin");
   frmMain window(InitializeSettings());
   application.SetReportWindow(&window);
   window.show();

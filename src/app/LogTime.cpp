@@ -38,8 +38,8 @@ QString LongTimeText(const QTime& time, const QLocale& locale) {
 
 QString StartTimeText(const QDateTime& moment, const QLocale& locale) {
   const QString separator = DateSeparator(locale);
-  const QString format = QStringLiteral("h:mm AP,  MM") + separator + QStringLiteral("dd") + separator +
-                         QStringLiteral("yyyy");
+  const QString format =
+      QStringLiteral("h:mm AP,  MM") + separator + QStringLiteral("dd") + separator + QStringLiteral("yyyy");
   // AM/PM in English whatever the locale, as the pattern's literal AM/PM asks.
   return QStringLiteral("  ") + QLocale::c().toString(moment, format) + QStringLiteral("  ");
 }

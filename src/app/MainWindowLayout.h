@@ -23,9 +23,13 @@ struct Panel {
 
 inline constexpr Panel kPathPanel{19315, 2540};
 inline constexpr std::array<Panel, 7> kVariousPanels{{
-    {2646, 2646}, {2646, 2646}, {2646, 2646},  // mask, PROM ID, checksum
-    {1323, 1323}, {1323, 1323}, {1323, 1323},  // Insert, Caps Lock, Num Lock
-    {6773, 2540},                              // start time
+    {2646, 2646},
+    {2646, 2646},
+    {2646, 2646},  // mask, PROM ID, checksum
+    {1323, 1323},
+    {1323, 1323},
+    {1323, 1323},  // Insert, Caps Lock, Num Lock
+    {6773, 2540},  // start time
 }};
 
 // What a change of the window's outer width W changes, in twips.

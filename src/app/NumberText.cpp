@@ -46,8 +46,8 @@ std::string GeneralText(double value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
   std::array<char, 64> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::general, 15);
+  const auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, 15);
   std::string text(buffer.data(), result.ptr);
   for (char& c : text)
     if (c == 'e') c = 'E';
@@ -61,16 +61,14 @@ std::string HexText(std::uint32_t value, int minDigits) {
     text.insert(text.begin(), kDigits[value & 0xFU]);
     value >>= 4U;
   } while (value != 0);
-  if (static_cast<int>(text.size()) < minDigits)
-    text.insert(0, static_cast<std::size_t>(minDigits) - text.size(), '0');
+  if (static_cast<int>(text.size()) < minDigits) text.insert(0, static_cast<std::size_t>(minDigits) - text.size(), '0');
   return text;
 }
 
 double RoundTwoDecimals(double value) {
   if (!std::isfinite(value)) return value;
   std::array<char, 400> buffer{};
-  const auto written =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, 2);
+  const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, 2);
   double rounded = 0.0;
   std::from_chars(buffer.data(), written.ptr, rounded);
   return rounded;
@@ -119,10 +117,14 @@ std::int32_t ParseHexLong(const std::string& text) {
   std::uint64_t value = 0;
   for (const char c : text) {
     int digit = 0;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else throw RuntimeError(ErrorNumber::TypeMismatch, "\"" + text + "\" is not hexadecimal");
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else
+      throw RuntimeError(ErrorNumber::TypeMismatch, "\"" + text + "\" is not hexadecimal");
     value = value * 16U + static_cast<unsigned>(digit);
     if (value > 0xFFFFFFFFULL) throw RuntimeError(ErrorNumber::Overflow, text);
   }

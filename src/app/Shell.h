@@ -6,9 +6,9 @@ namespace vantorix {
 
 // Message box styles, numbered as the classic message-box API numbers them.
 enum class MsgBoxStyle : int {
-  OkOnly = 0,                  // OK, no icon
-  Critical = 16,               // OK with the stop icon
-  Exclamation = 48,            // OK with the warning icon
+  OkOnly = 0,                   // OK, no icon
+  Critical = 16,                // OK with the stop icon
+  Exclamation = 48,             // OK with the warning icon
   YesNoCancelExclamation = 51,  // Yes / No / Cancel with the warning icon
   YesNoExclamation = 52         // Yes / No with the warning icon
 };

@@ -7,8 +7,8 @@
 
 namespace vantorix {
 
-StatusPanelBar::StatusPanelBar(const QString& name, const std::vector<main_layout::Panel>& panels,
-                               double dotsPerInch, QWidget* parent)
+StatusPanelBar::StatusPanelBar(const QString& name, const std::vector<main_layout::Panel>& panels, double dotsPerInch,
+                               QWidget* parent)
     : QWidget(parent), panels_(panels), dpi_(dotsPerInch) {
   setObjectName(name);
   for (std::size_t i = 0; i < panels_.size(); ++i) {
@@ -58,8 +58,8 @@ void StatusPanelBar::LayOut() {
   for (std::size_t i = 0; i < count; ++i) {
     designed[i] = twips::ToPixels(std::max(panels_[i].width, panels_[i].minWidth), dpi_);
     const QMargins margins = labels_[i]->contentsMargins();
-    needed[i] = std::min(designed[i], labels_[i]->fontMetrics().horizontalAdvance(labels_[i]->text()) +
-                                          margins.left() + margins.right() + 2 * labels_[i]->frameWidth() + 4);
+    needed[i] = std::min(designed[i], labels_[i]->fontMetrics().horizontalAdvance(labels_[i]->text()) + margins.left() +
+                                          margins.right() + 2 * labels_[i]->frameWidth() + 4);
     designedTotal += designed[i];
     neededTotal += needed[i];
   }

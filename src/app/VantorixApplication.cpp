@@ -49,7 +49,8 @@ void VantorixApplication::ReportEscapedException(QObject* receiver, QEvent* even
       return;
     }
     const RuntimeError error = CurrentExceptionAsRuntimeError();
-    QMessageBox::critical(nullptr, QString::fromUtf8(kWindowErrorTitle.data(), static_cast<qsizetype>(kWindowErrorTitle.size())),
+    QMessageBox::critical(nullptr,
+                          QString::fromUtf8(kWindowErrorTitle.data(), static_cast<qsizetype>(kWindowErrorTitle.size())),
                           QString::fromStdString(ErrorReportText(std::to_string(error.Number()), error.Description(),
                                                                  error.Source(), ModuleOf(receiver), procedure))
                               .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));

@@ -9,7 +9,11 @@ namespace vantorix {
 
 WindowShell::WindowShell(QWidget& owner, QListWidget& log, QProgressBar& progress, MessageBoxes& boxes, Clock clock,
                          QLocale locale)
-    : owner_(owner), log_(log), progress_(progress), boxes_(boxes), clock_(std::move(clock)),
+    : owner_(owner),
+      log_(log),
+      progress_(progress),
+      boxes_(boxes),
+      clock_(std::move(clock)),
       locale_(std::move(locale)) {}
 
 void WindowShell::WriteLog(const std::string& message) {

@@ -118,8 +118,8 @@ void frmMain::BuildControls() {
   const std::vector<layout::Panel> various(layout::kVariousPanels.begin(), layout::kVariousPanels.end());
   mssbVarious_ = new StatusPanelBar(QStringLiteral("mssbVarious"), various, dpi_, central);
   mssbVarious_->setFixedHeight(twips::ToPixels(layout::kVariousBarHeight, dpi_));
-  const QString tips[] = {QStringLiteral("Binary Mask"),         QStringLiteral("PROM ID"),
-                          QStringLiteral("Binary Checksum"),     QStringLiteral("Insert Key Pressed"),
+  const QString tips[] = {QStringLiteral("Binary Mask"),           QStringLiteral("PROM ID"),
+                          QStringLiteral("Binary Checksum"),       QStringLiteral("Insert Key Pressed"),
                           QStringLiteral("Caps Lock Key Pressed"), QStringLiteral("Num Lock Key Pressed"),
                           QStringLiteral("Current Time / Date")};
   for (int panel = 1; panel <= mssbVarious_->PanelCount(); ++panel)
@@ -147,7 +147,9 @@ void frmMain::BuildMenus() {
     if (handler != nullptr) connect(action, &QAction::triggered, this, handler);
     return action;
   };
-  auto separator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
+  auto separator = [](QMenu* menu, const char* name) {
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+  };
 
   mnuFile_ = menuBar()->addMenu(QStringLiteral("&File"));
   mnuFile_->setObjectName(QStringLiteral("mnuFile"));
@@ -291,7 +293,8 @@ bool frmMain::IsWindowOpen(const QString& name) const {
   for (const QWidget* window : QApplication::topLevelWidgets())
     if (window->isVisible() && window->objectName() == name) return true;
   for (const QMdiSubWindow* child : mdiArea_->subWindowList())
-    if (child->isVisible() && (child->objectName() == name || (child->widget() && child->widget()->objectName() == name)))
+    if (child->isVisible() &&
+        (child->objectName() == name || (child->widget() && child->widget()->objectName() == name)))
       return true;
   return false;
 }

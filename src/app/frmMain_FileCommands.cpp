@@ -46,8 +46,7 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
       }
       dlgCommonDialog1_->setOption(QFileDialog::DontUseNativeDialog, !nativeFileDialog_);
       strPath = OpenFileDialog(*shell_, *dlgCommonDialog1_, QString::fromStdString(settings_.gstrInitialDirectory),
-                               QStringLiteral("Binary File (*.bin)|*.bin"), QStringLiteral("Open Binary"),
-                               filterIndex);
+                               QStringLiteral("Binary File (*.bin)|*.bin"), QStringLiteral("Open Binary"), filterIndex);
     }
     show();
     raise();

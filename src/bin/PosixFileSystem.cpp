@@ -161,8 +161,12 @@ class PosixNewContents final : public NewContents {
  public:
   PosixNewContents(std::shared_ptr<const Folder> folder, std::string name, std::string target,
                    std::pair<Descriptor, std::string> created, PosixOpenedFile* owner)
-      : folder_(std::move(folder)), name_(std::move(name)), target_(std::move(target)),
-        fd_(std::move(created.first)), temporary_(std::move(created.second)), owner_(owner) {}
+      : folder_(std::move(folder)),
+        name_(std::move(name)),
+        target_(std::move(target)),
+        fd_(std::move(created.first)),
+        temporary_(std::move(created.second)),
+        owner_(owner) {}
   ~PosixNewContents() override {
     if (!committed_) ::unlinkat(folder_->get(), temporary_.c_str(), 0);
   }
@@ -190,8 +194,7 @@ class PosixOpenedFile final : public OpenedFile {
   // A file opened for writing knows the folder it was found in and its name there.
   PosixOpenedFile(Descriptor fd, std::string path, std::shared_ptr<const Folder> folder, std::string name,
                   const struct stat& info)
-      : fd_(std::move(fd)), path_(std::move(path)), folder_(std::move(folder)), name_(std::move(name)),
-        opened_(info) {}
+      : fd_(std::move(fd)), path_(std::move(path)), folder_(std::move(folder)), name_(std::move(name)), opened_(info) {}
 
   std::uint64_t Length() override { return static_cast<std::uint64_t>(opened_.st_size); }
   std::uint32_t Permissions() override { return opened_.st_mode & 07777U; }
@@ -226,8 +229,7 @@ class PosixOpenedFile final : public OpenedFile {
   void CheckStillNamed() const {
     RefuseUnlessWritable();
     const auto named = NamedIn(*folder_, name_, path_);
-    if (!named)
-      throw RuntimeError(ErrorNumber::FileNotFound, path_ + " was deleted or moved after it was opened");
+    if (!named) throw RuntimeError(ErrorNumber::FileNotFound, path_ + " was deleted or moved after it was opened");
     if (!S_ISREG(named->st_mode) || named->st_dev != opened_.st_dev || named->st_ino != opened_.st_ino)
       throw RuntimeError(ErrorNumber::PathFileAccessError, path_ + " was replaced by another file after it was opened");
   }
@@ -317,8 +319,9 @@ std::unique_ptr<PosixOpenedFile> OpenForWriting(const std::string& path) {
     }
     if ((error == EACCES || error == EROFS) && ::faccessat(folder->get(), name.c_str(), R_OK, 0) == 0)
       throw RuntimeError(ErrorNumber::PermissionDenied,
-                         path + " is read-only; an image is opened for writing, so that its changes can be saved "
-                                "into it. Make the file writable, or open a copy of it");
+                         path +
+                             " is read-only; an image is opened for writing, so that its changes can be saved "
+                             "into it. Make the file writable, or open a copy of it");
     if (error == ELOOP)
       throw RuntimeError(ErrorNumber::PathFileAccessError, path + " was replaced by another file while it was opened");
     throw ErrorFromSystem(error, path);
@@ -350,7 +353,8 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::unique_ptr<NewContents> Replace(const std::string& path, std::uint32_t permissions) override {
-    if (readOnly_) throw RuntimeError(ErrorNumber::PermissionDenied, path + " was not written: files are only being read");
+    if (readOnly_)
+      throw RuntimeError(ErrorNumber::PermissionDenied, path + " was not written: files are only being read");
     auto folder = std::make_shared<const Folder>(FolderOf(path));
     std::string name = NameIn(path);
     // A file the user has write-protected is kept, as overwriting it would have refused.

@@ -106,8 +106,8 @@ Outcome clsBINFile::OpenBIN(const std::string& strBINPath, bool blnBackupFile) {
     m_strFilePath = strBINPath;
     const std::uint64_t length = m_file->Length();
     if (length > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
-      throw RuntimeError(ErrorNumber::Overflow, "the file is " + std::to_string(length) +
-                                                    " bytes long; an image can hold at most 2147483647");
+      throw RuntimeError(ErrorNumber::Overflow,
+                         "the file is " + std::to_string(length) + " bytes long; an image can hold at most 2147483647");
     m_lngFileSize = static_cast<std::int32_t>(length);
 
     if (length % kSizeGranule != 0) {
@@ -205,8 +205,7 @@ std::string clsBINFile::GetValueFromBin(double lngPosition) {
 
 std::uint8_t& clsBINFile::ByteAtOffset(std::int64_t offset) {
   if (offset < 0 || static_cast<std::uint64_t>(offset) >= m_abytImage.size())
-    throw RuntimeError(ErrorNumber::SubscriptOutOfRange, "position " + std::to_string(offset + 1) +
-                                                             " of an image of " +
+    throw RuntimeError(ErrorNumber::SubscriptOutOfRange, "position " + std::to_string(offset + 1) + " of an image of " +
                                                              std::to_string(m_abytImage.size()) + " bytes");
   return m_abytImage[static_cast<std::size_t>(offset)];
 }

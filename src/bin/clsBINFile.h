@@ -131,9 +131,7 @@ class clsBINFile {
   void StoreSixteenBit(double number, std::int64_t highOffset);
   std::vector<std::int16_t> ReadModifierTable(std::int32_t firstIndex, std::int32_t lastIndex,
                                               std::string_view tableName);
-  bool PutModifier(std::int32_t firstIndex, std::int32_t entries, std::int16_t intArrayPos,
-                   std::int16_t intNewValue);
-
+  bool PutModifier(std::int32_t firstIndex, std::int32_t entries, std::int16_t intArrayPos, std::int16_t intNewValue);
 
   Shell& m_shell;
   const ErrorTrapper Trapped{m_shell, kBinFileErrorTitle, "clsBINFile"};

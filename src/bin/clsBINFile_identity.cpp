@@ -4,8 +4,8 @@
 #include "app/NumberText.h"
 #include "app/RuntimeError.h"
 #include "bin/ByteSum.h"
-#include "bin/basStringFunctions.h"
 #include "bin/ImageLayout.h"
+#include "bin/basStringFunctions.h"
 #include "bin/clsBINFile.h"
 
 namespace vantorix {

@@ -34,8 +34,8 @@ void PrintText(std::ostream& out, const std::vector<Version>& versions, bool wit
     if (!time.empty() && time.back() == 'Z') time.pop_back();
     out << std::right << std::setw(7) << v.number << "  " << std::left << std::setw(19) << time << "  " << std::setw(18)
         << v.event << std::right << std::setw(8) << v.facts.size << "  " << std::left << std::setw(4)
-        << MaskText(v.facts) << std::right << std::setw(9) << v.facts.promId << "  "
-        << std::left << std::setw(8) << v.facts.storedChecksum << "  ";
+        << MaskText(v.facts) << std::right << std::setw(9) << v.facts.promId << "  " << std::left << std::setw(8)
+        << v.facts.storedChecksum << "  ";
     if (withPath)
       out << std::setw(13) << ChangedText(v) << "  " << v.path << '\n';
     else
@@ -48,7 +48,8 @@ void PrintJson(std::ostream& out, const std::vector<Version>& versions) {
   for (const Version& v : versions) {
     out << (&v == versions.data() ? "\n  " : ",\n  ") << "{\"version\": " << v.number << ", \"time\": " << Json(v.time)
         << ", \"event\": " << Json(v.event) << ", \"path\": " << Json(v.path) << ", \"size\": " << v.facts.size
-        << ", \"mask\": " << Json(v.facts.mask) << ", \"promId\": " << (v.facts.promId.empty() ? "null" : v.facts.promId)
+        << ", \"mask\": " << Json(v.facts.mask)
+        << ", \"promId\": " << (v.facts.promId.empty() ? "null" : v.facts.promId)
         << ", \"storedChecksum\": " << Json(v.facts.storedChecksum) << ", \"content\": " << Json(v.content)
         << ", \"differingBytes\": " << (v.differing ? std::to_string(*v.differing) : "null") << "}";
   }

@@ -65,8 +65,8 @@ Status Sample(Arguments& arguments, Context& context) {
   if (!filled || shell.Alarms() != alarms) return kFileError;
   // The broadcast code as the bytes now say; the object decided its own before they were written.
   const std::string_view written = mask == "6e" ? bcc::k6E : code == "axxc" ? bcc::kAxxc : bcc::kAujp;
-  context.out << path << ": a made-up $" << image.Mask() << " image (" << written << "), PROM ID "
-              << image.PROMID() << ", checksum " << FourDigits(image.Checksum())
+  context.out << path << ": a made-up $" << image.Mask() << " image (" << written << "), PROM ID " << image.PROMID()
+              << ", checksum " << FourDigits(image.Checksum())
               << ". It is for trying the programs only: never burn it into a PROM.\n";
   return Unflushed(context, filled.Detail());
 }

@@ -20,9 +20,8 @@ struct Command {
   Status (*run)(Arguments&, Context&);
 };
 
-constexpr Command kCommands[] = {{"info", Info},      {"checksum", Checksum}, {"afr", Afr},
-                                 {"set-afr", SetAfr}, {"wb", WideBand},       {"diff", Diff},
-                                 {"sample", Sample},     {"history", History}};
+constexpr Command kCommands[] = {{"info", Info},   {"checksum", Checksum}, {"afr", Afr},       {"set-afr", SetAfr},
+                                 {"wb", WideBand}, {"diff", Diff},         {"sample", Sample}, {"history", History}};
 
 Status Run(std::vector<std::string> words) {
   if (words.size() == 1 && words.front() == "--version") {

@@ -2,8 +2,8 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QFormLayout>
 #include <QFontDatabase>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -141,10 +141,11 @@ void frmImageDetails::ShowFacts() {
   lblMask->setText(QStringLiteral("$") + Text(facts.mask));
   lblPromId->setText(Text(facts.promId));
   lblStoredChecksum->setText(Text(facts.storedChecksum));
-  const QString computed = Text(number::HexText(static_cast<std::uint32_t>(number::ParseHexLong(m_image.CalculateCSUM())), 4));
+  const QString computed =
+      Text(number::HexText(static_cast<std::uint32_t>(number::ParseHexLong(m_image.CalculateCSUM())), 4));
   const bool agrees = computed == Text(facts.storedChecksum);
-  lblComputedChecksum->setText(computed + (agrees ? QStringLiteral(" (agrees)")
-                                                  : QStringLiteral(" (does not agree with the stored checksum)")));
+  lblComputedChecksum->setText(
+      computed + (agrees ? QStringLiteral(" (agrees)") : QStringLiteral(" (does not agree with the stored checksum)")));
   // The engine computer checks this sum: a mismatch must stand out.
   lblComputedChecksum->setProperty("warning", !agrees);
   lblComputedChecksum->setStyleSheet(agrees ? QString() : QStringLiteral("color: #b00000; font-weight: bold;"));
@@ -194,19 +195,18 @@ void frmImageDetails::ShowVersions() {
       file = store->File();
     });
     for (const history::Version& v : versions) {
-      const QString changed = !v.differing ? QStringLiteral("first seen")
-                                           : *v.differing == 0 ? QStringLiteral("no change")
-                                                               : QStringLiteral("%1 bytes").arg(*v.differing);
-      auto* item = new QTreeWidgetItem(
-          lstVersions, {QString::number(v.number), Text(v.time), Text(v.event), QString::number(v.facts.size),
-                        QStringLiteral("$") + Text(v.facts.mask), Text(v.facts.promId), Text(v.facts.storedChecksum),
-                        changed});
+      const QString changed = !v.differing        ? QStringLiteral("first seen")
+                              : *v.differing == 0 ? QStringLiteral("no change")
+                                                  : QStringLiteral("%1 bytes").arg(*v.differing);
+      auto* item =
+          new QTreeWidgetItem(lstVersions, {QString::number(v.number), Text(v.time), Text(v.event),
+                                            QString::number(v.facts.size), QStringLiteral("$") + Text(v.facts.mask),
+                                            Text(v.facts.promId), Text(v.facts.storedChecksum), changed});
       item->setData(0, Qt::UserRole, Text(v.content));
     }
-    lblVersions->setText(!file ? QStringLiteral("No version has been recorded yet.")
-                               : QStringLiteral("%1 version(s) in %2")
-                                     .arg(versions.size())
-                                     .arg(QString::fromStdString(file->string())));
+    lblVersions->setText(
+        !file ? QStringLiteral("No version has been recorded yet.")
+              : QStringLiteral("%1 version(s) in %2").arg(versions.size()).arg(QString::fromStdString(file->string())));
   } catch (...) {
     lblVersions->setText(QStringLiteral("The history cannot be read: ") +
                          Text(CurrentExceptionAsRuntimeError().Description()));
@@ -230,8 +230,9 @@ void frmImageDetails::cmdCopyVersion_Click() {
     std::error_code error;
     // Never over a file: not the open image, nor any other a user might still need.
     if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found) {
-      m_shell.MsgBox(path + " already exists.  A version is only ever copied to a new file: please choose another name.",
-                     MsgBoxStyle::Exclamation, "Copy Version");
+      m_shell.MsgBox(
+          path + " already exists.  A version is only ever copied to a new file: please choose another name.",
+          MsgBoxStyle::Exclamation, "Copy Version");
       return;
     }
     std::optional<std::vector<std::uint8_t>> bytes;

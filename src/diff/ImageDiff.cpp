@@ -76,7 +76,8 @@ std::string RunLine(const Run& run, std::span<const std::uint8_t> a, std::span<c
   line << std::left << std::setw(15) << where << std::right << std::setw(5) << run.length
        << (run.length == 1 ? " byte   " : " bytes  ") << run.area;
   if (run.length <= kBytesShown)
-    line << ": " << HexBytes(a.subspan(run.offset, run.length)) << " -> " << HexBytes(b.subspan(run.offset, run.length));
+    line << ": " << HexBytes(a.subspan(run.offset, run.length)) << " -> "
+         << HexBytes(b.subspan(run.offset, run.length));
   return line.str();
 }
 

@@ -31,9 +31,7 @@ constexpr int kGridHeightTwips = 4695;
 const QColor kChangedBackground(255, 255, 0);
 const QColor kChangedText(0, 0, 0);
 
-bool IsDataCell(int row, int column) {
-  return row >= frmAFR::kFirstDataRow && column >= frmAFR::kFirstDataColumn;
-}
+bool IsDataCell(int row, int column) { return row >= frmAFR::kFirstDataRow && column >= frmAFR::kFirstDataColumn; }
 
 // A changed cell that is current keeps its yellow: the current cell is framed in the
 // selection colour instead of filled with it.
@@ -111,8 +109,8 @@ frmAFR::frmAFR(Shell& shell, clsBINFile& image, bool nativeFileDialog, QWidget* 
   MSFlexGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   MSFlexGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
   const double dpi = screen() != nullptr ? screen()->logicalDotsPerInch() : 96.0;
-  const int contentWidth = MSFlexGrid1->columnWidth(0) +
-                           (kColumns - 1) * MSFlexGrid1->horizontalHeader()->defaultSectionSize() + 4;
+  const int contentWidth =
+      MSFlexGrid1->columnWidth(0) + (kColumns - 1) * MSFlexGrid1->horizontalHeader()->defaultSectionSize() + 4;
   const int contentHeight = kRows * MSFlexGrid1->verticalHeader()->defaultSectionSize() + 4;
   MSFlexGrid1->setFixedSize(std::max(twips::ToPixels(kGridWidthTwips, dpi), contentWidth),
                             std::max(twips::ToPixels(kGridHeightTwips, dpi), contentHeight));
@@ -222,11 +220,11 @@ void frmAFR::closeEvent(QCloseEvent* event) {
   // image): yellow cells are never lost, nor written, without a question. Without them
   // the grid just goes: the Cancel line in the log stands for the user's own choice.
   if (!m_blnUnloading && m_blnUnwritten) {
-    const MsgBoxResult answer =
-        m_shell.MsgBox("The Target AFR grid holds changes that are not in the BIN yet.  Do you wish to keep "
-                       "these changes?\r\n\r\nYes keeps them (as OK does), No forgets them (as Cancel "
-                       "does), Cancel returns to the grid.",
-                       MsgBoxStyle::YesNoCancelExclamation, "Keep AFR Changes");
+    const MsgBoxResult answer = m_shell.MsgBox(
+        "The Target AFR grid holds changes that are not in the BIN yet.  Do you wish to keep "
+        "these changes?\r\n\r\nYes keeps them (as OK does), No forgets them (as Cancel "
+        "does), Cancel returns to the grid.",
+        MsgBoxStyle::YesNoCancelExclamation, "Keep AFR Changes");
     if (answer == MsgBoxResult::Yes) cmdOK_Click();
     if (answer == MsgBoxResult::No) cmdCancel_Click();
     if (!m_blnUnloading) {  // Cancel, or an OK that failed and was reported: the grid stays

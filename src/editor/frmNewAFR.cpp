@@ -110,8 +110,12 @@ frmNewAFR::frmNewAFR(Shell& shell, frmAFR& grid, QWidget* parent) : QDialog(pare
   column->addWidget(fraNewValue);
   column->addLayout(buttons);
 
-  connect(optRPM, &QRadioButton::toggled, this, [this](bool on) { if (on) optRPM_Click(); });
-  connect(optCoolant, &QRadioButton::toggled, this, [this](bool on) { if (on) optCoolant_Click(); });
+  connect(optRPM, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) optRPM_Click();
+  });
+  connect(optCoolant, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) optCoolant_Click();
+  });
   connect(Command1, &QPushButton::clicked, this, &frmNewAFR::Command1_Click);
   connect(ok, &QPushButton::clicked, this, &frmNewAFR::cmdOK_Click);
   connect(cancel, &QPushButton::clicked, this, &frmNewAFR::cmdCancel_Click);
@@ -141,9 +145,10 @@ void frmNewAFR::optCoolant_Click() {
 }
 
 void frmNewAFR::Command1_Click() {
-  m_shell.MsgBox("From the main screen please choose 'Help->Instructions' in order to learn more about choosing either "
-                 "the 'RPM' option or the 'Coolant Temperature' option",
-                 MsgBoxStyle::OkOnly, std::string(app::kTitle));
+  m_shell.MsgBox(
+      "From the main screen please choose 'Help->Instructions' in order to learn more about choosing either "
+      "the 'RPM' option or the 'Coolant Temperature' option",
+      MsgBoxStyle::OkOnly, std::string(app::kTitle));
 }
 
 void frmNewAFR::cmdOK_Click() {
@@ -152,8 +157,8 @@ void frmNewAFR::cmdOK_Click() {
   std::string refusal(afr_change::kNotANumberText);
   try {
     wanted = number::ParseDecimal(txtNewValue->text().trimmed().toStdString());
-    refusal = afr_change::UnsolvableText(byCoolant ? "Coolant" : "RPM",
-                                         byCoolant ? m_intKeptByCoolant : m_intKeptByRpm, wanted);
+    refusal = afr_change::UnsolvableText(byCoolant ? "Coolant" : "RPM", byCoolant ? m_intKeptByCoolant : m_intKeptByRpm,
+                                         wanted);
   } catch (const RuntimeError&) {
     // Empty text, a lone point or two points: the refusal stays the one for not a number.
   }

@@ -47,7 +47,6 @@ class frmNewAFR final : public QDialog {
   // Drops every typed character but the digits, the point and backspace, with a beep.
   bool txtNewValue_KeyPress(const QKeyEvent& event);
 
-
   Shell& m_shell;
   const ErrorTrapper Trapped{m_shell, kWindowErrorTitle, "frmNewAFR"};
   frmAFR& m_grid;

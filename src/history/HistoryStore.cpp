@@ -50,7 +50,8 @@ ErrorNumber NumberFor(sqlite3* db, int code) {
 [[noreturn]] void Fail(sqlite3* db, int code, const std::filesystem::path& file) {
   std::string detail = file.string() + ": " + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code));
   if ((code & 0xFF) == SQLITE_CORRUPT || (code & 0xFF) == SQLITE_NOTADB) throw Damaged(detail);
-  if (db != nullptr && sqlite3_system_errno(db) != 0 && ((code & 0xFF) == SQLITE_CANTOPEN || (code & 0xFF) == SQLITE_IOERR))
+  if (db != nullptr && sqlite3_system_errno(db) != 0 &&
+      ((code & 0xFF) == SQLITE_CANTOPEN || (code & 0xFF) == SQLITE_IOERR))
     detail += ": " + ErrorFromSystem(sqlite3_system_errno(db), "").Description();
   throw RuntimeError(NumberFor(db, code), detail);
 }
@@ -320,7 +321,8 @@ std::int64_t Store::Record(Event event, const std::string& absolutePath, std::sp
   Execute(event == Event::Opened ? "PRAGMA synchronous=NORMAL" : "PRAGMA synchronous=FULL");
   Transaction transaction(db_, file_);
   Statement known(db_, file_, "SELECT 1 FROM contents WHERE key = ?");
-  if (!known.Bind(key).Step()) Statement(db_, file_, "INSERT INTO contents(key, bytes) VALUES(?, ?)").Bind(key).Bind(bytes).Step();
+  if (!known.Bind(key).Step())
+    Statement(db_, file_, "INSERT INTO contents(key, bytes) VALUES(?, ?)").Bind(key).Bind(bytes).Step();
   Statement(db_, file_,
             "INSERT INTO events(time, event, path, size, mask, prom_id, stored_checksum, content) "
             "VALUES(?, ?, ?, ?, ?, ?, ?, ?)")

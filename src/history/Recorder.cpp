@@ -52,7 +52,8 @@ std::optional<std::filesystem::path> MoveAside(const std::filesystem::path& data
   std::string stamp = UtcText(Clock::now());
   std::erase_if(stamp, [](char c) { return c == '-' || c == ':'; });
   std::filesystem::path aside = database.string() + ".damaged-" + stamp;
-  for (int k = 2; std::filesystem::exists(aside); ++k) aside = database.string() + ".damaged-" + stamp + "-" + std::to_string(k);
+  for (int k = 2; std::filesystem::exists(aside); ++k)
+    aside = database.string() + ".damaged-" + stamp + "-" + std::to_string(k);
   std::filesystem::rename(database, aside);
   for (const char* journal : {"-wal", "-shm"})
     if (std::filesystem::exists(database.string() + journal))

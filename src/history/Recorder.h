@@ -40,7 +40,8 @@ class Recorder {
 
   // Records the bytes of the file at path; the version number, or none when recording
   // is off or failed.
-  std::optional<std::int64_t> Record(Event event, const std::string& path, std::span<const std::uint8_t> bytes) noexcept;
+  std::optional<std::int64_t> Record(Event event, const std::string& path,
+                                     std::span<const std::uint8_t> bytes) noexcept;
   // The same for an operation that must not go on without the record (a restore):
   // throws a RuntimeError naming the cause, and says nothing itself.
   std::int64_t RecordOrThrow(Event event, const std::string& path, std::span<const std::uint8_t> bytes);

@@ -48,8 +48,7 @@ std::vector<std::int16_t> clsBINFile::ReadModifierTable(std::int32_t firstIndex,
   m_shell.WriteLog("Gathering WOT PE " + name + " Modifiers from file...");
   std::vector<std::int16_t> aintModifiers;
   // A mask without tables gives position 0, which does not exist: the read fails there.
-  for (std::int32_t position = first; position <= last; ++position)
-    aintModifiers.push_back(ByteAtOffset(position - 1));
+  for (std::int32_t position = first; position <= last; ++position) aintModifiers.push_back(ByteAtOffset(position - 1));
   m_shell.WriteLog("WOT PE " + name + " Modifiers gathered from file successfully.");
   return aintModifiers;
 }

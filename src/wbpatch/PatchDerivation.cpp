@@ -74,8 +74,8 @@ Table DeriveTable(Version version, std::span<const std::uint8_t> stock, std::spa
       refuse("the patched image holds " + Hex(inserted, 2) + " at " + Hex(slot.offset, 4) + " (" +
              std::string(slot.part) + "), where the patch has " + slot.insertion.Expectation());
     if (!slot.removal.Allows(removed))
-      refuse("the stock image holds " + Hex(removed, 2) + " at " + Hex(slot.offset, 4) + " (" +
-             std::string(slot.part) + "), where an unpatched image has " + slot.removal.Expectation());
+      refuse("the stock image holds " + Hex(removed, 2) + " at " + Hex(slot.offset, 4) + " (" + std::string(slot.part) +
+             "), where an unpatched image has " + slot.removal.Expectation());
     table.entries.push_back({slot.offset, inserted, removed});
   }
   if (const auto fill = layout.RepeatedRemoval(table.entries))

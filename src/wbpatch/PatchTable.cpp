@@ -60,9 +60,12 @@ class TableLine {
     unsigned value = 0;
     for (const char digit : token) {
       const auto lower = static_cast<char>(digit | 0x20);
-      if (digit >= '0' && digit <= '9') value = value * 16 + static_cast<unsigned>(digit - '0');
-      else if (lower >= 'a' && lower <= 'f') value = value * 16 + static_cast<unsigned>(lower - 'a' + 10);
-      else Refuse(std::string(what) + " " + std::string(token) + " is not a hexadecimal number");
+      if (digit >= '0' && digit <= '9')
+        value = value * 16 + static_cast<unsigned>(digit - '0');
+      else if (lower >= 'a' && lower <= 'f')
+        value = value * 16 + static_cast<unsigned>(lower - 'a' + 10);
+      else
+        Refuse(std::string(what) + " " + std::string(token) + " is not a hexadecimal number");
     }
     return value;
   }
@@ -113,7 +116,8 @@ Table ParseTable(Version version, std::string_view text, const std::string& orig
     // Only the header, the comments before the first entry, can mark a stand-in.
     if (table.entries.empty() && comment < content.size()) {
       const std::string_view words = content.substr(comment + 1);
-      table.standIn |= words.substr(std::min(words.find_first_not_of(kBlanks), words.size())).starts_with(kStandInMarker);
+      table.standIn |=
+          words.substr(std::min(words.find_first_not_of(kBlanks), words.size())).starts_with(kStandInMarker);
     }
     content = content.substr(0, comment);
     const auto tokens = Tokens(content);
@@ -146,10 +150,11 @@ Table ParseTable(Version version, std::string_view text, const std::string& orig
                            Hex(missing.offset, 4) + " (" + std::string(missing.part) + ") is missing");
   }
   if (const auto fill = layout.RepeatedRemoval(table.entries))
-    throw RuntimeError(ErrorNumber::InvalidFileFormat,
-                       origin + ": every known removal value at " + VariedRange(layout) + " is " + Hex(*fill, 2) +
-                           ", where an unpatched " + name + " image holds varied bytes; write -- for a value "
-                           "that is not known");
+    throw RuntimeError(ErrorNumber::InvalidFileFormat, origin + ": every known removal value at " +
+                                                           VariedRange(layout) + " is " + Hex(*fill, 2) +
+                                                           ", where an unpatched " + name +
+                                                           " image holds varied bytes; write -- for a value "
+                                                           "that is not known");
   return table;
 }
 
@@ -179,7 +184,8 @@ PatchState PatchStateOf(const Table& table, std::span<const std::uint8_t> image)
     const auto part = partPatched.try_emplace(layout.Find(entry.offset)->part, true).first;
     part->second = part->second && holds(entry.insertion);
   }
-  if (everyPatchedValue) state.kind = PatchState::Kind::Present;
+  if (everyPatchedValue)
+    state.kind = PatchState::Kind::Present;
   else if (std::ranges::none_of(partPatched, [](const auto& part) { return part.second; }))
     state.kind = PatchState::Kind::Absent;
   return state;
@@ -194,8 +200,10 @@ PatchWrites WritesOf(std::span<const Table> tables, Operation operation) {
       return found != other.entries.end() && found->ValueFor(operation) == value;
     };
     if (!std::ranges::all_of(tables.subspan(1), agrees)) continue;
-    if (value) result.writes.push_back({entry.offset, *value});
-    else result.unknown.push_back(entry.offset);
+    if (value)
+      result.writes.push_back({entry.offset, *value});
+    else
+      result.unknown.push_back(entry.offset);
   }
   if (operation == Operation::Insert && !result.unknown.empty())
     throw RuntimeError(ErrorNumber::InvalidFileFormat,

@@ -61,9 +61,12 @@ Table InstalledTables::Load(Version version) {
 std::filesystem::path UserTableFolder(const char* xdgDataHome, const char* home) {
   std::filesystem::path data;
   // A relative XDG_DATA_HOME is to be ignored, as the XDG base-directory rules say.
-  if (xdgDataHome != nullptr && std::filesystem::path(xdgDataHome).is_absolute()) data = xdgDataHome;
-  else if (home != nullptr && *home != '\0') data = std::filesystem::path(home) / ".local" / "share";
-  else throw RuntimeError(ErrorNumber::PathNotFound, "neither XDG_DATA_HOME nor HOME names the user's data folder");
+  if (xdgDataHome != nullptr && std::filesystem::path(xdgDataHome).is_absolute())
+    data = xdgDataHome;
+  else if (home != nullptr && *home != '\0')
+    data = std::filesystem::path(home) / ".local" / "share";
+  else
+    throw RuntimeError(ErrorNumber::PathNotFound, "neither XDG_DATA_HOME nor HOME names the user's data folder");
   return data / "Vantorix" / "wbpatch";
 }
 

@@ -55,8 +55,7 @@ struct Installed {
   std::filesystem::path path;  // the installed file
   std::string unflushed;       // what the replacement's Commit said, empty when all is on the disk
 };
-Installed InstallTable(Version version, const std::filesystem::path& tableFile,
-                                   const std::filesystem::path& folder);
+Installed InstallTable(Version version, const std::filesystem::path& tableFile, const std::filesystem::path& folder);
 
 // Removes the version's installed table, so the built-in one is used again. False when
 // none was installed.

@@ -32,8 +32,10 @@ std::string StandInQuestion(const Table& table, const PatchWrites& writes, Opera
   std::size_t madeUp = 0;
   for (const Write& write : writes.writes) {
     const Slot* slot = layout.Find(write.offset);
-    if ((insert ? slot->insertion : slot->removal).Fixed()) fixed.push_back(write.offset);
-    else ++madeUp;
+    if ((insert ? slot->insertion : slot->removal).Fixed())
+      fixed.push_back(write.offset);
+    else
+      ++madeUp;
   }
   std::ranges::sort(fixed);  // told as ascending runs, whatever the order of the writes
   std::string text = "The " + std::string(VersionName(table.version)) + " wideband patch table (" + TableName(table) +

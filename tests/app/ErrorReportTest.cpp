@@ -29,7 +29,9 @@ TEST(ErrorTrap, ReportsOnceWithTheFiveTextsReturnsTheFailureValueAndLetsTheCalle
     return "after " + mask;
   });
   EXPECT_EQ(result + std::to_string(member), "5");
-  EXPECT_EQ(Trap(shell, kSite, []() -> int { throw RuntimeError(ErrorNumber::Overflow); }, -1), -1);
+  EXPECT_EQ(Trap(
+                shell, kSite, []() -> int { throw RuntimeError(ErrorNumber::Overflow); }, -1),
+            -1);
   EXPECT_THAT(shell.Trace(),
               ::testing::ElementsAre("box 16 BIN File Error: Error in clsBINFile.GetBinaryMask\r\n\r\nError Number: "
                                      "6\r\nError Description: Overflow\r\nError Source: Vantorix",
@@ -47,7 +49,8 @@ TEST(ErrorTrap, MapsStandardFailuresToClassicNumbersAndNamesTheFileAtFault) {
        "53\r\nError Description: File not found (/x/a.bin.org: No such file or directory)"},
       {[] { throw ErrorFromSystem(EACCES, "/cal/a.bin"); }, "70\r\nError Description: Permission denied (/cal/a.bin)"},
       {system(ENOSPC), "61\r\nError Description: Disk full (No space left on device)"},
-      {system(EIO), "57"}, {system(ENOTDIR), "76"},
+      {system(EIO), "57"},
+      {system(ENOTDIR), "76"},
       {[] { throw std::out_of_range("index"); }, "9\r\n"},
       {[] { throw 17; }, "51\r\nError Description: Internal error"}};
   for (const auto& [thrower, expected] : cases) {  // a short row: the number, then the system's own words

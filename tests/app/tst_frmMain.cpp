@@ -13,14 +13,17 @@ using B = QMessageBox;
 
 namespace {
 
-const QString kNoImage = "Current BIN: N/A|Mask (hex): N/A|ID (dec): N/A|CSUM (hex): N/A|Binary 0 Open 1 Close 0 Save "
-                         "0|Vantorix";
+const QString kNoImage =
+    "Current BIN: N/A|Mask (hex): N/A|ID (dec): N/A|CSUM (hex): N/A|Binary 0 Open 1 Close 0 Save "
+    "0|Vantorix";
 const QString kFirst = "Current BIN: %2|Mask (hex): 8D|ID (dec): 4613|CSUM (hex): 0A5F|Binary 1 Open 1 Close 1 Save 1|";
-const QString kSavePrompt = "51 Save Changes: You have made changes to the current BIN.  Do you wish to save these "
-                            "changes?\r\n\r\nCurrent BIN: ";
-const QStringList kRefused{"16 File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to load has an "
-                           "incorrect filesize: 1000",
-                           "48 File Access Error: You did not select a valid Binary (*.bin) file.  Please try again."};
+const QString kSavePrompt =
+    "51 Save Changes: You have made changes to the current BIN.  Do you wish to save these "
+    "changes?\r\n\r\nCurrent BIN: ";
+const QStringList kRefused{
+    "16 File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to load has an "
+    "incorrect filesize: 1000",
+    "48 File Access Error: You did not select a valid Binary (*.bin) file.  Please try again."};
 
 // The images the rows open; only the 6E one stores the right checksum.
 TestImage Image(const QString& kind) {
@@ -59,7 +62,7 @@ class MainWindowTest : public QObject {
     for (const char* name : {"mnuBinaryAction", "mnuOpen", "mnuClose", "mnuSave"})
       menus << QString(name).mid(3).remove("Action") + u' ' +
                    QString::number(f_.window->findChild<QAction*>(name)->isEnabled());
-    const QStringList bars{paths.PanelText(1),  various.PanelText(1), various.PanelText(2),
+    const QStringList bars{paths.PanelText(1),   various.PanelText(1), various.PanelText(2),
                            various.PanelText(3), menus.join(u' '),     f_.Title()};
     const QStringList log = f_.Log(logged_);
     logged_ += static_cast<int>(log.size());
@@ -95,28 +98,48 @@ class MainWindowTest : public QObject {
     const QString mismatch = "Stored checksum 0A5F does not match the contents (%3); saving will store %3.";
     const QString opened8D = QString(kFirst).replace("%2", "%1") + "Vantorix";
     const auto readReport = [](const QString& where) {
-      return "16 " + where + "\r\n\r\nError Number: 57\r\nError Description: Device I/O error (%1: Input/output "
+      return "16 " + where +
+             "\r\n\r\nError Number: 57\r\nError Description: Device I/O error (%1: Input/output "
              "error)\r\nError Source: Vantorix";
     };
-    QTest::newRow("8D, checksum wrong") << "" << "8D" << opened + QStringList{mismatch, opened8D};
-    QTest::newRow("6E, a name that is not UTF-8") << "" << "6E" << opened + QStringList{"Current BIN: %1|Mask (hex): 6E|ID (dec): 4613|CSUM "
-                                                              "(hex): %3|Binary 1 Open 1 Close 1 Save 1|Vantorix"};
-    QTest::newRow("32: closed again") << "" << "32" << opened + QStringList{"Closing current binary file: %1",
-        "Binary file Closed.", "Closing binary compare file: N/A", "Binary file Closed.", "0 Vantorix: This program is "
-        "only intended to be used with $8D and $6E.  Please choose a $8D or $6E file.", kNoImage};
-    QTest::newRow("refused after changes") << "changed 8D" << "1000 bytes"
-        << refused + QStringList{kSavePrompt + "%2"} + kRefused + QStringList{kFirst + "Vantorix*"};
-    QTest::newRow("reads fail: their reports, nothing after") << "" << "8D, reads fail"
+    QTest::newRow("8D, checksum wrong") << ""
+                                        << "8D" << opened + QStringList{mismatch, opened8D};
+    QTest::newRow("6E, a name that is not UTF-8") << ""
+                                                  << "6E"
+                                                  << opened + QStringList{
+                                                                  "Current BIN: %1|Mask (hex): 6E|ID (dec): 4613|CSUM "
+                                                                  "(hex): %3|Binary 1 Open 1 Close 1 Save 1|Vantorix"};
+    QTest::newRow("32: closed again")
+        << ""
+        << "32"
+        << opened + QStringList{"Closing current binary file: %1",
+                                "Binary file Closed.",
+                                "Closing binary compare file: N/A",
+                                "Binary file Closed.",
+                                "0 Vantorix: This program is "
+                                "only intended to be used with $8D and $6E.  Please choose a $8D or $6E file.",
+                                kNoImage};
+    QTest::newRow("refused after changes")
+        << "changed 8D"
+        << "1000 bytes" << refused + QStringList{kSavePrompt + "%2"} + kRefused + QStringList{kFirst + "Vantorix*"};
+    QTest::newRow("reads fail: their reports, nothing after")
+        << ""
+        << "8D, reads fail"
         << QStringList{"Opening binary file: %1", "Reading BIN to array...",
                        readReport("File Error: Error in basFileFunctions.BackupFile"),
                        readReport("BIN File Error: Error in clsBINFile.ReadBinaryToArray"), kNoImage};
-    QTest::newRow("missing") << "8D" << "missing"
-                             << QStringList{"File does not exist: %1", "48 File Access Error: File does not exist.  "
-                                            "Please try again.", kFirst + "Vantorix"};
-    QTest::newRow("same file again, changes dropped") << "changed 8D" << "same"
-        << closed + opened + QStringList{mismatch, kSavePrompt + "%2", kFirst + "Vantorix"};
-    QTest::newRow("same file, refused now") << "8D" << "same, now 1000 bytes"
-                                            << closed + refused + kRefused + QStringList{kNoImage};
+    QTest::newRow("missing") << "8D"
+                             << "missing"
+                             << QStringList{"File does not exist: %1",
+                                            "48 File Access Error: File does not exist.  "
+                                            "Please try again.",
+                                            kFirst + "Vantorix"};
+    QTest::newRow("same file again, changes dropped")
+        << "changed 8D"
+        << "same" << closed + opened + QStringList{mismatch, kSavePrompt + "%2", kFirst + "Vantorix"};
+    QTest::newRow("same file, refused now")
+        << "8D"
+        << "same, now 1000 bytes" << closed + refused + kRefused + QStringList{kNoImage};
   }
   void openingShowsTheImageOrLeavesTheWindowAsItWas() {
     QFETCH(QString, before);
@@ -125,7 +148,7 @@ class MainWindowTest : public QObject {
     const QString first = before == "8D" ? f_.Write(Image("8D"), "first.bin") : before.isEmpty() ? "" : OpenChanged();
     if (before == "8D") Open(first);
     State();
-    const QString path = file == "missing" ? QString::fromStdString(f_.dir->File("gone.bin"))
+    const QString path = file == "missing"         ? QString::fromStdString(f_.dir->File("gone.bin"))
                          : file.startsWith("same") ? first
                          : file == "6E" ? QFile::decodeName(Image(file).WriteTo(f_.dir->Path() / "caf\xE9.bin").c_str())
                                         : f_.Write(Image(file), "cal.bin");
@@ -139,9 +162,9 @@ class MainWindowTest : public QObject {
   }
 
   void everyWayOfDroppingChangesAsksFirst_data() {
-    QTest::addColumn<char>("key");  // Ctrl+C, Ctrl+X or Ctrl+O; 0: a file dropped on the window
+    QTest::addColumn<char>("key");                         // Ctrl+C, Ctrl+X or Ctrl+O; 0: a file dropped on the window
     QTest::addColumn<QList<B::StandardButton>>("clicks");  // Ok answers the report of a save that failed
-    QTest::addColumn<QString>("outcome");  // box titles|saved?|the image open|the window|About|title
+    QTest::addColumn<QString>("outcome");                  // box titles|saved?|the image open|the window|About|title
     const QString kept = "|unsaved|first.bin|shown|About|Vantorix*", failed = "Save Changes,BIN File Error" + kept;
     QTest::newRow("close, Yes") << 'C' << QList{B::Yes} << "Save Changes|saved|N/A|shown||Vantorix";
     QTest::newRow("close, No") << 'C' << QList{B::No} << "Save Changes|unsaved|N/A|shown||Vantorix";
@@ -182,7 +205,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(QStringList({f_.BoxTitles(), saved ? "saved" : "unsaved",
                           QString(f_.window->images().gobjBIN().FilePath().c_str()).remove(f_.dir->File("").c_str()),
                           f_.window->isVisible() ? "shown" : "hidden", about && about->isVisible() ? "About" : "",
-                          f_.Title()}).join(u'|'), outcome);
+                          f_.Title()})
+                 .join(u'|'),
+             outcome);
     QCOMPARE(question, clicks.isEmpty() ? "" : kSavePrompt + first);
     QCOMPARE(dialog, key == 'O' ? "Open Binary Binary File (*.bin)" : "");
     QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -195,22 +220,31 @@ class MainWindowTest : public QObject {
     f_.faulty.folderSyncError = EIO;
     test::Ctrl(f_.window.get(), Qt::Key_S);
     const QString folder = f_.dir->Path().c_str();
-    QCOMPARE(State(), QStringList({"Saving Current BIN: " + path + "...", "Current BIN Saved.",
-                                   "Flushing the folder " + folder + " to the disk failed: Device I/O error (" + folder +
-                                       ": Input/output error). " + path + " already has its new contents, but the "
-                                       "disk may not hold them yet.",
-                                   QString(kFirst).replace("%2", path).replace("0A5F", QString::number(Image("8D").Byte(
-                                       TestImage::kRpm8D, 99).ExpectedChecksum(), 16).toUpper()) + "Vantorix"}));
+    QCOMPARE(
+        State(),
+        QStringList(
+            {"Saving Current BIN: " + path + "...", "Current BIN Saved.",
+             "Flushing the folder " + folder + " to the disk failed: Device I/O error (" + folder +
+                 ": Input/output error). " + path +
+                 " already has its new contents, but the "
+                 "disk may not hold them yet.",
+             QString(kFirst)
+                     .replace("%2", path)
+                     .replace(
+                         "0A5F",
+                         QString::number(Image("8D").Byte(TestImage::kRpm8D, 99).ExpectedChecksum(), 16).toUpper()) +
+                 "Vantorix"}));
   }
 
   void wideBandCommandsAskBeforeAStandInLogAndReportTheirOutcome_data() {
-    QTest::addColumn<QString>("kind");      // the image open: none, "8D" (AXXC) or "6E"
+    QTest::addColumn<QString>("kind");  // the image open: none, "8D" (AXXC) or "6E"
     QTest::addColumn<bool>("add");
-    QTest::addColumn<int>("answer");        // to the stand-in question
+    QTest::addColumn<int>("answer");  // to the stand-in question
     QTest::addColumn<bool>("broken");
     QTest::addColumn<QStringList>("seen");  // new log lines, the first line of each box, then what the bytes did
-    const QString question = "52 Stand-in Patch Table: The %1 wideband patch table (built-in stand-in) is a stand-in, "
-                             "not the published patch.";
+    const QString question =
+        "52 Stand-in Patch Table: The %1 wideband patch table (built-in stand-in) is a stand-in, "
+        "not the published patch.";
     const int yes = static_cast<int>(MsgBoxResult::Yes);
     const auto run = [](bool add, bool ok, const QStringList& between = {}) {  // the command's own lines
       const QString name = add ? "AddWBHackToBIN" : "RemoveWBHackFromBIN";
@@ -221,19 +255,26 @@ class MainWindowTest : public QObject {
     };
     const QString used = "Wideband patch table used: built-in stand-in";
     QTest::newRow("no image") << "" << true << yes << false << QStringList{"unchanged"};
-    QTest::newRow("8D add, Yes") << "8D" << true << yes << false << run(true, true) + QStringList{used,
-        question.arg("8D/AXXC"), "0 Success: WB Hac added to BIN successfully (AXXC).", "changed"};
-    QTest::newRow("6E remove, Yes") << "6E" << false << yes << false
-        << run(false, true, {"516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the "
-                             "installed table."}) +
+    QTest::newRow("8D add, Yes") << "8D" << true << yes << false
+                                 << run(true, true) + QStringList{used, question.arg("8D/AXXC"),
+                                                                  "0 Success: WB Hac added to BIN successfully (AXXC).",
+                                                                  "changed"};
+    QTest::newRow("6E remove, Yes")
+        << "6E" << false << yes << false
+        << run(false, true,
+               {"516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the "
+                "installed table."}) +
                QStringList{used, question.arg("6E"), "0 Success: WB Hac removed from BIN successfully (ARAP or APYP).",
                            "changed"};
     QTest::newRow("6E remove, No") << "6E" << false << static_cast<int>(MsgBoxResult::No) << false
-        << run(false, false) + QStringList{question.arg("6E"), "0 Failure: Error: WB Hac WAS NOT removed from BIN.",
-                                           "unchanged"};
+                                   << run(false, false) +
+                                          QStringList{question.arg("6E"),
+                                                      "0 Failure: Error: WB Hac WAS NOT removed from BIN.",
+                                                      "unchanged"};
     QTest::newRow("broken table") << "8D" << true << yes << true
-        << run(true, false) + QStringList{"16 BIN File Error: Error in clsBINFile.AddWBHackToBIN",
-                                          "0 Failure: Error: WB Hac WAS NOT added to BIN.", "unchanged"};
+                                  << run(true, false) +
+                                         QStringList{"16 BIN File Error: Error in clsBINFile.AddWBHackToBIN",
+                                                     "0 Failure: Error: WB Hac WAS NOT added to BIN.", "unchanged"};
   }
   void wideBandCommandsAskBeforeAStandInLogAndReportTheirOutcome() {
     QFETCH(QString, kind);
@@ -241,7 +282,8 @@ class MainWindowTest : public QObject {
     QFETCH(int, answer);
     QFETCH(bool, broken);
     QFETCH(QStringList, seen);
-    const TestImage image = (kind == "6E" ? TestImage(32768, 0x6E) : TestImage(32768, 0x8D).Axxc()).StoredChecksum(0x1234);
+    const TestImage image =
+        (kind == "6E" ? TestImage(32768, 0x6E) : TestImage(32768, 0x8D).Axxc()).StoredChecksum(0x1234);
     if (!kind.isEmpty()) Open(f_.Write(image, "wb.bin"));
     State();
     tables_.broken = broken;
@@ -258,18 +300,24 @@ class MainWindowTest : public QObject {
   }
 
   void eachHelpWindowShowsItsTextAndLogsAsItSays_data() {
-    QTest::addColumn<QString>("window");  // its title, and its name and menu item after frm and mnu
+    QTest::addColumn<QString>("window");      // its title, and its name and menu item after frm and mnu
     QTest::addColumn<QStringList>("pieces");  // found in this order in the window's labels
     QTest::addColumn<QStringList>("log");     // opened and closed twice: by OK, then by the frame
     QTest::newRow("about") << "About"
-        << QStringList{"\nVantorix\n", "Version 1.0.1", "webpage at: https://corvennis.example.org/wideband/",
-                       "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
-                       "WOT AFR = AFR_CONSTANT / (RPM Modifier + Coolant Modifier + 128)", "AT YOUR OWN RISK."}
-        << QStringList{"Viewing About.", "Exiting About.", "Viewing About.", "Exiting About."};
-    QTest::newRow("instructions") << "Instructions"  // pieces from across the text
+                           << QStringList{"\nVantorix\n",
+                                          "Version 1.0.1",
+                                          "webpage at: https://corvennis.example.org/wideband/",
+                                          "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
+                                          "WOT AFR = AFR_CONSTANT / (RPM Modifier + Coolant Modifier + 128)",
+                                          "AT YOUR OWN RISK."}
+                           << QStringList{"Viewing About.", "Exiting About.", "Viewing About.", "Exiting About."};
+    QTest::newRow("instructions")
+        << "Instructions"  // pieces from across the text
         << QStringList{"Description:\n1. This program only works with $8D and $6E binary files",
-                       "\n2. This program can do 2 things... \nA) Allows you", "YOU MUST CHOOSE THE 'OK' BUTTON ON THE "
-                       "GRID", "or the change will not happen. \n5. Please note", "please see 'Help->About'."}
+                       "\n2. This program can do 2 things... \nA) Allows you",
+                       "YOU MUST CHOOSE THE 'OK' BUTTON ON THE "
+                       "GRID",
+                       "or the change will not happen. \n5. Please note", "please see 'Help->About'."}
         << QStringList{};
   }
   void eachHelpWindowShowsItsTextAndLogsAsItSays() {

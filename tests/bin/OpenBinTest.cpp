@@ -40,38 +40,60 @@ struct OpenCase {
 // to their bytes change no member.
 TEST_F(OpenBin, AcceptsMultiplesOf128WithAKnownMaskDecodesOnceAndRefusesTheRestAfterTheBackup) {
   const auto sizeBox = [](std::size_t size) -> std::vector<std::string> {
-    return {"box 16 File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to load has an incorrect "
-            "filesize: " + std::to_string(size)};
+    return {
+        "box 16 File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to load has an incorrect "
+        "filesize: " +
+        std::to_string(size)};
   };
   std::vector<std::string> read = Steps(32768);
   read.insert(read.begin(), "log: Reading BIN to array...");
   read.insert(read.end(), {"hide progress", "log: Binary read complete."});
   const std::vector<std::string> past(3, "clsBINFile.GetValueFromBin");  // the broadcast code lies past the end
   std::vector<OpenCase> cases{
-      {"8D manual AXXC", TestImage().PromId(0x1205).StoredChecksum(0x000F).Byte(0x18, 0x04).Axxc().Byte(0x7169, 0).Byte(0x7167, 0),
-       "1|8D|4613|000F|MANUAL|AXXC|32768|0", {}, read},
-      {"8D automatic", TestImage().PromId(0x1A05).StoredChecksum(0xABCD).Byte(0x18, 0xFB), "1|8D|6661|ABCD|AUTO|AUJP|32768|0", {}},
+      {"8D manual AXXC",
+       TestImage().PromId(0x1205).StoredChecksum(0x000F).Byte(0x18, 0x04).Axxc().Byte(0x7169, 0).Byte(0x7167, 0),
+       "1|8D|4613|000F|MANUAL|AXXC|32768|0",
+       {},
+       read},
+      {"8D automatic",
+       TestImage().PromId(0x1A05).StoredChecksum(0xABCD).Byte(0x18, 0xFB),
+       "1|8D|6661|ABCD|AUTO|AUJP|32768|0",
+       {}},
       {"8D PROM ID 0", TestImage().PromId(0).StoredChecksum(0x0A00), "1|8D|0|0A00|MANUAL|AUJP|32768|0", {}},
       {"6E 1 KB", TestImage(1024, 0x6E).PromId(7).StoredChecksum(0xAB), "1|6E|7|00AB|AUTO|ARAP or APYP|1024|0", {}},
-      {"6E manual with AXXC bytes", TestImage(32768, 0x6E).PromId(0xFFFF).StoredChecksum(0).Byte(0x249, 0x01).Byte(0x18, 0).Axxc(),
-       "1|6E|65535|0000|MANUAL|ARAP or APYP|32768|0", {}},
-      {"6E automatic", TestImage(32768, 0x6E).Byte(0x249, 0xFE).Byte(0x18, 0xFF).PromId(1).StoredChecksum(1),
-       "1|6E|1|0001|AUTO|ARAP or APYP|32768|0", {}},
-      {"32 64 KB with AXXC bytes", TestImage(65536, 0x32).PromId(0).StoredChecksum(0).Byte(0x18, 0xFF).Axxc(),
-       "1|32|0|0000||XXXX|65536|0", {}},
+      {"6E manual with AXXC bytes",
+       TestImage(32768, 0x6E).PromId(0xFFFF).StoredChecksum(0).Byte(0x249, 0x01).Byte(0x18, 0).Axxc(),
+       "1|6E|65535|0000|MANUAL|ARAP or APYP|32768|0",
+       {}},
+      {"6E automatic",
+       TestImage(32768, 0x6E).Byte(0x249, 0xFE).Byte(0x18, 0xFF).PromId(1).StoredChecksum(1),
+       "1|6E|1|0001|AUTO|ARAP or APYP|32768|0",
+       {}},
+      {"32 64 KB with AXXC bytes",
+       TestImage(65536, 0x32).PromId(0).StoredChecksum(0).Byte(0x18, 0xFF).Axxc(),
+       "1|32|0|0000||XXXX|65536|0",
+       {}},
       {"experimental", TestImage(16384, 0xAA).PromId(1).StoredChecksum(1), "1|AA|1|0001||XXXX|16384|0", {}},
       {"8D 128 bytes", TestImage(128, 0x8D).PromId(2).StoredChecksum(2), "1|8D|2|0002|MANUAL|AUJP|128|0", past},
       {"32769 bytes", TestImage(32769), kNoImage, {}, sizeBox(32769)},
       {"127 bytes", TestImage(127), kNoImage, {}, sizeBox(127)},
       {"32832 bytes: a multiple of 64 only", TestImage(32832), kNoImage, {}, sizeBox(32832)},
-      {"empty", TestImage(0), kNoImage, {"clsBINFile.ReadBinaryToArray", "clsBINFile.GetBinaryMask"},
+      {"empty",
+       TestImage(0),
+       kNoImage,
+       {"clsBINFile.ReadBinaryToArray", "clsBINFile.GetBinaryMask"},
        {"log: Invalid Mask: " + kMaskRule, "box 48 Mask Error: Invalid Mask: \r\n\r\n" + kMaskRule}},
-      {"mask 05 with AXXC bytes", TestImage(32768, 0x05).Axxc(), kNoImage, {},
+      {"mask 05 with AXXC bytes",
+       TestImage(32768, 0x05).Axxc(),
+       kNoImage,
+       {},
        {"log: Binary read complete.", "log: Invalid Mask: 5" + kMaskRule,
         "box 48 Mask Error: Invalid Mask: 5\r\n\r\n" + kMaskRule}}};
   for (const std::size_t offset : TestImage::kBccOffsets)
-    cases.push_back({"AXXC but 00 at " + std::to_string(offset), TestImage().PromId(3).StoredChecksum(3).Axxc().Byte(offset, 0),
-                     "1|8D|3|0003|MANUAL|AUJP|32768|0", {}});
+    cases.push_back({"AXXC but 00 at " + std::to_string(offset),
+                     TestImage().PromId(3).StoredChecksum(3).Axxc().Byte(offset, 0),
+                     "1|8D|3|0003|MANUAL|AUJP|32768|0",
+                     {}});
   for (const OpenCase& c : cases) {
     SCOPED_TRACE(c.what);
     shell.Clear();
@@ -98,7 +120,8 @@ TEST_F(OpenBin, AcceptsMultiplesOf128WithAKnownMaskDecodesOnceAndRefusesTheRestA
 TEST_F(OpenBin, MissingFilesFoldersAndPipesAreRefusedWithoutAWordAndWithoutWaiting) {
   fs::create_directory(dir.Path() / "folder.bin");
   ASSERT_EQ(::mkfifo(dir.File("pipe.bin").c_str(), 0600), 0);  // a blocking open would wait for a writer
-  for (const std::string& missing : {std::string(), dir.File("nothing.bin"), dir.File("folder.bin"), dir.File("pipe.bin")}) {
+  for (const std::string& missing :
+       {std::string(), dir.File("nothing.bin"), dir.File("folder.bin"), dir.File("pipe.bin")}) {
     clsBINFile image(shell);
     EXPECT_FALSE(image.OpenBIN(missing, true));
     EXPECT_EQ(Members(image), kNoImage);
@@ -161,7 +184,8 @@ TEST_F(OpenBin, CloseResetsEveryMemberAndFreesTheFileAndItsNumber) {
   EXPECT_THAT(shell.ErrorReports(), ElementsAre());
   // Numbers run out after 255 open files, with error 67.
   std::vector<std::int16_t> taken;
-  while (ErrorTextOf([&] { taken.push_back(file_numbers::NextFree()), file_numbers::Claim(taken.back()); }).empty()) {}
+  while (ErrorTextOf([&] { taken.push_back(file_numbers::NextFree()), file_numbers::Claim(taken.back()); }).empty()) {
+  }
   EXPECT_EQ(taken.back(), 255);
   EXPECT_EQ(ErrorTextOf([] { file_numbers::NextFree(); }).substr(0, 3), "67 ");
   for (const std::int16_t each : taken) file_numbers::Release(each);
@@ -194,7 +218,8 @@ TEST_F(Identity, ChecksumSumsEveryByteFromOffset8Modulo65536AndStoresExactly6553
   for (const TestImage& image : {plain, TestImage(plain).PromId(0xFFFF).StoredChecksum(0xFFFF).Byte(2, 9).Byte(5, 9),
                                  TestImage(32768, 0x8D), TestImage(65536, 0x6E), exact})
     sums += Opened(image).CalculateCSUM() + " ";
-  EXPECT_EQ(sums, "8D 8D " + Hex("%X %X 0 ", TestImage(32768, 0x8D).ExpectedChecksum(), TestImage(65536, 0x6E).ExpectedChecksum()));
+  EXPECT_EQ(sums, "8D 8D " + Hex("%X %X 0 ", TestImage(32768, 0x8D).ExpectedChecksum(),
+                                 TestImage(65536, 0x6E).ExpectedChecksum()));
   bin->CheckSum(bin->CalculateCSUM());
   EXPECT_EQ(IdentityBytes(*bin), "00 00 00 00");
   EXPECT_EQ(clsBINFile(shell).CalculateCSUM(), "0");  // nothing to sum
@@ -208,20 +233,29 @@ TEST_F(Identity, SixteenBitStoresWriteTheValueBigEndianAndKeepTheTextAsGiven) {
     const char* text;
     const char* bytes;  // PROM ID high, low, checksum high, low; 55 where untouched
     const char* said;   // box shown, if any
-  } cases[] = {{true, "A5", "55 55 00 A5", ""},     {true, "3A5", "55 55 03 A5", ""},
-               {true, "abcd", "55 55 AB CD", ""},   {true, "0", "55 55 00 00", ""},
-               {true, "100", "55 55 01 00", ""},    {false, "4613", "12 05 55 55", ""},
-               {false, "255", "00 FF 55 55", ""},   {false, "256", "01 00 55 55", ""},
-               {false, "65535", "FF FF 55 55", ""}, {false, "12.5", "00 0C 55 55", ""},
-               {false, "300.5", "01 2C 55 55", ""}, {false, "70000", "55 70 55 55", "Ouch"},
-               {true, "12345", "55 55 55 45", "Ouch"}, {true, "xyz", "55 55 55 55", "Error Number: 13"},
-               {false, "12abc", "55 55 55 55", "Error Number: 13"}, {false, "-1", "55 55 55 55", "Error Number: 6"}};
+  } cases[] = {{true, "A5", "55 55 00 A5", ""},
+               {true, "3A5", "55 55 03 A5", ""},
+               {true, "abcd", "55 55 AB CD", ""},
+               {true, "0", "55 55 00 00", ""},
+               {true, "100", "55 55 01 00", ""},
+               {false, "4613", "12 05 55 55", ""},
+               {false, "255", "00 FF 55 55", ""},
+               {false, "256", "01 00 55 55", ""},
+               {false, "65535", "FF FF 55 55", ""},
+               {false, "12.5", "00 0C 55 55", ""},
+               {false, "300.5", "01 2C 55 55", ""},
+               {false, "70000", "55 70 55 55", "Ouch"},
+               {true, "12345", "55 55 55 45", "Ouch"},
+               {true, "xyz", "55 55 55 55", "Error Number: 13"},
+               {false, "12abc", "55 55 55 55", "Error Number: 13"},
+               {false, "-1", "55 55 55 55", "Error Number: 6"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     clsBINFile& image = Opened(TestImage().PromId(0x5555).StoredChecksum(0x5555));
     c.checksum ? image.CheckSum(c.text) : image.PROMID(c.text);
     // The text is not padded or reformatted; only a store that writes marks the image.
-    EXPECT_EQ(IdentityBytes(image) + " " + (c.checksum ? image.Checksum() : image.PROMID()) + " " + std::to_string(image.Changed()),
+    EXPECT_EQ(IdentityBytes(image) + " " + (c.checksum ? image.Checksum() : image.PROMID()) + " " +
+                  std::to_string(image.Changed()),
               std::string(c.bytes) + " " + c.text + " " + std::to_string(std::string(c.bytes) != "55 55 55 55"));
     EXPECT_EQ(shell.Boxes().size(), *c.said ? 1U : 0U);
     for (const BoxCall& box : shell.Boxes()) EXPECT_THAT(box.text, HasSubstr(c.said));
@@ -243,7 +277,7 @@ TEST_F(Identity, ByteAccessRoundsHalvesToEvenAndRefusesWhatIsOutsideTheImage) {
     read += image.GetValueFromBin(position) + ",";
   EXPECT_EQ(read, "255,60,0,2,4," + std::to_string(TestImage().At(20)) + ",,,");
   EXPECT_FALSE(image.Changed());  // the byte writer leaves marking to its callers
-  clsBINFile empty(shell);  // no image to read or store into
+  clsBINFile empty(shell);        // no image to read or store into
   shell.Clear();
   empty.WriteToBin(0, 1), empty.CheckSum("A5"), empty.PROMID("1");
   EXPECT_EQ(empty.GetValueFromBin(1) + std::to_string(empty.Changed()), "0");

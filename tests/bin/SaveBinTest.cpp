@@ -82,12 +82,13 @@ TEST_F(SaveBin, StoresTheChecksumFirstThenEveryByteThroughALinkKeepingPermission
   EXPECT_EQ(shell.Trace(), trace);
   // The stored text without leading zeros; runs between the step points, not a call per byte.
   EXPECT_EQ(image.Checksum() + " " + std::to_string(image.Changed()) + " " + std::to_string(faulty.writeCalls) + " " +
-                std::to_string(faulty.syncCalls), "A5 0 11 1");
+                std::to_string(faulty.syncCalls),
+            "A5 0 11 1");
   EXPECT_TRUE(image.PutPEModifier_RPM(1, 0x22) && image.SaveBIN());
   EXPECT_THAT(ReadFile(target), ElementsAreArray(expected.Byte(0x0617, 0x22).CorrectChecksum().Bytes()));
   EXPECT_TRUE(fs::is_symlink(path) && fs::status(target).permissions() == mode);
   EXPECT_FALSE(clsBINFile(shell).OpenBIN(target));  // locked
-  Opened(TestImage(128, 0x8D)).SaveBIN();  // smaller than one step
+  Opened(TestImage(128, 0x8D)).SaveBIN();           // smaller than one step
   EXPECT_THAT(shell.Trace(), ElementsAre("progress 0", "show progress", "hide progress"));
   clsBINFile empty(shell);
   EXPECT_FALSE(empty.SaveBIN());
@@ -119,8 +120,9 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
   const std::string failed = "not saved clsBINFile.SaveBIN ", copyFailed = "saved basFileFunctions.BackupFile ";
   const std::vector<FileEnd> ends{
       {"no fault", as, go, 0, 0, "saved", saved, old},
-      {"disk full at the third run", as, [this] { faulty.writeError = ENOSPC, faulty.failWriteCall = faulty.writeCalls + 2; },
-       0, 0, failed + "61 changed", old, old},
+      {"disk full at the third run", as,
+       [this] { faulty.writeError = ENOSPC, faulty.failWriteCall = faulty.writeCalls + 2; }, 0, 0,
+       failed + "61 changed", old, old},
       {"disk fills inside run 2", as, go, 0, 4096, failed + "61 changed", old, old},
       {"disk fills inside the last run", as, go, 0, 32000, failed + "61 changed", old, old},
       {"flush fails", as, [this] { faulty.syncError = EIO; }, 0, 0, failed + "57 changed", old, old},
@@ -129,21 +131,27 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
        failed + "75 changed", other.Bytes(), old},
       {"grown after opening", as, [this] { std::ofstream(path, std::ios::app) << std::string(128, 'Z'); }, 0, 0,
        failed + "75 changed", grown, old},
-      {"name swapped for a link to a private file after the check", as, [&] {
+      {"name swapped for a link to a private file after the check", as,
+       [&] {
          other.WriteTo(dir.File("private.bin"));
          faulty.beforeReplace = [&] { fs::remove(path), fs::create_symlink(dir.File("private.bin"), path); };
-       }, 0, 0, failed + "75 changed", other.Bytes(), old},
+       },
+       0, 0, failed + "75 changed", other.Bytes(), old},
       {"the folder's flush fails after the rename", as, [this] { faulty.folderSyncError = EIO; }, 0, 0,
        "saved, the disk may not hold it yet", saved, old},
-      {"touched after opening", as, [this] { fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1)); },
-       0, 0, failed + "75 changed", old, old},
-      {"backup a symbolic link to the image", [this](const std::string& org) { fs::remove(org), fs::create_symlink(path, org); },
-       go, 0, 0, "saved", saved, old},
-      {"backup a hard link to the image", [this](const std::string& org) { fs::remove(org), fs::create_hard_link(path, org); },
-       go, 0, 0, "saved", saved, old},
-      {"the copy cannot start", [this](const std::string&) { faulty.copyError = EACCES; }, go, 0, 0, copyFailed + "70", saved, kept},
-      {"a write of the copy fails", [this](const std::string&) { faulty.writeError = EIO; }, go, 0, 0, copyFailed + "57", saved,
-       kept},
+      {"touched after opening", as,
+       [this] { fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1)); }, 0, 0,
+       failed + "75 changed", old, old},
+      {"backup a symbolic link to the image",
+       [this](const std::string& org) { fs::remove(org), fs::create_symlink(path, org); }, go, 0, 0, "saved", saved,
+       old},
+      {"backup a hard link to the image",
+       [this](const std::string& org) { fs::remove(org), fs::create_hard_link(path, org); }, go, 0, 0, "saved", saved,
+       old},
+      {"the copy cannot start", [this](const std::string&) { faulty.copyError = EACCES; }, go, 0, 0, copyFailed + "70",
+       saved, kept},
+      {"a write of the copy fails", [this](const std::string&) { faulty.writeError = EIO; }, go, 0, 0,
+       copyFailed + "57", saved, kept},
       {"the disk fills during the copy", as, go, 20000, 0, copyFailed + "61", saved, kept},
       {"every flush fails", [this](const std::string&) { faulty.syncError = EIO; }, go, 0, 0,
        "not " + copyFailed + "clsBINFile.SaveBIN 57 57 changed", old, kept}};
@@ -158,14 +166,17 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
     earlier.WriteTo(path + ".org");
     end.beforeOpen(path + ".org");
     clsBINFile image(shell, files(), tables());
-    EXPECT_TRUE(WithFileSizeLimit(end.openLimit, [&] { return image.OpenBIN(path, true) && image.PutPEModifier_RPM(1, 0x77); }));
+    EXPECT_TRUE(WithFileSizeLimit(end.openLimit,
+                                  [&] { return image.OpenBIN(path, true) && image.PutPEModifier_RPM(1, 0x77); }));
     const bool backedUp = end.org == old;
     EXPECT_EQ(shell.Trace()[0] == "log: Original BIN backed up as: " + path + ".org", backedUp);
     EXPECT_TRUE(!backedUp || fs::status(path + ".org").permissions() == fs::status(path).permissions());
     end.beforeSave();
     const vantorix::Outcome save = WithFileSizeLimit(end.saveLimit, [&] { return image.SaveBIN(); });
     const bool unflushed = save.Detail().find("the disk may not hold them yet") != std::string::npos;
-    EXPECT_EQ(Ended(image, !save ? "not saved" : unflushed ? "saved, the disk may not hold it yet" : "saved"),
+    EXPECT_EQ(Ended(image, !save       ? "not saved"
+                           : unflushed ? "saved, the disk may not hold it yet"
+                                       : "saved"),
               end.outcome);
     EXPECT_THAT(fs::exists(path) ? ReadFile(path) : std::vector<std::uint8_t>{}, ElementsAreArray(end.file));
     EXPECT_FALSE(fs::is_symlink(path + ".org"));
@@ -176,12 +187,12 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
 
 struct Refusal {
   const char* what;
-  long failingCall;                                  // fails with EIO; 0: run as an ordinary user instead
-  std::function<void(const std::string&)> arrange;   // on the file, before the open
+  long failingCall;                                    // fails with EIO; 0: run as an ordinary user instead
+  std::function<void(const std::string&)> arrange;     // on the file, before the open
   std::function<void(const std::string&)> beforeSave;  // none: no change, no save
-  std::string outcome;                               // "opened" or "refused", then Ended()
-  bool backedUp;                                     // else the earlier backup is kept
-  FileSystem* files = nullptr;                       // the real ones unless named
+  std::string outcome;                                 // "opened" or "refused", then Ended()
+  bool backedUp;                                       // else the earlier backup is kept
+  FileSystem* files = nullptr;                         // the real ones unless named
 };
 
 // Whatever the system refuses (a permission, a lock, a device error) is reported, and the
@@ -210,9 +221,10 @@ TEST_F(SaveBin, RefusalsOfTheSystemAreReportedAndCostNeitherTheFileNorTheEarlier
        "opened basFileFunctions.BackupFile 70", false},
       {"folder not writable", 0, [&](const std::string&) { mode(P::owner_read | P::owner_exec)(folder); }, none,
        failed + "clsBINFile.SaveBIN 70 70 changed", false},
-      {"file read-only after opening", 0, none, mode(P::owner_read), "opened not saved clsBINFile.SaveBIN 70 changed", true},
-      {"reads fail", SYS_pread64, none, nullptr, "refused basFileFunctions.BackupFile clsBINFile.ReadBinaryToArray 57 57",
-       false},
+      {"file read-only after opening", 0, none, mode(P::owner_read), "opened not saved clsBINFile.SaveBIN 70 changed",
+       true},
+      {"reads fail", SYS_pread64, none, nullptr,
+       "refused basFileFunctions.BackupFile clsBINFile.ReadBinaryToArray 57 57", false},
       {"flushes fail", SYS_fsync, none, none, failed + "clsBINFile.SaveBIN 57 57 changed", false}};
   for (const Refusal& row : rows) {
     SCOPED_TRACE(row.what);
@@ -230,7 +242,8 @@ TEST_F(SaveBin, RefusalsOfTheSystemAreReportedAndCostNeitherTheFileNorTheEarlier
       if (outcome != row.outcome) std::fprintf(stderr, "outcome: %s\n", outcome.c_str());
       return outcome == row.outcome;
     };
-    EXPECT_TRUE(row.failingCall != 0 ? RunWithFailingSystemCall(row.failingCall, EIO, check) : RunAsOrdinaryUser(check));
+    EXPECT_TRUE(row.failingCall != 0 ? RunWithFailingSystemCall(row.failingCall, EIO, check)
+                                     : RunAsOrdinaryUser(check));
     if (holder >= 0) ::close(std::exchange(holder, -1));
     fs::permissions(folder, P::owner_all), fs::permissions(path, P::owner_all);
     EXPECT_EQ(ReadFile(path), original.Bytes());
@@ -248,7 +261,8 @@ TEST_F(Backup, SignalsDuringTheCopyNeitherFailNorShortenIt) {
   const auto opened = RealFileSystem().OpenReadWrite(path);
   // A timer signal without SA_RESTART many times during every system call that can take
   // a while: what a profiler or a busy child process does to a program.
-  struct sigaction quiet {}, previous {};
+  struct sigaction quiet {
+  }, previous{};
   quiet.sa_handler = [](int) {};
   ::sigaction(SIGALRM, &quiet, &previous);
   const itimerval every20us{{0, 20}, {0, 20}}, off{};

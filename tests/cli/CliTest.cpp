@@ -10,11 +10,11 @@
 #include <ranges>
 #include <sstream>
 
+#include "../wbpatch/PatchFacts.h"
+#include "InChild.h"
 #include "RecordingShell.h"
 #include "TempDir.h"
 #include "TestImage.h"
-#include "InChild.h"
-#include "../wbpatch/PatchFacts.h"
 #include "app/AppInfo.h"
 #include "app/NumberText.h"
 #include "bin/clsBINFile.h"
@@ -40,7 +40,8 @@ std::string Text(const fs::path& path) {
 
 // One run of the program with nothing of the caller's environment: HOME and XDG_DATA_HOME
 // inside `home`, never the real ones.
-Result Cli(const fs::path& home, const std::vector<std::string>& arguments, std::string out = {}, const std::string& env = "") {
+Result Cli(const fs::path& home, const std::vector<std::string>& arguments, std::string out = {},
+           const std::string& env = "") {
   std::string command = "env -i HOME='" + home.string() + "' XDG_DATA_HOME='" + (home / "xdg").string() +
                         "' LC_ALL=C " + env + " " VANTORIX_CLI;
   for (const std::string& word : arguments) command += " '" + word + "'";
@@ -53,7 +54,8 @@ Result Cli(const fs::path& home, const std::vector<std::string>& arguments, std:
 Bytes CoreSaves(const Bytes& image, const std::function<void(clsBINFile&)>& change) {
   TempDir dir;
   const std::string path = dir.File("core.bin");
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
   RecordingShell shell;
   shell.Answer(MsgBoxResult::Yes);  // to the stand-in question of the built-in tables
   wbpatch::BuiltInTables tables;
@@ -66,7 +68,8 @@ Bytes CoreSaves(const Bytes& image, const std::function<void(clsBINFile&)>& chan
 }
 
 // set-afr on one cell of the grid.
-std::vector<std::string> SetAfr(const std::string& path, std::string by, std::string rpm, std::string coolant, std::string afr) {
+std::vector<std::string> SetAfr(const std::string& path, std::string by, std::string rpm, std::string coolant,
+                                std::string afr) {
   return {"set-afr", path, "--rpm", rpm, "--coolant", coolant, "--afr", afr, "--by", by};
 }
 
@@ -107,26 +110,35 @@ TEST_F(CliTest, UsageMistakesAndReadingCommandsWriteNothingAndWorkOnReadOnlyFile
   const std::string computed = number::HexText(axxc.ExpectedChecksum(), 4);
   std::vector<std::tuple<std::vector<std::string>, int, std::vector<std::string>>> runs{
       {{"--version"}, 0, {"vantorix-cli " + std::string(app::kVersionText) + "\n"}},
-      {{"info", a, missing, t}, 3,
-       {"  PROM ID: 4613\n  transmission: MANUAL\n  BCC: AXXC\n  stored checksum: 1234\n  computed checksum: " + computed +
-            " (DOES NOT AGREE)\n  wideband patch: ",
-        "  patch table: built-in stand-in\n", missing + ": File Access Error: File does not exist.",
-        "mask: $32", "transmission: -\n", "wideband patch: none for this image\n"}},
-      {{"info", "--json", a, e}, 0,
-       {"[\n  {\"path\": ", ", \"promId\": 4613, \"transmission\": \"MANUAL\", \"bcc\": \"AXXC\", \"storedChecksum\": \"1234\", "
-        "\"computedChecksum\": \"" + computed + "\", \"checksumAgrees\": false, \"widebandPatch\": {\"version\": \"8D/AXXC\", "
-        "\"table\": \"built-in stand-in\", \"standIn\": true, \"state\": \"", "},\n  {", "\"tellingEntries\": 8, ", "}}\n]\n"}},
-      {{"checksum", e, a}, 1,
+      {{"info", a, missing, t},
+       3,
+       {"  PROM ID: 4613\n  transmission: MANUAL\n  BCC: AXXC\n  stored checksum: 1234\n  computed checksum: " +
+            computed + " (DOES NOT AGREE)\n  wideband patch: ",
+        "  patch table: built-in stand-in\n", missing + ": File Access Error: File does not exist.", "mask: $32",
+        "transmission: -\n", "wideband patch: none for this image\n"}},
+      {{"info", "--json", a, e},
+       0,
+       {"[\n  {\"path\": ",
+        ", \"promId\": 4613, \"transmission\": \"MANUAL\", \"bcc\": \"AXXC\", \"storedChecksum\": \"1234\", "
+        "\"computedChecksum\": \"" +
+            computed +
+            "\", \"checksumAgrees\": false, \"widebandPatch\": {\"version\": \"8D/AXXC\", "
+            "\"table\": \"built-in stand-in\", \"standIn\": true, \"state\": \"",
+        "},\n  {", "\"tellingEntries\": 8, ", "}}\n]\n"}},
+      {{"checksum", e, a},
+       1,
        {"e.bin: checksum " + number::HexText(good.ExpectedChecksum(), 4) + " agrees",
         "a.bin: checksum MISMATCH: stored 1234, computed " + computed}},
       {{"checksum", a, missing}, 3, {}},
       {{"afr", a}, 0, {}},
       {{"afr", "--csv", b}, 0, {}},
-      {{"diff", a, b}, 1,
-       {"0x0000-0x0001      2 bytes  identity: PROM ID: 12 05 -> 00 01\n", "0x0006-0x0007      2 bytes  checksum: 12 34 -> 99 99\n",
-        "0x060E-0x0616      9 bytes  PE coolant modifiers", "0x0617             1 byte   PE RPM modifiers",
-        "0x2004-0x2005      2 bytes  wideband patch: routine", "0x4C9C             1 byte   wideband patch: hook",
-        "0x5000             1 byte   other", "0x7168             1 byte   identity: broadcast code", "19 bytes differ, in 8 runs\n"}},
+      {{"diff", a, b},
+       1,
+       {"0x0000-0x0001      2 bytes  identity: PROM ID: 12 05 -> 00 01\n",
+        "0x0006-0x0007      2 bytes  checksum: 12 34 -> 99 99\n", "0x060E-0x0616      9 bytes  PE coolant modifiers",
+        "0x0617             1 byte   PE RPM modifiers", "0x2004-0x2005      2 bytes  wideband patch: routine",
+        "0x4C9C             1 byte   wideband patch: hook", "0x5000             1 byte   other",
+        "0x7168             1 byte   identity: broadcast code", "19 bytes differ, in 8 runs\n"}},
       {{"diff", a, a}, 0, {"the images are identical"}},
       {{"wb", "derive", "--stock", a, "--patched", b, "--version", "8d-axxc", "-o", dir.File("t.txt")}, 3, {}}};
   // Each command's --help text is compared whole with docs/cli.md by cli_reference_matches_the_help.
@@ -187,9 +199,12 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
   fs::create_directories(dir.Path() / "broken/Vantorix/wbpatch");
   std::ofstream(dir.Path() / "broken/Vantorix/wbpatch/6E.txt") << "0000 00 00\n";
   std::vector<Change> changes{
-      {"by RPM, telling what it does", grid.Bytes(),
-       {"--verbose", "set-afr", "P", "--rpm", "2400", "--coolant", "80", "--afr", "12.5", "--by", "rpm"}, 0,
-       [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }, ", Recalculating AFRs based on 2400RPMs...\n"},
+      {"by RPM, telling what it does",
+       grid.Bytes(),
+       {"--verbose", "set-afr", "P", "--rpm", "2400", "--coolant", "80", "--afr", "12.5", "--by", "rpm"},
+       0,
+       [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); },
+       ", Recalculating AFRs based on 2400RPMs...\n"},
       {"by coolant", grid.Bytes(), SetAfr("P", "coolant", "6400", "-40", "14.7"), 0,
        [](clsBINFile& b) { b.PutPEModifier_Coolant(1, b.CalculateCoolantModifier(0, 14.7)); }},
       {"the cell already targets that", grid.Bytes(), SetAfr("P", "rpm", "0", "-40", "27.32"), 0, nullptr},
@@ -199,20 +214,44 @@ TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
       {"mask 32", TestImage(32768, 0x32).Bytes(), SetAfr("P", "rpm", "0", "80", "13"), 3, nullptr,
        "only intended to be used with $8D and $6E"},
       {"checksum", Axxc8D().Bytes(), {"checksum", "--fix", "P"}, 0, [](clsBINFile&) {}},
-      {"saved, but the folder is not flushed", Axxc8D().Bytes(), {"checksum", "--fix", "P"}, 3, [](clsBINFile&) {},
-       "P: Flushing the folder ", kFolderFlushFails},
-      {"stand-in refused", Axxc8D().Bytes(), {"wb", "add", "P"}, 2, nullptr,  // a message of several lines stays so
+      {"saved, but the folder is not flushed",
+       Axxc8D().Bytes(),
+       {"checksum", "--fix", "P"},
+       3,
+       [](clsBINFile&) {},
+       "P: Flushing the folder ",
+       kFolderFlushFails},
+      {"stand-in refused",
+       Axxc8D().Bytes(),
+       {"wb", "add", "P"},
+       2,
+       nullptr,  // a message of several lines stays so
        "(built-in stand-in) is a stand-in, not the published patch.\n  Adding the patch with it writes the values"},
-      {"stand-in refused", Axxc8D().Bytes(), {"wb", "add", "P"}, 2, nullptr,
+      {"stand-in refused",
+       Axxc8D().Bytes(),
+       {"wb", "add", "P"},
+       2,
+       nullptr,
        " other bytes. The image gets NO wideband function: do not burn it expecting one.\n"},
-      {"stand-in refused", TestImage(32768, 0x6E).Bytes(), {"wb", "remove", "P"}, 2, nullptr,
+      {"stand-in refused",
+       TestImage(32768, 0x6E).Bytes(),
+       {"wb", "remove", "P"},
+       2,
+       nullptr,
        "give --allow-stand-in to write it anyway\nvantorix-cli: P: left unchanged\n"},
-      {"broken installed table", TestImage(32768, 0x6E).Bytes(), {"wb", "add", "P"}, 3, nullptr, "Invalid file format",
+      {"broken installed table",
+       TestImage(32768, 0x6E).Bytes(),
+       {"wb", "add", "P"},
+       3,
+       nullptr,
+       "Invalid file format",
        "XDG_DATA_HOME=" + dir.File("broken")}};
   for (const TestImage& image : {Axxc8D(), TestImage(32768, 0x8D).Aujp(), TestImage(32768, 0x6E)}) {
     changes.push_back({"add", image.Bytes(), {"wb", "add", "--allow-stand-in", "P"}, 0, add});
-    changes.push_back({"remove", CoreSaves(image.Bytes(), add), {"wb", "remove", "P", "--allow-stand-in"}, 0,
-                       [](clsBINFile& b) { b.RemoveWBHackFromBIN(); }});
+    changes.push_back(
+        {"remove", CoreSaves(image.Bytes(), add), {"wb", "remove", "P", "--allow-stand-in"}, 0, [](clsBINFile& b) {
+           b.RemoveWBHackFromBIN();
+         }});
   }
   for (const Change& c : changes) {
     SCOPED_TRACE(c.what + (" " + ::testing::PrintToString(c.words)));
@@ -236,8 +275,9 @@ TEST_F(CliTest, DerivedTableInstalledInTheUserFolderPatchesAStockImageAsPublishe
   const TestImage stock = StockImage(wbpatch::Version::Axxc8D);
   TestImage published = TestPatched(wbpatch::Version::Axxc8D).CorrectChecksum();  // bytes unlike the stand-in's
   const std::string stockPath = Put(stock, "stock.bin"), tablePath = dir.File("axxc.txt");
-  const std::vector<std::string> derive{"wb", "derive", "--stock", stockPath, "--patched", Put(published, "p.bin"),
-                                        "--version", "8D-AXXC", "-o", tablePath};
+  const std::vector<std::string> derive{
+      "wb",        "derive",  "--stock", stockPath, "--patched", Put(published, "p.bin"),
+      "--version", "8D-AXXC", "-o",      tablePath};
   EXPECT_EQ(Run(derive).status, 0);
   ::umask(022);  // as most users have it: the folders made for the table are the user's alone all the same
   EXPECT_EQ(Run({"wb", "install", tablePath}).status, 0);
@@ -255,12 +295,14 @@ TEST_F(CliTest, DerivedTableInstalledInTheUserFolderPatchesAStockImageAsPublishe
 
 TEST_F(CliTest, SampleWritesAnImageThatOpensCleanlyButNeverOverAFile) {
   for (auto [sample, bcc] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-           {{"sample", "", "--mask", "8d"}, "AXXC"}, {{"sample", "", "--mask", "8D", "--bcc", "aujp"}, "AUJP"},
+           {{"sample", "", "--mask", "8d"}, "AXXC"},
+           {{"sample", "", "--mask", "8D", "--bcc", "aujp"}, "AUJP"},
            {{"sample", "", "--mask=6e"}, "ARAP or APYP"}}) {
     const std::string path = sample[1] = dir.File(bcc + ".bin");
     EXPECT_EQ(Run(sample).status, 0) << bcc;
-    EXPECT_THAT(Run({"info", "--json", path}).out,
-                HasSubstr("\"promId\": 9999, \"transmission\": \"AUTO\", \"bcc\": \"" + bcc + "\", \"storedChecksum\": \""));
+    EXPECT_THAT(
+        Run({"info", "--json", path}).out,
+        HasSubstr("\"promId\": 9999, \"transmission\": \"AUTO\", \"bcc\": \"" + bcc + "\", \"storedChecksum\": \""));
     EXPECT_THAT(Run({"checksum", path}).out, HasSubstr(" agrees"));
     const Bytes written = ReadFile(path);
     EXPECT_EQ(Run(sample).status, 3) << bcc;  // the name is taken now
@@ -284,7 +326,8 @@ std::string Listed(const Result& json) {
 }
 
 std::string Differing(const Bytes& a, const Bytes& b) {
-  return std::to_string(std::ranges::count_if(std::views::iota(0U, a.size()), [&](std::size_t k) { return a[k] != b[k]; }));
+  return std::to_string(
+      std::ranges::count_if(std::views::iota(0U, a.size()), [&](std::size_t k) { return a[k] != b[k]; }));
 }
 
 // Two pages in the middle overwritten, as a failing disk leaves them; the damaged bytes.
@@ -314,8 +357,8 @@ TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItRepla
   const Bytes patched = ReadFile(path);
   EXPECT_TRUE(Run({"history", path}).out.ends_with(" first seen\n"));  // the first version, and only it
   EXPECT_EQ(Listed(Run({"history", path, "--json"})), "4 changed by the CLI " + Differing(fixed, patched) +
-                                                           "|3 backed up 0|2 changed by the CLI " +
-                                                           Differing(stock, fixed) + "|1 backed up null|");
+                                                          "|3 backed up 0|2 changed by the CLI " +
+                                                          Differing(stock, fixed) + "|1 backed up null|");
   EXPECT_EQ(Run({"history", "show", "1", "-o", dir.File("v1.bin")}).status, 0);
   EXPECT_EQ(ReadFile(dir.File("v1.bin")), stock);
   EXPECT_EQ(Run({"history", "show", "1", "-o", path}).status, 3);  // never over an existing file
@@ -343,16 +386,22 @@ TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItRepla
   const std::string other = Put(TestImage(32768, 0x6E), "e.bin"), small = Put(TestImage(32640), "s.bin");
   for (const std::string& file : {other, small, Put(Axxc8D().PromId(7), "o.bin")})  // versions 11 to 16
     ASSERT_EQ(Run({"checksum", "--fix", file}).status, 0);
-  for (const auto& [what, version, forced] : std::vector<std::tuple<std::string, std::string, Bytes>>{
-           {"another path and mask", "12", {}}, {"another path", "16", {}}, {"forced", "14", ReadFile(small)},
-           {"this path, another size", "4", {}}, {"forced", "12", ReadFile(other)}, {"this path, another mask", "4", {}}}) {
+  for (const auto& [what, version, forced] :
+       std::vector<std::tuple<std::string, std::string, Bytes>>{{"another path and mask", "12", {}},
+                                                                {"another path", "16", {}},
+                                                                {"forced", "14", ReadFile(small)},
+                                                                {"this path, another size", "4", {}},
+                                                                {"forced", "12", ReadFile(other)},
+                                                                {"this path, another mask", "4", {}}}) {
     SCOPED_TRACE(what);
     const Bytes before = ReadFile(path);  // what a refusal leaves; --force writes the version
-    EXPECT_EQ(Run({"history", "restore", path, version, forced.empty() ? "--" : "--force"}).status, forced.empty() ? 2 : 0);
+    EXPECT_EQ(Run({"history", "restore", path, version, forced.empty() ? "--" : "--force"}).status,
+              forced.empty() ? 2 : 0);
     EXPECT_EQ(ReadFile(path), forced.empty() ? before : forced);
   }
-  EXPECT_THAT(Run({"history", "restore", path, "16"}).err,
-              HasSubstr("recorded for " + fs::canonical(dir.File("o.bin")).string() + ", mask $8D, PROM ID 7, 32768 bytes"));
+  EXPECT_THAT(
+      Run({"history", "restore", path, "16"}).err,
+      HasSubstr("recorded for " + fs::canonical(dir.File("o.bin")).string() + ", mask $8D, PROM ID 7, 32768 bytes"));
   Damage(data / "history.sqlite");
   const Result listed = Run({"history", path});  // the damage is told, and what the new history holds
   EXPECT_THAT(listed.err, HasSubstr("was damaged: it was moved aside as "));

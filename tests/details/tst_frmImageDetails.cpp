@@ -17,7 +17,8 @@ QString Hex(unsigned value, int digits) { return QString::fromStdString(number::
 
 QString Bytes(const TestImage& image, std::size_t offset, std::size_t count, bool hex = false) {
   QStringList values;
-  for (std::size_t k = offset; k < offset + count; ++k) values << (hex ? Hex(image.At(k), 2) : QString::number(image.At(k)));
+  for (std::size_t k = offset; k < offset + count; ++k)
+    values << (hex ? Hex(image.At(k), 2) : QString::number(image.At(k)));
   return values.join(u' ');
 }
 
@@ -28,11 +29,20 @@ QString Facts(const TestImage& image, const QString& transmissionAndCode, QStrin
     patch = "absent (8D/" + transmissionAndCode.section(u'|', 1) +
             ": of the 39 entries that tell patched from unpatched, 0 patched, 39 unpatched)";
   const unsigned stored = image.At(6) * 256U + image.At(7);
-  const QString agreement = stored == image.ExpectedChecksum() ? " (agrees)" : " (does not agree with the stored checksum)!";
+  const QString agreement =
+      stored == image.ExpectedChecksum() ? " (agrees)" : " (does not agree with the stored checksum)!";
   const QString mask = image.At(TestImage::kMaskOffset) == 0x6E ? "$6E" : "$8D";
-  return QStringList{"%1", "32768 bytes", mask, QString::number(image.At(0) * 256U + image.At(1)), Hex(stored, 4),
-                     Hex(image.ExpectedChecksum(), 4) + agreement, transmissionAndCode, patch, "built-in stand-in",
-                     Bytes(image, image.CoolantOffset(), 9), Bytes(image, image.RpmOffset(), 17)}
+  return QStringList{"%1",
+                     "32768 bytes",
+                     mask,
+                     QString::number(image.At(0) * 256U + image.At(1)),
+                     Hex(stored, 4),
+                     Hex(image.ExpectedChecksum(), 4) + agreement,
+                     transmissionAndCode,
+                     patch,
+                     "built-in stand-in",
+                     Bytes(image, image.CoolantOffset(), 9),
+                     Bytes(image, image.RpmOffset(), 17)}
       .join(u'|');
 }
 
@@ -53,7 +63,9 @@ class ImageDetailsTest : public QObject {
   wbpatch::BuiltInTables tables_;
 
   template <class Control>
-  Control* Find(const char* name) { return main_.window->findChild<frmImageDetails*>()->findChild<Control*>(name); }
+  Control* Find(const char* name) {
+    return main_.window->findChild<frmImageDetails*>()->findChild<Control*>(name);
+  }
   QString Open(const TestImage& image, const char* name = "cal.bin") {
     const QString path = main_.Write(image, name);
     main_.window->OpenBinaryFile(true, path);
@@ -62,16 +74,17 @@ class ImageDetailsTest : public QObject {
   // Every fact in one line, then the changes, then the versions without their times.
   QStringList State() {
     QStringList facts;
-    for (const char* name : {"lblPath", "lblSize", "lblMask", "lblPromId", "lblStoredChecksum", "lblComputedChecksum",
-                             "lblTransmission", "lblBcc", "lblPatch", "lblPatchTable", "lblCoolantModifiers",
-                             "lblRpmModifiers"})
+    for (const char* name :
+         {"lblPath", "lblSize", "lblMask", "lblPromId", "lblStoredChecksum", "lblComputedChecksum", "lblTransmission",
+          "lblBcc", "lblPatch", "lblPatchTable", "lblCoolantModifiers", "lblRpmModifiers"})
       facts << Find<QLabel>(name)->text() + (Find<QLabel>(name)->property("warning").toBool() ? "!" : "");
     QStringList state{facts.join(u'|')};
     for (int row = 0; row < Find<QListWidget>("lstChanges")->count(); ++row)
       state << Find<QListWidget>("lstChanges")->item(row)->text().simplified();
     for (int row = 0; row < Find<QTreeWidget>("lstVersions")->topLevelItemCount(); ++row) {
       QStringList columns;
-      for (const int column : {0, 2, 3, 4, 5, 6, 7}) columns << Find<QTreeWidget>("lstVersions")->topLevelItem(row)->text(column);
+      for (const int column : {0, 2, 3, 4, 5, 6, 7})
+        columns << Find<QTreeWidget>("lstVersions")->topLevelItem(row)->text(column);
       state << columns.join(u' ');
     }
     return state;
@@ -89,22 +102,28 @@ class ImageDetailsTest : public QObject {
   // The window follows the image it shows: a change made in memory, with no command to
   // tell it, then the save and the versions the history keeps, one of them copied out.
   void showsWhatTheImageHoldsAndFollowsItsChanges() {
-    const TestImage axxc = Stock(TestImage().Axxc().PromId(4613).Manual(true).StoredChecksum(0x1234), wbpatch::Version::Axxc8D);
+    const TestImage axxc =
+        Stock(TestImage().Axxc().PromId(4613).Manual(true).StoredChecksum(0x1234), wbpatch::Version::Axxc8D);
     const QString first = Open(axxc, "first.bin");
     main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
     const QString none = "No changes since the image was opened.";
-    QCOMPARE(State(), (QStringList{Facts(axxc, "MANUAL|AXXC").arg(first), none, "1 opened 32768 $8D 4613 1234 first seen"}));
+    QCOMPARE(State(),
+             (QStringList{Facts(axxc, "MANUAL|AXXC").arg(first), none, "1 opened 32768 $8D 4613 1234 first seen"}));
 
-    const TestImage e6 = Stock(TestImage(32768, 0x6E).PromId(7).Manual(false), wbpatch::Version::Mask6E, true).CorrectChecksum();
+    const TestImage e6 =
+        Stock(TestImage(32768, 0x6E).PromId(7).Manual(false), wbpatch::Version::Mask6E, true).CorrectChecksum();
     const QString patched = Open(e6, "patched.bin");
     main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
-    QTRY_COMPARE(State(), (QStringList{Facts(e6, "AUTO|ARAP or APYP",
-                                         "present (6E: of the 8 entries that tell patched from unpatched, 8 patched, 0 unpatched)")
-                                       .arg(patched),
-                                   none, "2 opened 32768 $6E 7 " + Hex(e6.ExpectedChecksum(), 4) + " first seen"}));
+    QTRY_COMPARE(
+        State(),
+        (QStringList{Facts(e6, "AUTO|ARAP or APYP",
+                           "present (6E: of the 8 entries that tell patched from unpatched, 8 patched, 0 unpatched)")
+                         .arg(patched),
+                     none, "2 opened 32768 $6E 7 " + Hex(e6.ExpectedChecksum(), 4) + " first seen"}));
 
     // RPM modifiers at 2400 and 2800 RPM change by +1 and -1: the checksum stays as it was.
-    const TestImage tuned = Stock(TestImage().Aujp().PromId(1).Manual(false), wbpatch::Version::Aujp8D).CorrectChecksum();
+    const TestImage tuned =
+        Stock(TestImage().Aujp().PromId(1).Manual(false), wbpatch::Version::Aujp8D).CorrectChecksum();
     const std::size_t k2400 = TestImage::kRpm8D + 6;
     const TestImage saved = TestImage(tuned).Byte(k2400, tuned.At(k2400) + 1).Byte(k2400 + 1, tuned.At(k2400 + 1) - 1);
     const QString path = Open(tuned);
@@ -118,7 +137,8 @@ class ImageDetailsTest : public QObject {
     QCOMPARE(State(), (QStringList{Facts(saved, "AUTO|AUJP").arg(path),
                                    "0x061D-0x061E 2 bytes PE RPM modifiers: " + Bytes(tuned, k2400, 2, true) + " -> " +
                                        Bytes(saved, k2400, 2, true),
-                                   "4 saved 32768 $8D 1 " + checksum + " 2 bytes", "3 opened 32768 $8D 1 " + checksum + " first seen"}));
+                                   "4 saved 32768 $8D 1 " + checksum + " 2 bytes",
+                                   "3 opened 32768 $8D 1 " + checksum + " first seen"}));
     // Version 1, as opened, copied out to a new file and, refused, over the open image.
     Find<QTreeWidget>("lstVersions")->setCurrentItem(Find<QTreeWidget>("lstVersions")->topLevelItem(1));
     const QString copy = QString::fromStdString((main_.dir->Path() / "copy.bin").string());

@@ -95,9 +95,11 @@ class AfrGridTest : public QObject {
       sentence_ = dialog.findChild<QLabel*>("lblCurrentValue")->text();
       const QRect shown = dialog.frameGeometry();  // clear of the row and the column the change may rewrite?
       placed_ = shown.intersects(Global(2, 1) | Global(2, 9)) || shown.intersects(Global(2, 1) | Global(18, 1))
-                    ? "covers" : "beside";
+                    ? "covers"
+                    : "beside";
       if (answer.byCoolant) dialog.findChild<QRadioButton*>("optCoolant")->click();
-      if (dialog.focusWidget() != dialog.findChild<QLineEdit*>("txtNewValue")) sentence_ = "the text box is not focused";
+      if (dialog.focusWidget() != dialog.findChild<QLineEdit*>("txtNewValue"))
+        sentence_ = "the text box is not focused";
       QTest::keyClicks(dialog.findChild<QLineEdit*>("txtNewValue"), answer.typed);
       dialog.findChild<QPushButton*>(answer.cancel ? "cmdCancel" : "cmdOK")->click();
       if ((stayed_ = dialog.isVisible())) dialog.close();  // asked again, then closed by its frame
@@ -124,11 +126,12 @@ class AfrGridTest : public QObject {
     const std::uint8_t rpm = disk.empty() ? 0 : disk[TestImage::kRpm8D];
     const bool whole = disk == Calibration().Byte(TestImage::kRpm8D, rpm).CorrectChecksum().Bytes();
     const QString file = QFileInfo(f_.window->images().gobjBIN().FilePath().c_str()).fileName();
-    return QStringList{memory.empty() ? "no image" : file,
-                       memory.empty() ? "-" : QString::number(memory[TestImage::kRpm8D]),
-                       disk.empty() ? "-" : whole ? QString::number(rpm) : "garbled",
-                       Grid() && Grid()->isVisible() ? QString::number(MarkedCells().size()) + " yellow" : "no grid",
-                       f_.Title()}
+    return QStringList{
+        memory.empty() ? "no image" : file, memory.empty() ? "-" : QString::number(memory[TestImage::kRpm8D]),
+        disk.empty() ? "-"
+        : whole      ? QString::number(rpm)
+                     : "garbled",
+        Grid() && Grid()->isVisible() ? QString::number(MarkedCells().size()) + " yellow" : "no grid", f_.Title()}
         .join(u' ');
   }
   // With the 0 RPM row changed in yellow, does one thing (the close button of the grid's
@@ -166,21 +169,28 @@ class AfrGridTest : public QObject {
     const QString byRpm = "Recalculating AFRs based on 0RPMs...";
     const auto accepted = [&](const char* typed, const char* m, const char* cell) {
       return QStringList{typed, byRpm, QString("RPM Modifier calculated.  New RPM Modifier = %1").arg(m),
-                         "AFRs recalculated successfully based on new RPM Modifier.", cell} + Cells(2, 2, 1, 9);
+                         "AFRs recalculated successfully based on new RPM Modifier.", cell} +
+             Cells(2, 2, 1, 9);
     };
     const auto refused = [&](const char* typed, const char* what, const char* m, const char* rich) {
       return QStringList{typed, byRpm, QString("%1 RPM Modifier (%2).  Cannot calculate new AFRs.").arg(what, m),
                          QString("48 %1 RPM Modifier: New RPM Modifier is invalid.  The AFR you have chosen is too "
-                                 "%2.  Please try again.").arg(what, rich), "29.45"};
+                                 "%2.  Please try again.")
+                             .arg(what, rich),
+                         "29.45"};
     };
     const QStringList unchanged{"29.45", "AFRs not modified.", "29.45"};
     QTest::newRow("by RPM") << Answer{"13.5"} << accepted("13.5", "151 (97)", "13.51");  // 3770.16.. / 13.5 - 128
-    const QStringList byCoolant = QStringList{"13.5", "Recalculating AFRs based on -40C (-40F)...", "Coolant Modifier "
-        "calculated.  New Coolant Modifier = 151 (97)", "AFRs recalculated successfully based on new Coolant Modifier.",
-        "13.51"} + Cells(2, 18, 1, 1);
+    const QStringList byCoolant =
+        QStringList{"13.5", "Recalculating AFRs based on -40C (-40F)...",
+                    "Coolant Modifier "
+                    "calculated.  New Coolant Modifier = 151 (97)",
+                    "AFRs recalculated successfully based on new Coolant Modifier.", "13.51"} +
+        Cells(2, 18, 1, 1);
     QTest::newRow("by coolant") << Answer{"13.5", true} << byCoolant;
     QTest::newRow("Return") << Answer{"13.5", false, false, Qt::Key_Return} << accepted("13.5", "151 (97)", "13.51");
-    QTest::newRow("keypad Enter") << Answer{"13.5", false, false, Qt::Key_Enter} << accepted("13.5", "151 (97)", "13.51");
+    QTest::newRow("keypad Enter") << Answer{"13.5", false, false, Qt::Key_Enter}
+                                  << accepted("13.5", "151 (97)", "13.51");
     QTest::newRow("F2, by coolant") << Answer{"13.5", true, false, Qt::Key_F2} << byCoolant;
     QTest::newRow("cancelled") << Answer{"14", false, true} << unchanged;
     QTest::newRow("the same value") << Answer{"29.45"} << unchanged;
@@ -194,11 +204,17 @@ class AfrGridTest : public QObject {
     QTest::newRow("0.5") << Answer{"0.5"} << refused("0.5", "Excessive", "7412", "RICH");
     QTest::newRow("0.115") << Answer{"0.115"} << refused("0.115", "Excessive", "32656", "RICH");  // 32656.0078
     const QString nan = "Please enter the new Target Air/Fuel Ratio as a number, for example 12.5.";
-    const QString none = "No new RPM Modifier can be calculated for a Target Air/Fuel Ratio of %1 (%2).  Please try "
-                         "again, for example with 12.5.";
-    for (const auto& [text, said] : std::vector<std::pair<QString, QString>>{{"", nan}, {".", nan}, {"1.2.3", nan},
-             {"0", none.arg("0", "a division by zero")}, {"0.114", none.arg("0.114", "it would lie outside -32768 to "
-                                                                                       "32767")}})  // 32943.587
+    const QString none =
+        "No new RPM Modifier can be calculated for a Target Air/Fuel Ratio of %1 (%2).  Please try "
+        "again, for example with 12.5.";
+    for (const auto& [text, said] :
+         std::vector<std::pair<QString, QString>>{{"", nan},
+                                                  {".", nan},
+                                                  {"1.2.3", nan},
+                                                  {"0", none.arg("0", "a division by zero")},
+                                                  {"0.114", none.arg("0.114",
+                                                                     "it would lie outside -32768 to "
+                                                                     "32767")}})  // 32943.587
       QTest::newRow(qPrintable("'" + text + "': not a target"))
           << Answer{text} << QStringList{"29.45", "AFRs not modified.", "48 Vantorix: " + said, "29.45"};
   }
@@ -244,7 +260,7 @@ class AfrGridTest : public QObject {
     expected[TestImage::kRpm8D] = 151;
     QCOMPARE(ImageBytes(), expected);
     QTRY_VERIFY(Grid() == nullptr);
-    f_.window->mnuAFRs_Click();  // reopening reads the written tables: no yellow
+    f_.window->mnuAFRs_Click();                                      // reopening reads the written tables: no yellow
     QCOMPARE(Cell(2, 2) + ' ' + MarkedCells().join(' '), "10.27 ");  // 3770.1608988764 / (151 + 88 + 128)
     Change({"14", true});
     QTest::mouseClick(Button("cmdCancel"), Qt::LeftButton);
@@ -276,7 +292,8 @@ class AfrGridTest : public QObject {
     QCOMPARE(table[1], "Degrees F\t-40\t3.2\t46.4\t89.6\t132.8\t176\t219.2\t262.4\t305.6");
     QCOMPARE(QStringList({table[0].section(u'\t', 0, 1), table[0].section(u'\t', 9), table[2].section(u'\t', 0, 1),
                           table[3].section(u'\t', 2, 2), table[10].section(u'\t', 6, 6), table[18].section(u'\t', 0, 0),
-                          table[18].section(u'\t', 9)}).join(u' '),
+                          table[18].section(u'\t', 9)})
+                 .join(u' '),
              "Degrees C\t-40 152 0\t29.45 12.74 12.96 6400 5.91");  // 3770.1608988764 / (128 + sum of modifiers)
     QCOMPARE(Grid()->windowTitle(), "Power Enrichment Target Air/Fuel Ratios");
     QCOMPARE(f_.window->findChild<QAction*>("mnuWBAdd")->shortcut(), QKeySequence("Ctrl+A"));
@@ -291,9 +308,10 @@ class AfrGridTest : public QObject {
     const int shown = log->count();
     Ctrl(f_.window.get(), Qt::Key_C);  // anywhere else, Ctrl+C is File > Close again
     QCOMPARE(Outcome(), "no image - 0 no grid Vantorix");
-    QCOMPARE(opening + f_.Log(shown), QStringList({"Opening binary file: " + other, "Reading BIN to array...",
-        "Binary read complete.", "File opened successfully.", "Closing current binary file: " + other,
-        "Binary file Closed.", "Closing binary compare file: N/A", "Binary file Closed."}));
+    QCOMPARE(opening + f_.Log(shown),
+             QStringList({"Opening binary file: " + other, "Reading BIN to array...", "Binary read complete.",
+                          "File opened successfully.", "Closing current binary file: " + other, "Binary file Closed.",
+                          "Closing binary compare file: N/A", "Binary file Closed."}));
   }
 
   void exportCsvWritesTheGridAsShownButNeverOverTheImage_data() {
@@ -347,10 +365,14 @@ class AfrGridTest : public QObject {
     const QString yellow = "cal.bin 0 0 9 yellow Vantorix", exiting = "Exiting PE AFR.  User chose ";
     const QString opened = "File opened successfully.|other.bin 0 ", apply = "Apply AFR Changes|";
     QTest::newRow("frame, Cancel") << "frame" << QList{B::Cancel} << keep + stays + yellow;
-    QTest::newRow("frame, Yes") << "frame" << QList{B::Yes} << keep + exiting + "OK.  Any changes to the AFR are "
-                                                             "being *remembered*.|cal.bin 151 0 no grid Vantorix*";
-    QTest::newRow("frame, No") << "frame" << QList{B::No} << keep + exiting + "CANCEL.  Any changes to the AFR have "
-                                                           "been *forgotten*.|cal.bin 0 0 no grid Vantorix";
+    QTest::newRow("frame, Yes") << "frame" << QList{B::Yes}
+                                << keep + exiting +
+                                       "OK.  Any changes to the AFR are "
+                                       "being *remembered*.|cal.bin 151 0 no grid Vantorix*";
+    QTest::newRow("frame, No") << "frame" << QList{B::No}
+                               << keep + exiting +
+                                      "CANCEL.  Any changes to the AFR have "
+                                      "been *forgotten*.|cal.bin 0 0 no grid Vantorix";
     QTest::newRow("Ctrl+C, Cancel") << "C" << QList{B::Cancel} << keep + stays + yellow;
     QTest::newRow("Ctrl+C, Yes, not saved") << "C" << QList{B::Yes, B::No}
                                             << "Keep AFR Changes,Save Changes|Binary file Closed.|no image - 0 no grid "
@@ -362,7 +384,8 @@ class AfrGridTest : public QObject {
     QTest::newRow("save, Yes") << "S" << QList{B::Yes} << apply + "Current BIN Saved.|cal.bin 151 151 no grid Vantorix";
     QTest::newRow("save, No") << "S" << QList{B::No} << apply + "Current BIN Saved.|" + yellow;
     QTest::newRow("save, Cancel") << "S" << QList{B::Cancel} << apply + stays + yellow;
-    QTest::newRow("save, Yes, fails") << "S" << QList{B::Yes, B::Ok}
+    QTest::newRow("save, Yes, fails")
+        << "S" << QList{B::Yes, B::Ok}
         << "Apply AFR Changes,BIN File Error|Current BIN NOT saved.|cal.bin 151 - no grid Vantorix*";
   }
   void theGridAsksBeforeItForgets() {

@@ -40,9 +40,12 @@ class HistoryStoreTest : public ::testing::Test {
 
 TEST_F(HistoryStoreTest, KeepsEqualContentsOnceAndTellsWhatEachVersionHolds) {
   Store store(File(), true);
-  for (const auto& [event, path, image] : {std::tuple{Event::Opened, "/cal/a.bin", stock}, {Event::Saved, "/cal/a.bin", tuned},
-                                            {Event::Opened, "/cal/b.bin", stock}, {Event::BackedUp, "/cal/a.bin", stock},
-                                            {Event::ChangedByCli, "/cal/b.bin", other}, {Event::Restored, "/cal/b.bin", stock}})
+  for (const auto& [event, path, image] : {std::tuple{Event::Opened, "/cal/a.bin", stock},
+                                           {Event::Saved, "/cal/a.bin", tuned},
+                                           {Event::Opened, "/cal/b.bin", stock},
+                                           {Event::BackedUp, "/cal/a.bin", stock},
+                                           {Event::ChangedByCli, "/cal/b.bin", other},
+                                           {Event::Restored, "/cal/b.bin", stock}})
     store.Record(event, path, image.Bytes());
   EXPECT_EQ(store.Count(), (Store::Counts{6, 3}));
   EXPECT_EQ(Listed(store, "/cal/a.bin"), "4 backed up 4|2 saved 4|1 opened -|");
@@ -68,7 +71,8 @@ TEST_F(HistoryStoreTest, EventsFromProcessesWritingAtOnceAllArrive) {
     if (children.back() != 0) continue;
     Store store(File(), true);  // each makes the database if it is first, as a program does
     TestImage image = stock;
-    for (int k = 0; k < kEach; ++k) store.Record(Event::Saved, path, image.Byte(0x4000, static_cast<std::uint8_t>(k)).Bytes());
+    for (int k = 0; k < kEach; ++k)
+      store.Record(Event::Saved, path, image.Byte(0x4000, static_cast<std::uint8_t>(k)).Bytes());
     ::_exit(0);  // a failed record ends the child with an exception instead
   }
   for (int status = -1; const pid_t child : children)
@@ -80,12 +84,12 @@ TEST_F(HistoryStoreTest, EventsFromProcessesWritingAtOnceAllArrive) {
 TEST_F(HistoryStoreTest, PruningDropsOldVersionsButNeverTheFirstOfAFile) {
   const auto now = history::Clock::now();
   Store store(File(), true);
-  store.Record(Event::Opened, "/cal/a.bin", stock.Bytes(), now - 100 * 24h);     // a's first: kept
-  store.Record(Event::Saved, "/cal/a.bin", tuned.Bytes(), now - 50 * 24h);       // dropped, and its content
-  store.Record(Event::Saved, "/cal/a.bin", stock.Bytes(), now - 31 * 24h);       // dropped, content still needed
-  store.Record(Event::Opened, "/cal/b.bin", other.Bytes(), now - 90 * 24h);      // b's first: kept
-  store.Record(Event::Saved, "/cal/b.bin", stock.Bytes(), now - 29 * 24h);       // within 30 days: kept
-  store.Record(Event::Opened, "/cal/c.bin", other.Bytes(), now - 29 * 24h - 1h); // c's first: kept
+  store.Record(Event::Opened, "/cal/a.bin", stock.Bytes(), now - 100 * 24h);      // a's first: kept
+  store.Record(Event::Saved, "/cal/a.bin", tuned.Bytes(), now - 50 * 24h);        // dropped, and its content
+  store.Record(Event::Saved, "/cal/a.bin", stock.Bytes(), now - 31 * 24h);        // dropped, content still needed
+  store.Record(Event::Opened, "/cal/b.bin", other.Bytes(), now - 90 * 24h);       // b's first: kept
+  store.Record(Event::Saved, "/cal/b.bin", stock.Bytes(), now - 29 * 24h);        // within 30 days: kept
+  store.Record(Event::Opened, "/cal/c.bin", other.Bytes(), now - 29 * 24h - 1h);  // c's first: kept
   EXPECT_EQ(store.Prune(now - 30 * 24h), (Store::Counts{2, 1}));
   EXPECT_EQ(Listed(store), "6 opened -|5 saved 1|4 opened -|1 opened -|");
   EXPECT_EQ(store.Prune(now), (Store::Counts{1, 0}));
@@ -118,8 +122,9 @@ TEST_F(HistoryStoreTest, FoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
     const history::Recorder::Say say = [&](const std::string& line) { said.push_back(line); };
     history::Recorder first(file, say);
     first.Record(Event::Opened, "/cal/a.bin", stock.Bytes());  // its connection stays open, and the journal files
-    const std::string kept = "data 700|data/Vantorix 700|data/Vantorix/history.sqlite 600|"
-                             "data/Vantorix/history.sqlite-shm 600|data/Vantorix/history.sqlite-wal 600|";
+    const std::string kept =
+        "data 700|data/Vantorix 700|data/Vantorix/history.sqlite 600|"
+        "data/Vantorix/history.sqlite-shm 600|data/Vantorix/history.sqlite-wal 600|";
     EXPECT_EQ(Modes(top), kept);
     std::filesystem::copy_file(file, file.string() + ".damaged-1");
     for (const char* suffix : {"", "-shm", "-wal", ".damaged-1"})  // as an earlier version left them
@@ -127,7 +132,8 @@ TEST_F(HistoryStoreTest, FoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
     std::filesystem::permissions(file.parent_path(), std::filesystem::perms(0755));
     history::Recorder(file, say).Record(Event::Saved, "/cal/a.bin", tuned.Bytes());
     EXPECT_EQ(Modes(top), kept + "data/Vantorix/history.sqlite.damaged-1 600|");
-    EXPECT_EQ(said, std::vector<std::string>{"The version history " + file.string() + " was open to other users (mode "
+    EXPECT_EQ(said, std::vector<std::string>{"The version history " + file.string() +
+                                             " was open to other users (mode "
                                              "0755); it is now yours alone, with its folder and the copies moved aside "
                                              "earlier."});
   }

@@ -23,16 +23,23 @@ TEST(PeModel, TargetAfrAndTheModifierThatSolvesForItRoundAsTheFormulaSays) {
                            {{0, 0}, {255, 255}, {128, 0}, {88, 80}, {80, 88}, {88, 86}, {-128, 0}, {32767, 1}}),
             "29.45 5.91 14.73 12.74 12.74 12.48 E11 E6");
   const double halves = pe::AFR_CONSTANT / 356.5;  // exact solutions 100.5 and 101.5
-  EXPECT_EQ(Outcomes<Pair>([](Pair p) { return pe::SolveModifier(p.first, p.second); },
-                           {{88, 12.5}, {0, 14.7}, {88, 12.74}, {128, halves}, {127, halves}, {0, 5.0}, {0, 40.0},
-                            {88, 0.0}, {0, 0.0001}}),
+  EXPECT_EQ(Outcomes<Pair>([](Pair p) { return pe::SolveModifier(p.first, p.second); }, {{88, 12.5},
+                                                                                         {0, 14.7},
+                                                                                         {88, 12.74},
+                                                                                         {128, halves},
+                                                                                         {127, halves},
+                                                                                         {0, 5.0},
+                                                                                         {0, 40.0},
+                                                                                         {88, 0.0},
+                                                                                         {0, 0.0001}}),
             "86 128 80 100 102 626 -34 E11 E6");
 }
 
 TEST(PeModel, TablePositionsOfEachMaskAndNoneForOthers) {
   std::string positions;
   for (const char* mask : {"8D", "6E", "32", "AA", "8d", "N/A"})
-    for (std::int32_t index = -1; index <= 4; ++index) positions += std::to_string(pe::TablePosition(mask, index)) + " ";
+    for (std::int32_t index = -1; index <= 4; ++index)
+      positions += std::to_string(pe::TablePosition(mask, index)) + " ";
   EXPECT_EQ(positions,
             "0 1551 1559 1560 1576 0 0 1293 1301 1302 1318 0 0 1557 1565 1566 1582 0 "
             "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 ");
@@ -54,7 +61,8 @@ TEST_F(PeModifierTables, ReadsAndWritesBothTablesOfEachMaskAtTheirOwnBytesOnly) 
                                            "log: WOT PE Coolant Modifiers gathered from file successfully.",
                                            "log: Gathering WOT PE RPM Modifiers from file...",
                                            "log: WOT PE RPM Modifiers gathered from file successfully."));
-    EXPECT_TRUE(image.PutPEModifier_Coolant(1, 88) && image.Changed());  // the value already there still marks the image
+    EXPECT_TRUE(image.PutPEModifier_Coolant(1, 88) &&
+                image.Changed());  // the value already there still marks the image
     EXPECT_TRUE(image.PutPEModifier_RPM(1, 200) && image.PutPEModifier_RPM(17, 3) && image.PutPEModifier_Coolant(9, 4));
     expected.Byte(expected.RpmOffset(), 200).Byte(expected.RpmOffset() + 16, 3).Byte(expected.CoolantOffset() + 8, 4);
     EXPECT_THAT(BytesOf(image), ElementsAreArray(expected.Bytes()));
@@ -83,12 +91,15 @@ TEST_F(PeModifierTables, RefusedWritesAndAMaskWithoutTablesChangeNothing) {
 
 TEST_F(PeModifierTables, FormulaMembersReportFailuresAndReturnZero) {
   clsBINFile image(shell);
-  EXPECT_EQ(std::to_string(image.Calculate_PE_AFR(88, 80)) + " " + std::to_string(image.CalculateRPMModifier(88, 12.5)) +
-                " " + std::to_string(image.CalculateCoolantModifier(86, 12.5)) + " " +
+  EXPECT_EQ(std::to_string(image.Calculate_PE_AFR(88, 80)) + " " +
+                std::to_string(image.CalculateRPMModifier(88, 12.5)) + " " +
+                std::to_string(image.CalculateCoolantModifier(86, 12.5)) + " " +
                 std::to_string(image.CalculateRPMModifier(0, 5.0)),  // returned unchanged; the caller refuses it
             "12.740000 86 88 626");
   EXPECT_TRUE(shell.Trace().empty());
-  EXPECT_EQ(image.CalculateRPMModifier(88, 0.0) + image.CalculateCoolantModifier(88, 0.0) + image.Calculate_PE_AFR(-128, 0), 0);
+  EXPECT_EQ(
+      image.CalculateRPMModifier(88, 0.0) + image.CalculateCoolantModifier(88, 0.0) + image.Calculate_PE_AFR(-128, 0),
+      0);
   EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.CalculateRPMModifier",
                                                 "clsBINFile.CalculateCoolantModifier", "clsBINFile.Calculate_PE_AFR"));
 }

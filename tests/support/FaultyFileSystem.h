@@ -15,11 +15,11 @@ namespace vantorix::test {
 class FaultyFileSystem : public FileSystem {
  public:
   // errno values to fail with; nullopt lets the operation through.
-  std::optional<int> copyError;   // starting a new version of a named file (the backup)
-  std::optional<int> syncError;        // committing any new version
-  std::optional<int> folderSyncError;  // flushing the folder after a new version took the name
-  std::optional<int> writeError;       // the write call numbered failWriteCall, from 0
-  std::optional<int> readError;        // every read of an opened file
+  std::optional<int> copyError;         // starting a new version of a named file (the backup)
+  std::optional<int> syncError;         // committing any new version
+  std::optional<int> folderSyncError;   // flushing the folder after a new version took the name
+  std::optional<int> writeError;        // the write call numbered failWriteCall, from 0
+  std::optional<int> readError;         // every read of an opened file
   std::function<void()> beforeReplace;  // what another user does after the check before a save
   std::size_t failWriteCall = 0, writeCalls = 0, syncCalls = 0;
   std::optional<std::uintmax_t> shrinkTo;  // another program cuts the file to this length right after the open

@@ -39,7 +39,9 @@ class ImageFixture : public ::testing::Test {
            std::to_string(image.Changed());
   }
   static constexpr const char* kNoImage = "0|N/A|N/A|N/A|N/A|N/A|0|0";
-  static std::vector<std::uint8_t> BytesOf(const clsBINFile& image) { return {image.Bytes().begin(), image.Bytes().end()}; }
+  static std::vector<std::uint8_t> BytesOf(const clsBINFile& image) {
+    return {image.Bytes().begin(), image.Bytes().end()};
+  }
   // The trace of the progress bar over the first `upTo` of `size` bytes: shown at 0, then a
   // step every 3000 bytes, in percent.
   static std::vector<std::string> Steps(std::size_t size, std::size_t upTo = SIZE_MAX) {

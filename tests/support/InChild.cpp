@@ -57,7 +57,8 @@ bool RunWithFailingSystemCall(long number, int error, const std::function<bool()
             BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (static_cast<__u32>(error) & SECCOMP_RET_DATA)),
             BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
         const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
-        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0)
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0)
           return true;
         std::perror("installing the system-call filter");
         return false;

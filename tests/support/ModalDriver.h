@@ -40,7 +40,8 @@ void WhenModalShown(std::function<void(Dialog&)> action) {
       return;
     }
     if (++*ticks > 500) {
-      if (modal != nullptr) modal->close();
+      if (modal != nullptr)
+        modal->close();
       else {
         timer->stop();
         timer->deleteLater();

@@ -58,7 +58,8 @@ class RecordingShell : public Shell {
   std::vector<int> ErrorNumbers() const {
     std::vector<int> numbers;
     for (const auto& box : boxes_)
-      if (const auto at = box.text.find("Error Number: "); box.style == MsgBoxStyle::Critical && at != std::string::npos)
+      if (const auto at = box.text.find("Error Number: ");
+          box.style == MsgBoxStyle::Critical && at != std::string::npos)
         numbers.push_back(std::stoi(box.text.substr(at + 14)));
     return numbers;
   }

@@ -73,7 +73,8 @@ class TestImage {
 
  private:
   TestImage& Word(std::size_t offset, std::uint16_t value) {
-    return Byte(offset, static_cast<std::uint8_t>(value >> 8U)).Byte(offset + 1, static_cast<std::uint8_t>(value & 0xFFU));
+    return Byte(offset, static_cast<std::uint8_t>(value >> 8U))
+        .Byte(offset + 1, static_cast<std::uint8_t>(value & 0xFFU));
   }
   template <std::size_t N>
   TestImage& Run(std::size_t offset, const std::array<std::uint8_t, N>& values) {

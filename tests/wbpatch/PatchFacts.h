@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "TestImage.h"
 #include "Outcomes.h"
+#include "TestImage.h"
 #include "wbpatch/PatchTable.h"
 
 // The fixed layout of each patch version, written down here on its own so that a wrong
@@ -29,7 +29,8 @@ inline std::vector<Fact> FactsOf(wbpatch::Version version) {
   };
   const auto fixed = [&](int first, std::initializer_list<int> insertion, std::initializer_list<int> removal) {
     for (std::size_t i = 0; i < insertion.size(); ++i)
-      facts.push_back({static_cast<std::uint16_t>(first + static_cast<int>(i)), insertion.begin()[i], removal.begin()[i]});
+      facts.push_back(
+          {static_cast<std::uint16_t>(first + static_cast<int>(i)), insertion.begin()[i], removal.begin()[i]});
   };
   if (version == wbpatch::Version::Mask6E) {
     fixed(0x06CC, {0x4A}, {0xD5});
@@ -79,7 +80,8 @@ inline TestImage StockImage(wbpatch::Version version, std::size_t size = 32768) 
 inline TestImage TestPatched(wbpatch::Version version) {
   TestImage patched = StockImage(version);
   for (const Fact& fact : FactsOf(version))
-    patched.Byte(fact.offset, static_cast<std::uint8_t>(fact.insertion != kFree ? fact.insertion : 'a' + fact.offset % 26));
+    patched.Byte(fact.offset,
+                 static_cast<std::uint8_t>(fact.insertion != kFree ? fact.insertion : 'a' + fact.offset % 26));
   return patched;
 }
 
@@ -87,7 +89,8 @@ inline TestImage TestPatched(wbpatch::Version version) {
 inline std::vector<std::uint8_t> Applied(std::vector<std::uint8_t> image, const wbpatch::Table& table,
                                          wbpatch::Operation operation) {
   for (const wbpatch::Entry& entry : table.entries)
-    if (const auto value = entry.ValueFor(operation); value && entry.offset < image.size()) image[entry.offset] = *value;
+    if (const auto value = entry.ValueFor(operation); value && entry.offset < image.size())
+      image[entry.offset] = *value;
   return image;
 }
 

@@ -119,8 +119,10 @@ TEST(PatchState, CountsOnlyEntriesThatTellPatchedFromUnpatched) {
     look(stock);
     look(patched);
     // $8D: the hook put back; $6E: one byte of the area off, which only the present test sees.
-    if (version == Version::Mask6E) patched[0x3F00] = 0x01;
-    else std::copy(&stock[0x4C9C], &stock[0x4C9F], &patched[0x4C9C]);
+    if (version == Version::Mask6E)
+      patched[0x3F00] = 0x01;
+    else
+      std::copy(&stock[0x4C9C], &stock[0x4C9F], &patched[0x4C9C]);
     look(patched);
     look(Bytes(32768, 0x00));
     look(Bytes(32768, 0xFF));
@@ -143,13 +145,16 @@ TEST(PatchWrites, BothCodesShareAllButTheirOwnBytesAndInsertionNeedsEveryValue) 
             "111: 0x0929-0x092C, 0x2000, 0x2002-0x2003, 0x2005-0x2013, 0x2015-0x202C, 0x202E-0x203C, 0x203E-0x2061, "
             "0x2070-0x207D");
   EXPECT_EQ(WrittenOffsets(both, Operation::Remove), "122: " + shared + "0x2082-0x208A");
-  EXPECT_EQ(WrittenOffsets({&both[0], 1}, Operation::Remove), "126: " + shared + "0x2082-0x208A, 0x2081, 0x4C9C-0x4C9E");
+  EXPECT_EQ(WrittenOffsets({&both[0], 1}, Operation::Remove),
+            "126: " + shared + "0x2082-0x208A, 0x2081, 0x4C9C-0x4C9E");
   EXPECT_EQ(WrittenOffsets({&both[0], 1}, Operation::Insert), "126: " + shared + "0x2081-0x208A, 0x4C9C-0x4C9E");
   EXPECT_EQ(WrittenOffsets({&both[1], 1}, Operation::Remove), "126: " + shared + "0x2082-0x208B, 0x4C90-0x4C92");
   Table gaps = BuiltIn(Version::Mask6E);
   gaps.entries[9].insertion.reset();
   gaps.entries[10].insertion.reset();
-  EXPECT_THAT(ErrorTextOf([&] { wbpatch::WritesOf({&gaps, 1}, Operation::Insert); }),
+  EXPECT_THAT(ErrorTextOf([&] {
+                wbpatch::WritesOf({&gaps, 1}, Operation::Insert);
+              }),
               HasSubstr("321 Invalid file format (built-in 6E.txt: the patched values at 0x3D7D-0x3D7E are not known"));
   EXPECT_EQ(WrittenOffsets({&gaps, 1}, Operation::Remove), "8: 0x06CC, 0x06CE, 0x076B, 0x07D9-0x07DA, 0x0E6C-0x0E6E");
 }
@@ -238,8 +243,9 @@ std::vector<std::string> Outline(const RecordingShell& shell) {
 // stock image, except where the unpatched value is unknown: there what Add wrote stays.
 // Each asks first, and a No writes nothing.
 TEST_F(WbPatch, EachOperationWritesExactlyItsVersionsKnownValuesAndLeavesTheRest) {
-  const std::string left = "log: 516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not "
-                           "in the installed table.";
+  const std::string left =
+      "log: 516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not "
+      "in the installed table.";
   const std::vector<std::string> refused(3, "box 16 BIN File Error: Error in clsBINFile.WriteToBin");
   struct Case {
     Version version;
@@ -247,7 +253,9 @@ TEST_F(WbPatch, EachOperationWritesExactlyItsVersionsKnownValuesAndLeavesTheRest
     std::vector<std::string> reports;  // per operation: refused writes past the end
   };
   // 16 KB passes the size rule; its code reads as AUJP, whose hook lies past the end.
-  const Case cases[] = {{Version::Axxc8D, 32768, {}}, {Version::Aujp8D, 32768, {}}, {Version::Mask6E, 32768, {}},
+  const Case cases[] = {{Version::Axxc8D, 32768, {}},
+                        {Version::Aujp8D, 32768, {}},
+                        {Version::Mask6E, 32768, {}},
                         {Version::Aujp8D, 16384, refused}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(wbpatch::VersionName(c.version)) + " " + std::to_string(c.size));
@@ -311,7 +319,8 @@ TEST_F(InstalledPatchTables, TakeTheBuiltInTablesPlaceForTheirVersionOnly) {
   const TestImage stock = StockImage(Version::Aujp8D);
   const wbpatch::Table derived =
       wbpatch::DeriveTable(Version::Aujp8D, stock.Bytes(), TestPatched(Version::Aujp8D).Bytes());
-  const auto aujp = wbpatch::InstallTable(Version::Aujp8D, WriteFile("t.txt", wbpatch::FormatTable(derived, {})), folder).path;
+  const auto aujp =
+      wbpatch::InstallTable(Version::Aujp8D, WriteFile("t.txt", wbpatch::FormatTable(derived, {})), folder).path;
   const auto bad = WriteFile("b.txt", "2002 20\n");
   EXPECT_THAT(ErrorTextOf([&] { wbpatch::InstallTable(Version::Aujp8D, bad, folder); }),
               ::testing::StartsWith("321 Invalid file format (" + bad.string() + " line 1: expected three"));
@@ -329,8 +338,10 @@ TEST_F(InstalledPatchTables, TakeTheBuiltInTablesPlaceForTheirVersionOnly) {
     EXPECT_EQ(image.AddWBHackToBIN(), complaint == nullptr);
     EXPECT_THAT(image.Bytes(), ElementsAreArray(complaint ? before.Bytes() : TestPatched(Version::Aujp8D).Bytes()));
     EXPECT_EQ(image.WBTableUsed(), complaint ? "" : aujp.string());
-    if (complaint) EXPECT_THAT(shell.Boxes().at(0).text, AllOf(HasSubstr("Error Number: 321"), HasSubstr(complaint)));
-    else EXPECT_THAT(shell.Trace(), ::testing::IsEmpty());  // no question
+    if (complaint)
+      EXPECT_THAT(shell.Boxes().at(0).text, AllOf(HasSubstr("Error Number: 321"), HasSubstr(complaint)));
+    else
+      EXPECT_THAT(shell.Trace(), ::testing::IsEmpty());  // no question
   }
   // A link to a table on a drive that is not there is a broken table, not a missing one.
   std::filesystem::remove(folder / "6E.txt");
