@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/Shell.h"
+#include "foundation/Shell.h"
 
 namespace vantorix::test {
 

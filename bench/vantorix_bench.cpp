@@ -17,11 +17,12 @@
 #include "RatioTable.h"
 #include "TempDir.h"
 #include "TestImage.h"
-#include "app/NumberText.h"
 #include "bin/clsBINFile.h"
+#include "foundation/NumberText.h"
 #include "history/HistoryStore.h"
 #include "pe/PeModel.h"
 #include "wbpatch/TableSource.h"
+#include "wbpatch/WideBandPatch.h"
 
 namespace vantorix::bench {
 namespace {
@@ -275,7 +276,8 @@ void AddWBHackToBIN(benchmark::State& state) {
   test::CountingShell shell;
   shell.answer = MsgBoxResult::Yes;  // the built-in tables are stand-ins: write them
   wbpatch::BuiltInTables tables;
-  clsBINFile image(shell, RealFileSystem(), tables);
+  wbpatch::WideBandPatch patch(tables);
+  clsBINFile image(shell, RealFileSystem(), patch);
   if (!image.OpenBIN(path)) state.SkipWithError("the image did not open");
   for (auto _ : state) benchmark::DoNotOptimize(image.AddWBHackToBIN());
   if (shell.errorReports != 0) state.SkipWithError("AddWBHackToBIN reported an error");

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "app/NumberText.h"
-#include "app/RuntimeError.h"
+#include "foundation/NumberText.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix::fuzz {
 namespace {

@@ -15,8 +15,8 @@
 #include "FuzzCheck.h"
 #include "TempDir.h"
 #include "TestImage.h"
-#include "app/NumberText.h"
 #include "bin/clsBINFile.h"
+#include "foundation/NumberText.h"
 
 namespace vantorix::fuzz {
 namespace {

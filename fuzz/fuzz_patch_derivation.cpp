@@ -8,7 +8,7 @@
 
 #include "FuzzCheck.h"
 #include "TestImage.h"
-#include "app/RuntimeError.h"
+#include "foundation/RuntimeError.h"
 #include "wbpatch/PatchTable.h"
 #include "wbpatch/TableSource.h"
 

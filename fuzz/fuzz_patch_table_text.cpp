@@ -10,7 +10,7 @@
 
 #include "FuzzCheck.h"
 #include "TempDir.h"
-#include "app/RuntimeError.h"
+#include "foundation/RuntimeError.h"
 #include "wbpatch/PatchTable.h"
 #include "wbpatch/TableSource.h"
 

@@ -14,6 +14,7 @@
 #include "bin/clsBINFile.h"
 #include "wbpatch/PatchTable.h"
 #include "wbpatch/TableSource.h"
+#include "wbpatch/WideBandPatch.h"
 
 namespace vantorix::fuzz {
 namespace {
@@ -62,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   test::CountingShell shell;
   shell.answer = MsgBoxResult::Yes;  // the built-in tables are stand-ins: write them
   wbpatch::BuiltInTables tables;
-  clsBINFile image(shell, RealFileSystem(), tables);
+  wbpatch::WideBandPatch patch(tables);
+  clsBINFile image(shell, RealFileSystem(), patch);
   if (!image.OpenBIN(path)) return 0;
   shell.errorReports = 0;
   const std::uint8_t plan = size > 0 ? data[size - 1] : 0;

@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-#include "app/AppIcon.h"
+#include "widgets/AppIcon.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

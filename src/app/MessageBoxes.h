@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/Shell.h"
+#include "foundation/Shell.h"
 
 class QWidget;
 

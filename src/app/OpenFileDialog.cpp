@@ -2,7 +2,7 @@
 
 #include <QFileDialog>
 
-#include "app/ErrorReport.h"
+#include "foundation/ErrorReport.h"
 
 namespace vantorix {
 

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <algorithm>
 
-#include "app/Twips.h"
+#include "widgets/Twips.h"
 
 namespace vantorix {
 

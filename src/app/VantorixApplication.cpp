@@ -3,10 +3,10 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include "app/AppIcon.h"
-#include "app/AppInfo.h"
-#include "app/ErrorReport.h"
 #include "app/frmMain.h"
+#include "foundation/AppInfo.h"
+#include "foundation/ErrorReport.h"
+#include "widgets/AppIcon.h"
 
 namespace vantorix {
 

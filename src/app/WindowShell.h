@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "app/MessageBoxes.h"
-#include "app/Shell.h"
+#include "foundation/Shell.h"
 
 class QListWidget;
 class QProgressBar;

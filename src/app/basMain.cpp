@@ -8,20 +8,18 @@ namespace vantorix {
 Settings InitializeSettings() { return Settings{}; }
 
 clsBINFile& ImageReferences::gobjBIN() {
-  if (!bin_) bin_ = std::make_unique<clsBINFile>(shell_, files_, patchTables_);
+  if (!bin_) bin_ = std::make_unique<clsBINFile>(shell_, files_, patch_);
   return *bin_;
 }
 
 clsBINFile& ImageReferences::gobjCompareBIN() {
-  if (!compareBin_) compareBin_ = std::make_unique<clsBINFile>(shell_, files_, patchTables_);
+  if (!compareBin_) compareBin_ = std::make_unique<clsBINFile>(shell_, files_, patch_);
   return *compareBin_;
 }
 
 bool ImageReferences::BINChanged() const { return bin_ != nullptr && bin_->Changed(); }
 
-std::unique_ptr<clsBINFile> ImageReferences::NewBIN() {
-  return std::make_unique<clsBINFile>(shell_, files_, patchTables_);
-}
+std::unique_ptr<clsBINFile> ImageReferences::NewBIN() { return std::make_unique<clsBINFile>(shell_, files_, patch_); }
 
 clsBINFile& ImageReferences::ReplaceBIN(std::unique_ptr<clsBINFile> image) {
   bin_ = std::move(image);

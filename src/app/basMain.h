@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "app/Shell.h"
 #include "bin/FileSystem.h"
+#include "bin/ImagePatch.h"
 #include "bin/clsBINFile.h"
-#include "wbpatch/TableSource.h"
+#include "foundation/Shell.h"
 
 namespace vantorix {
 
@@ -26,8 +26,7 @@ Settings InitializeSettings();
 // it is read while empty, so reading the Mask of gobjBIN before any open gives "N/A".
 class ImageReferences {
  public:
-  ImageReferences(Shell& shell, FileSystem& files, wbpatch::TableSource& patchTables)
-      : shell_(shell), files_(files), patchTables_(patchTables) {}
+  ImageReferences(Shell& shell, FileSystem& files, ImagePatch& patch) : shell_(shell), files_(files), patch_(patch) {}
 
   clsBINFile& gobjBIN();
   clsBINFile& gobjCompareBIN();
@@ -42,7 +41,7 @@ class ImageReferences {
  private:
   Shell& shell_;
   FileSystem& files_;
-  wbpatch::TableSource& patchTables_;
+  ImagePatch& patch_;
   std::unique_ptr<clsBINFile> bin_;
   std::unique_ptr<clsBINFile> compareBin_;
 };

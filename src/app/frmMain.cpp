@@ -15,16 +15,16 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/AppIcon.h"
-#include "app/AppInfo.h"
-#include "app/EditingKeys.h"
 #include "app/LogTime.h"
 #include "app/MainWindowLayout.h"
 #include "app/StatusPanelBar.h"
-#include "app/Twips.h"
-#include "app/WindowPlacement.h"
+#include "foundation/AppInfo.h"
 #include "help/frmAbout.h"
 #include "help/frmInstructions.h"
+#include "widgets/AppIcon.h"
+#include "widgets/EditingKeys.h"
+#include "widgets/Twips.h"
+#include "widgets/WindowPlacement.h"
 
 namespace vantorix {
 
@@ -60,6 +60,7 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
       keys_(services.keys ? services.keys : ownKeys_.get()),
       files_(services.files ? services.files : &RealFileSystem()),
       patchTables_(services.patchTables ? services.patchTables : &wbpatch::UserTables()),
+      patch_(*patchTables_),
       clock_(services.clock ? services.clock : [] { return QDateTime::currentDateTime(); }),
       locale_(services.locale.value_or(QLocale::system())),
       nativeFileDialog_(services.nativeFileDialog) {
@@ -71,7 +72,7 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
   setAcceptDrops(true);
   BuildControls();
   shell_ = std::make_unique<WindowShell>(*this, *lstLog_, *ProgressBar1_, *boxes_, clock_, locale_);
-  images_ = std::make_unique<ImageReferences>(*shell_, *files_, *patchTables_);
+  images_ = std::make_unique<ImageReferences>(*shell_, *files_, patch_);
   history_ = std::make_unique<history::Recorder>([this](const std::string& line) { shell_->WriteLog(line); });
   BuildMenus();
   qApp->installEventFilter(this);

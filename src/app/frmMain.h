@@ -7,13 +7,14 @@
 #include <memory>
 #include <optional>
 
-#include "app/ErrorReport.h"
 #include "app/KeyStates.h"
 #include "app/MessageBoxes.h"
 #include "app/WindowShell.h"
 #include "app/basMain.h"
+#include "foundation/ErrorReport.h"
 #include "history/Recorder.h"
 #include "wbpatch/WideBandCommand.h"
+#include "wbpatch/WideBandPatch.h"
 
 class QAction;
 class QFileDialog;
@@ -136,6 +137,7 @@ class frmMain final : public QMainWindow {
   KeyStates* keys_;
   FileSystem* files_;
   wbpatch::TableSource* patchTables_;
+  wbpatch::WideBandPatch patch_;  // over patchTables_: what every image opened here writes from
   WindowShell::Clock clock_;
   QLocale locale_;
   bool nativeFileDialog_;

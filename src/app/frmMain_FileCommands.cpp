@@ -9,11 +9,11 @@
 
 #include "app/FileSystemPath.h"
 #include "app/OpenFileDialog.h"
-#include "app/RuntimeError.h"
 #include "app/StatusPanelBar.h"
 #include "app/frmMain.h"
 #include "bin/basStringFunctions.h"
 #include "editor/frmAFR.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix {
 

@@ -3,7 +3,7 @@
 #include <bitset>
 #include <mutex>
 
-#include "app/RuntimeError.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix::file_numbers {
 

@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/RuntimeError.h"
 #include "bin/FileSystem.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix {
 

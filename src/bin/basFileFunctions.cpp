@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/ErrorReport.h"
+#include "foundation/ErrorReport.h"
 
 namespace vantorix {
 

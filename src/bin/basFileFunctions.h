@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/Outcome.h"
-#include "app/Shell.h"
 #include "bin/FileSystem.h"
+#include "foundation/Outcome.h"
+#include "foundation/Shell.h"
 
 namespace vantorix {
 

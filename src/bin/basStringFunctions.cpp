@@ -1,6 +1,6 @@
 #include "bin/basStringFunctions.h"
 
-#include "app/RuntimeError.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix {
 

@@ -2,19 +2,19 @@
 
 #include <limits>
 
-#include "app/NumberText.h"
-#include "app/Progress.h"
-#include "app/RuntimeError.h"
 #include "bin/FileNumbers.h"
+#include "bin/ImageIdentity.h"
 #include "bin/ImageLayout.h"
 #include "bin/basFileFunctions.h"
+#include "foundation/NumberText.h"
+#include "foundation/Progress.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix {
 
 namespace {
 
 constexpr std::string_view kNotAvailable = "N/A";
-constexpr auto kMaskOffset = static_cast<std::int64_t>(layout::kMaskOffset);
 // Images are made of whole 128-byte records; 32 KB and 64 KB PROMs both qualify.
 constexpr std::uint64_t kSizeGranule = 128;
 constexpr std::string_view kAcceptedMasks[] = {"6E", "32", "8D", "AA"};
@@ -28,8 +28,8 @@ bool IsAcceptedMask(const std::string& mask) {
 
 }  // namespace
 
-clsBINFile::clsBINFile(Shell& shell, FileSystem& files, wbpatch::TableSource& patchTables)
-    : m_shell(shell), m_files(files), m_patchTables(patchTables) {
+clsBINFile::clsBINFile(Shell& shell, FileSystem& files, ImagePatch& patch)
+    : m_shell(shell), m_files(files), m_patch(patch) {
   Class_Initialize();
 }
 
@@ -171,7 +171,7 @@ Outcome clsBINFile::ReadBinaryToArray() {
 }
 
 std::string clsBINFile::GetBinaryMask() {
-  return Trapped("GetBinaryMask", [this] { return number::HexText(ByteAtOffset(kMaskOffset)); });
+  return Trapped("GetBinaryMask", [this] { return identity::MaskText(m_abytImage); });
 }
 
 void clsBINFile::CloseBIN() {
@@ -204,9 +204,7 @@ std::string clsBINFile::GetValueFromBin(double lngPosition) {
 }
 
 std::uint8_t& clsBINFile::ByteAtOffset(std::int64_t offset) {
-  if (offset < 0 || static_cast<std::uint64_t>(offset) >= m_abytImage.size())
-    throw RuntimeError(ErrorNumber::SubscriptOutOfRange, "position " + std::to_string(offset + 1) + " of an image of " +
-                                                             std::to_string(m_abytImage.size()) + " bytes");
+  identity::ByteAt(m_abytImage, offset);  // refuses a position outside the image, as every decoder does
   return m_abytImage[static_cast<std::size_t>(offset)];
 }
 

@@ -9,18 +9,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/ErrorReport.h"
-#include "app/Outcome.h"
-#include "app/Shell.h"
 #include "bin/FileSystem.h"
+#include "bin/ImagePatch.h"
+#include "foundation/ErrorReport.h"
+#include "foundation/Outcome.h"
+#include "foundation/Shell.h"
 
 namespace vantorix {
-
-namespace wbpatch {
-class TableSource;
-TableSource& UserTables();
-enum class Operation;
-}  // namespace wbpatch
 
 // One calibration image ("BIN"): the file, held open for reading and writing from
 // OpenBIN to CloseBIN, and all of its bytes in memory.
@@ -34,9 +29,9 @@ enum class Operation;
 // offset counts from 0 and is what WriteToBin takes.
 class clsBINFile {
  public:
-  // The patch tables are read only when a patch operation runs.
-  explicit clsBINFile(Shell& shell, FileSystem& files = RealFileSystem(),
-                      wbpatch::TableSource& patchTables = wbpatch::UserTables());
+  // The wideband patch is consulted only when a patch operation runs; without one, Add
+  // and Remove are refused with a report.
+  explicit clsBINFile(Shell& shell, FileSystem& files = RealFileSystem(), ImagePatch& patch = NoImagePatch());
   ~clsBINFile();
   clsBINFile(const clsBINFile&) = delete;
   clsBINFile& operator=(const clsBINFile&) = delete;
@@ -92,11 +87,11 @@ class clsBINFile {
   bool PutPEModifier_Coolant(std::int16_t intArrayPos, std::int16_t intNewValue);
   bool PutPEModifier_RPM(std::int16_t intArrayPos, std::int16_t intNewValue);
 
-  // --- broadcast code (wbpatch/clsBINFile_bcc.cpp) ---
+  // --- broadcast code (bin/clsBINFile_bcc.cpp) ---
   // The broadcast code decided at open; never recomputed.
   std::string WBBCC() const;
 
-  // --- wideband patch (wbpatch/clsBINFile_wbpatch.cpp) ---
+  // --- wideband patch (bin/clsBINFile_patch.cpp; the writes come from the ImagePatch) ---
   // Write the insertion or the removal values of the patch version of the image's mask
   // and broadcast code into the image in memory and mark it changed; removal leaves the
   // bytes whose unpatched values the table does not know as they are and logs how many.
@@ -123,7 +118,7 @@ class clsBINFile {
   std::string GetPROMID();
   std::string GetWBBCC();
   void CloseFile();
-  bool WriteWBHack(wbpatch::Operation operation);
+  bool WriteWBHack(PatchDirection direction);
 
   // The byte at a 0-based file offset; Subscript out of range (9) outside the image.
   std::uint8_t& ByteAtOffset(std::int64_t offset);
@@ -136,7 +131,7 @@ class clsBINFile {
   Shell& m_shell;
   const ErrorTrapper Trapped{m_shell, kBinFileErrorTitle, "clsBINFile"};
   FileSystem& m_files;
-  wbpatch::TableSource& m_patchTables;
+  ImagePatch& m_patch;
   std::unique_ptr<OpenedFile> m_file;
 
   bool m_blnFileOpened = false;

@@ -1,12 +1,13 @@
 #include <cstdint>
 
-#include "app/AppInfo.h"
-#include "app/NumberText.h"
-#include "app/RuntimeError.h"
 #include "bin/ByteSum.h"
+#include "bin/ImageIdentity.h"
 #include "bin/ImageLayout.h"
 #include "bin/basStringFunctions.h"
 #include "bin/clsBINFile.h"
+#include "foundation/AppInfo.h"
+#include "foundation/NumberText.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix {
 
@@ -76,17 +77,11 @@ void clsBINFile::StoreSixteenBit(double number, std::int64_t highOffset) {
 }
 
 std::string clsBINFile::GetPROMID() {
-  return Trapped("GetPROMID", [this] {
-    const unsigned value = ByteAtOffset(kPromIdOffset) * 256U + ByteAtOffset(kPromIdOffset + 1);
-    return std::to_string(value);
-  });
+  return Trapped("GetPROMID", [this] { return identity::PromIdText(m_abytImage); });
 }
 
 std::string clsBINFile::GetCheckSum() {
-  return Trapped("GetCheckSum", [this] {
-    return PadLeft(number::HexText(ByteAtOffset(kStoredChecksumOffset)), 2, "0") +
-           PadLeft(number::HexText(ByteAtOffset(kStoredChecksumOffset + 1)), 2, "0");
-  });
+  return Trapped("GetCheckSum", [this] { return identity::StoredChecksumText(m_abytImage); });
 }
 
 std::string clsBINFile::GetTranny() {

@@ -1,8 +1,8 @@
 #include <algorithm>
 
-#include "app/Progress.h"
-#include "app/RuntimeError.h"
 #include "bin/clsBINFile.h"
+#include "foundation/Progress.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix {
 

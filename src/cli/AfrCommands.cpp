@@ -3,12 +3,12 @@
 #include <iomanip>
 #include <ostream>
 
-#include "app/NumberText.h"
-#include "app/RuntimeError.h"
 #include "cli/Cli.h"
-#include "editor/AfrChange.h"
-#include "editor/AfrGridCsv.h"
-#include "editor/AfrGridLabels.h"
+#include "foundation/NumberText.h"
+#include "foundation/RuntimeError.h"
+#include "pe/AfrChange.h"
+#include "pe/AfrGridCsv.h"
+#include "pe/AfrGridLabels.h"
 
 namespace vantorix::cli {
 

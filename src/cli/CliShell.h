@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "app/Shell.h"
+#include "foundation/Shell.h"
 
 namespace vantorix::cli {
 

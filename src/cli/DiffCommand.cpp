@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <ostream>
 
-#include "app/RuntimeError.h"
 #include "cli/Cli.h"
 #include "diff/ImageDiff.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix::cli {
 

@@ -7,8 +7,8 @@
 #include <iomanip>
 #include <ostream>
 
-#include "app/RuntimeError.h"
 #include "cli/Cli.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix::cli {
 
@@ -122,7 +122,7 @@ Status Restore(Arguments& arguments, Context& context) {
     return kOk;
   }
   // A version of another file, even of another calibration, would be burnt as this one's.
-  const history::Facts facts = history::FactsOf(current);
+  const history::Facts facts = IdentityOf(current);
   if (!force && (version.path != history::AbsolutePath(path) || version.facts.mask != facts.mask ||
                  version.facts.size != facts.size)) {
     context.shell.Tell("not restored: version " + std::to_string(number) + " was recorded for " + version.path +

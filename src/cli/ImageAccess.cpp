@@ -3,8 +3,9 @@
 #include <ostream>
 #include <vector>
 
-#include "app/RuntimeError.h"
 #include "cli/Cli.h"
+#include "foundation/RuntimeError.h"
+#include "wbpatch/WideBandPatch.h"
 
 namespace vantorix::cli {
 
@@ -69,7 +70,7 @@ Status RequireEditableMask(Context& context, clsBINFile& image) {
 
 Status ChangeImage(Context& context, const std::string& path, bool editableMaskOnly, const Change& change) {
   CliShell& shell = context.shell;
-  clsBINFile image(shell, RealFileSystem());
+  clsBINFile image(shell, RealFileSystem(), wbpatch::UserPatch());
   Status status = OpenImage(context, image, RealFileSystem(), path);
   if (status == kOk && editableMaskOnly) status = RequireEditableMask(context, image);
   const int alarms = shell.Alarms();

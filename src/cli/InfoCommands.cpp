@@ -2,9 +2,9 @@
 #include <optional>
 #include <ostream>
 
-#include "app/NumberText.h"
-#include "app/RuntimeError.h"
 #include "cli/Cli.h"
+#include "foundation/NumberText.h"
+#include "foundation/RuntimeError.h"
 #include "wbpatch/TableSource.h"
 
 namespace vantorix::cli {

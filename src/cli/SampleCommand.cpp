@@ -3,8 +3,8 @@
 #include <cctype>
 #include <ostream>
 
+#include "bin/BroadcastCode.h"
 #include "cli/Cli.h"
-#include "wbpatch/BroadcastCode.h"
 
 namespace vantorix::cli {
 

@@ -2,9 +2,9 @@
 #include <cctype>
 #include <ostream>
 
-#include "app/AppInfo.h"
-#include "app/RuntimeError.h"
 #include "cli/Cli.h"
+#include "foundation/AppInfo.h"
+#include "foundation/RuntimeError.h"
 #include "wbpatch/TableSource.h"
 #include "wbpatch/WideBandCommand.h"
 

@@ -7,9 +7,9 @@
 #include <iostream>
 #include <utility>
 
-#include "app/AppInfo.h"
-#include "app/RuntimeError.h"
 #include "cli/Cli.h"
+#include "foundation/AppInfo.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix::cli {
 

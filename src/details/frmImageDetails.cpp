@@ -14,8 +14,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/NumberText.h"
 #include "diff/ImageDiff.h"
+#include "foundation/NumberText.h"
 #include "wbpatch/PatchTable.h"
 
 namespace vantorix {
@@ -127,7 +127,7 @@ void frmImageDetails::Refresh() {
     m_shownBytes.assign(m_image.Bytes().begin(), m_image.Bytes().end());
     m_shownChanged = m_image.Changed();
     ShowFacts();
-    const std::string mask = history::FactsOf(m_shownBytes).mask;
+    const std::string mask = IdentityOf(m_shownBytes).mask;
     ShowPatch(mask);
     ShowChanges(mask);
     ShowVersions();
@@ -135,7 +135,7 @@ void frmImageDetails::Refresh() {
 }
 
 void frmImageDetails::ShowFacts() {
-  const history::Facts facts = history::FactsOf(m_shownBytes);
+  const history::Facts facts = IdentityOf(m_shownBytes);
   lblPath->setText(Text(m_image.FilePath()));
   lblSize->setText(QStringLiteral("%1 bytes").arg(facts.size));
   lblMask->setText(QStringLiteral("$") + Text(facts.mask));

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorReport.h"
-#include "app/Shell.h"
 #include "bin/clsBINFile.h"
+#include "foundation/ErrorReport.h"
+#include "foundation/Shell.h"
 #include "history/Recorder.h"
 #include "wbpatch/TableSource.h"
 

@@ -4,9 +4,9 @@
 #include <iomanip>
 #include <sstream>
 
-#include "app/NumberText.h"
+#include "bin/BroadcastCode.h"
+#include "foundation/NumberText.h"
 #include "pe/PeModel.h"
-#include "wbpatch/BroadcastCode.h"
 #include "wbpatch/PatchLayout.h"
 
 namespace vantorix::diff {

@@ -16,10 +16,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/NumberText.h"
-#include "app/Twips.h"
-#include "editor/AfrChange.h"
-#include "editor/AfrGridLabels.h"
+#include "foundation/NumberText.h"
+#include "pe/AfrChange.h"
+#include "pe/AfrGridLabels.h"
+#include "widgets/Twips.h"
 
 namespace vantorix {
 

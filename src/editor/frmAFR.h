@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/ErrorReport.h"
-#include "app/Shell.h"
 #include "bin/clsBINFile.h"
+#include "foundation/ErrorReport.h"
+#include "foundation/Shell.h"
 
 class QTableWidget;
 class QPushButton;

@@ -3,11 +3,11 @@
 #include <QKeyEvent>
 #include <QTableWidget>
 
-#include "app/NumberText.h"
-#include "app/WindowPlacement.h"
-#include "editor/AfrChange.h"
 #include "editor/frmAFR.h"
 #include "editor/frmNewAFR.h"
+#include "foundation/NumberText.h"
+#include "pe/AfrChange.h"
+#include "widgets/WindowPlacement.h"
 
 namespace vantorix {
 

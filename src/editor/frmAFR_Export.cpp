@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/EditingKeys.h"
 #include "bin/FileSystem.h"
-#include "editor/AfrGridCsv.h"
 #include "editor/frmAFR.h"
+#include "pe/AfrGridCsv.h"
+#include "widgets/EditingKeys.h"
 
 namespace vantorix {
 

@@ -11,10 +11,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/AppInfo.h"
-#include "app/NumberText.h"
-#include "editor/AfrChange.h"
 #include "editor/frmAFR.h"
+#include "foundation/AppInfo.h"
+#include "foundation/NumberText.h"
+#include "pe/AfrChange.h"
 
 namespace vantorix {
 

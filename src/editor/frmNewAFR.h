@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ErrorReport.h"
-#include "app/Shell.h"
+#include "foundation/ErrorReport.h"
+#include "foundation/Shell.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,6 +1,6 @@
 #include "help/HelpTexts.h"
 
-#include "app/AppInfo.h"
+#include "foundation/AppInfo.h"
 
 namespace vantorix::help {
 

@@ -5,10 +5,10 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "app/AppIcon.h"
-#include "app/AppInfo.h"
+#include "foundation/AppInfo.h"
 #include "help/HelpTexts.h"
 #include "help/HelpWindow.h"
+#include "widgets/AppIcon.h"
 
 namespace vantorix {
 

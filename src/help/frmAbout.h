@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "app/Shell.h"
+#include "foundation/Shell.h"
 
 class QLabel;
 

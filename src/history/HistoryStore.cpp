@@ -11,11 +11,11 @@
 #include <ctime>
 #include <map>
 
-#include "app/NumberText.h"
-#include "app/RuntimeError.h"
 #include "bin/FileSystem.h"
 #include "bin/ImageLayout.h"
 #include "diff/ImageDiff.h"
+#include "foundation/NumberText.h"
+#include "foundation/RuntimeError.h"
 #include "history/Sha256.h"
 
 namespace vantorix::history {
@@ -220,16 +220,6 @@ std::string_view EventName(Event event) {
   return "?";
 }
 
-Facts FactsOf(std::span<const std::uint8_t> bytes) {
-  using namespace layout;
-  const auto word = [&](std::size_t high) { return bytes[high] * 256U + bytes[high + 1]; };
-  Facts facts{bytes.size(), {}, {}, {}};
-  if (bytes.size() > kPromIdOffset + 1) facts.promId = std::to_string(word(kPromIdOffset));
-  if (bytes.size() > kStoredChecksumOffset + 1) facts.storedChecksum = number::HexText(word(kStoredChecksumOffset), 4);
-  if (bytes.size() > kMaskOffset) facts.mask = number::HexText(bytes[kMaskOffset]);
-  return facts;
-}
-
 std::string UtcText(Clock::time_point when) {
   const std::time_t seconds = Clock::to_time_t(when);
   std::tm utc{};
@@ -313,7 +303,7 @@ void Store::CreateSchema() {
 std::int64_t Store::Record(Event event, const std::string& absolutePath, std::span<const std::uint8_t> bytes,
                            Clock::time_point when) {
   const std::string key = Sha256(bytes);  // outside the lock: other writers need not wait for it
-  const Facts facts = FactsOf(bytes);
+  const Facts facts = IdentityOf(bytes);
   // An opened file still holds what its event records, and its .org copy was just made,
   // so an open need not wait for the disk. Every other event records what a file is
   // about to lose or has just lost: it is on the disk before Record returns, and with it

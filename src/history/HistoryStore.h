@@ -11,7 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/RuntimeError.h"
+#include "bin/ImageIdentity.h"
+#include "foundation/RuntimeError.h"
 
 struct sqlite3;
 
@@ -24,16 +25,8 @@ enum class Event { Opened, Saved, BackedUp, ChangedByCli, Restored };
 // "opened", "saved", "backed up", "changed by the CLI", "restored"
 std::string_view EventName(Event event);
 
-// What image bytes tell about themselves, read from the bytes as opening an image reads
-// them; a field the bytes are too short to hold is empty.
-struct Facts {
-  std::size_t size = 0;
-  std::string mask;            // "8D"
-  std::string promId;          // decimal
-  std::string storedChecksum;  // four hexadecimal digits
-  friend bool operator==(const Facts&, const Facts&) = default;
-};
-Facts FactsOf(std::span<const std::uint8_t> bytes);
+// What a version's bytes say about themselves, decoded as the image object decodes them.
+using Facts = ImageIdentity;
 
 // One version of a file: one event and the content it saw.
 struct Version {

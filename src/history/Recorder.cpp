@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/RuntimeError.h"
+#include "foundation/RuntimeError.h"
 #include "wbpatch/TableSource.h"
 
 namespace vantorix::history {

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "app/RuntimeError.h"
+#include "foundation/RuntimeError.h"
 #include "history/HistoryStore.h"
 
 namespace vantorix::history {

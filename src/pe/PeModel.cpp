@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/NumberText.h"
-#include "app/RuntimeError.h"
+#include "foundation/NumberText.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix::pe {
 

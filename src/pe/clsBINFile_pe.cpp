@@ -1,6 +1,6 @@
-#include "app/NumberText.h"
-#include "app/RuntimeError.h"
 #include "bin/clsBINFile.h"
+#include "foundation/NumberText.h"
+#include "foundation/RuntimeError.h"
 #include "pe/PeModel.h"
 
 namespace vantorix {

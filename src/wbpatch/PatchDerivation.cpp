@@ -2,8 +2,8 @@
 #include <string>
 #include <utility>
 
-#include "app/RuntimeError.h"
-#include "wbpatch/BroadcastCode.h"
+#include "bin/BroadcastCode.h"
+#include "foundation/RuntimeError.h"
 #include "wbpatch/PatchLayout.h"
 #include "wbpatch/PatchTable.h"
 

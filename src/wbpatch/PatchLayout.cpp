@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "app/NumberText.h"
+#include "foundation/NumberText.h"
 
 namespace vantorix::wbpatch {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <map>
 
-#include "app/RuntimeError.h"
-#include "wbpatch/BroadcastCode.h"
+#include "bin/BroadcastCode.h"
+#include "foundation/RuntimeError.h"
 #include "wbpatch/PatchLayout.h"
 
 namespace vantorix::wbpatch {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "bin/ImagePatch.h"
+
 // The wideband patch as data: one table of byte writes per version, and the fixed
 // layout every table of a version must have. A table that strays from its layout is
 // refused before anything is written, because a wrong byte in a PROM image is an engine
@@ -25,7 +27,7 @@ std::string_view TableFileName(Version version);
 // A $8D image whose code is neither AXXC nor AUJP has no version of its own.
 std::optional<Version> VersionFor(std::string_view mask, std::string_view bcc);
 
-enum class Operation { Insert, Remove };
+using Operation = PatchDirection;
 
 // A value a table holds for an offset; none where the table does not know it ("--" in
 // the file). Unknown is allowed only where the published patch fixes no value.

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <system_error>
 
-#include "app/RuntimeError.h"
 #include "bin/FileSystem.h"
+#include "foundation/RuntimeError.h"
 #include "wbpatch/EmbeddedTables.h"
 
 namespace vantorix::wbpatch {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Shell.h"
 #include "bin/clsBINFile.h"
+#include "foundation/Shell.h"
 #include "wbpatch/PatchTable.h"
 
 // The Add and Remove wideband commands as the user sees them: the log lines around the

@@ -99,7 +99,7 @@ TEST_F(OpenBin, AcceptsMultiplesOf128WithAKnownMaskDecodesOnceAndRefusesTheRestA
     shell.Clear();
     path = Write(c.image);
     TestImage(70000).WriteTo(path + ".org");
-    clsBINFile image(shell, files(), tables());
+    clsBINFile image(shell, files(), patch());
     const bool opens = c.members != kNoImage;
     EXPECT_EQ(static_cast<bool>(image.OpenBIN(path, true)), opens);
     EXPECT_EQ(Members(image) + image.FilePath(), c.members + (opens ? path : "N/A"));

@@ -72,7 +72,7 @@ TEST_F(SaveBin, StoresTheChecksumFirstThenEveryByteThroughALinkKeepingPermission
   const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(target, mode);
   fs::create_symlink(target, path = dir.File("link.bin"));
-  clsBINFile image(shell, files(), tables());
+  clsBINFile image(shell, files(), patch());
   ASSERT_TRUE(image.OpenBIN(path) && image.PutPEModifier_RPM(1, 0));  // a change in memory reaches the file too
   shell.Clear();
   EXPECT_TRUE(image.SaveBIN());
@@ -165,7 +165,7 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     earlier.WriteTo(path + ".org");
     end.beforeOpen(path + ".org");
-    clsBINFile image(shell, files(), tables());
+    clsBINFile image(shell, files(), patch());
     EXPECT_TRUE(WithFileSizeLimit(end.openLimit,
                                   [&] { return image.OpenBIN(path, true) && image.PutPEModifier_RPM(1, 0x77); }));
     const bool backedUp = end.org == old;
@@ -232,7 +232,7 @@ TEST_F(SaveBin, RefusalsOfTheSystemAreReportedAndCostNeitherTheFileNorTheEarlier
       shell.Clear();
       fs::create_directory(folder);
       original.WriteTo(path), earlier.WriteTo(path + ".org"), row.arrange(path);
-      clsBINFile image(shell, row.files ? *row.files : RealFileSystem(), tables());
+      clsBINFile image(shell, row.files ? *row.files : RealFileSystem(), patch());
       const vantorix::Outcome open = image.OpenBIN(path, true);
       const bool readOnly = open.Detail().find(" is read-only; an image is opened for writing") != std::string::npos;
       const std::string opened = open ? "opened" : readOnly ? "refused as read-only" : "refused";

@@ -15,10 +15,11 @@
 #include "RecordingShell.h"
 #include "TempDir.h"
 #include "TestImage.h"
-#include "app/AppInfo.h"
-#include "app/NumberText.h"
 #include "bin/clsBINFile.h"
+#include "foundation/AppInfo.h"
+#include "foundation/NumberText.h"
 #include "wbpatch/TableSource.h"
+#include "wbpatch/WideBandPatch.h"
 
 namespace vantorix::test {
 namespace {
@@ -59,7 +60,8 @@ Bytes CoreSaves(const Bytes& image, const std::function<void(clsBINFile&)>& chan
   RecordingShell shell;
   shell.Answer(MsgBoxResult::Yes);  // to the stand-in question of the built-in tables
   wbpatch::BuiltInTables tables;
-  clsBINFile bin(shell, RealFileSystem(), tables);
+  wbpatch::WideBandPatch patch(tables);
+  clsBINFile bin(shell, RealFileSystem(), patch);
   EXPECT_TRUE(bin.OpenBIN(path));
   change(bin);
   bin.SaveBIN();

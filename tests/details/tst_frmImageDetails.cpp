@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "MainWindowFixture.h"
-#include "app/NumberText.h"
 #include "details/frmImageDetails.h"
+#include "foundation/NumberText.h"
 
 using namespace vantorix;
 using test::TestImage;

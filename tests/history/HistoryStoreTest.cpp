@@ -9,7 +9,7 @@
 
 #include "TempDir.h"
 #include "TestImage.h"
-#include "app/RuntimeError.h"
+#include "foundation/RuntimeError.h"
 #include "history/HistoryStore.h"
 #include "history/Recorder.h"
 

@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 
-#include "app/RuntimeError.h"
 #include "bin/FileSystem.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix::test {
 

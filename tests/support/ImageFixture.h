@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "RecordingShell.h"
@@ -12,6 +13,7 @@
 #include "TestImage.h"
 #include "bin/clsBINFile.h"
 #include "wbpatch/TableSource.h"
+#include "wbpatch/WideBandPatch.h"
 
 namespace vantorix::test {
 
@@ -26,7 +28,7 @@ class ImageFixture : public ::testing::Test {
   // that a test sees only what its own steps produce.
   clsBINFile& Opened(const TestImage& image, const std::string& name = "cal.bin") {
     path = Write(image, name);
-    bin = std::make_unique<clsBINFile>(shell, files(), tables());
+    bin = std::make_unique<clsBINFile>(shell, files(), patch());
     EXPECT_TRUE(bin->OpenBIN(path));
     shell.Clear();
     return *bin;
@@ -56,12 +58,20 @@ class ImageFixture : public ::testing::Test {
   virtual FileSystem& files() { return RealFileSystem(); }
   // The wideband patch tables; never the user's installed ones.
   virtual wbpatch::TableSource& tables() { return builtInTables; }
+  // The patch over them, made once: an image object keeps a reference to it.
+  ImagePatch& patch() {
+    if (!patch_) patch_.emplace(tables());
+    return *patch_;
+  }
 
   TempDir dir;
   wbpatch::BuiltInTables builtInTables;
   RecordingShell shell;
   std::string path;
   std::unique_ptr<clsBINFile> bin;
+
+ private:
+  std::optional<wbpatch::WideBandPatch> patch_;
 };
 
 }  // namespace vantorix::test

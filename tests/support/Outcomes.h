@@ -7,7 +7,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "app/RuntimeError.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix::test {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Shell.h"
+#include "foundation/Shell.h"
 
 namespace vantorix::test {
 

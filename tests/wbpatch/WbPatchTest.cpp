@@ -294,7 +294,7 @@ TEST_F(WbPatch, OtherMasksAndAnObjectWithoutAnImageGetNothing) {
     EXPECT_FALSE(image.AddWBHackToBIN() || image.RemoveWBHackFromBIN() || image.Changed());
     EXPECT_THAT(image.Bytes(), ElementsAreArray(before.Bytes()));
   }
-  clsBINFile empty(shell, RealFileSystem(), builtInTables);
+  clsBINFile empty(shell, RealFileSystem(), patch());
   EXPECT_FALSE(empty.AddWBHackToBIN() || empty.RemoveWBHackFromBIN() || empty.Changed());
   EXPECT_THAT(shell.Trace(), ::testing::IsEmpty());
 }

@@ -1,4 +1,4 @@
-#include "app/EditingKeys.h"
+#include "widgets/EditingKeys.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "app/Shell.h"
+#include "foundation/Shell.h"
 
 namespace vantorix {
 

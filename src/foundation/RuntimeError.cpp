@@ -1,4 +1,4 @@
-#include "app/RuntimeError.h"
+#include "foundation/RuntimeError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <new>
 #include <system_error>
 
-#include "app/AppInfo.h"
+#include "foundation/AppInfo.h"
 
 namespace vantorix {
 

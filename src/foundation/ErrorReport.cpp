@@ -1,4 +1,4 @@
-#include "app/ErrorReport.h"
+#include "foundation/ErrorReport.h"
 
 namespace vantorix {
 

@@ -1,11 +1,11 @@
-#include "app/NumberText.h"
+#include "foundation/NumberText.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-#include "app/RuntimeError.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix::number {
 

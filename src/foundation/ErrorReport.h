@@ -5,9 +5,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "app/Outcome.h"
-#include "app/RuntimeError.h"
-#include "app/Shell.h"
+#include "foundation/Outcome.h"
+#include "foundation/RuntimeError.h"
+#include "foundation/Shell.h"
 
 namespace vantorix {
 

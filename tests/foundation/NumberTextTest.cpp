@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "Outcomes.h"
-#include "app/NumberText.h"
+#include "foundation/NumberText.h"
 
 namespace vantorix::number {
 namespace {

@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "RecordingShell.h"
-#include "app/ErrorReport.h"
-#include "app/RuntimeError.h"
+#include "foundation/ErrorReport.h"
+#include "foundation/RuntimeError.h"
 
 namespace vantorix {
 namespace {

@@ -1,5 +1,5 @@
+#include "bin/BroadcastCode.h"
 #include "bin/clsBINFile.h"
-#include "wbpatch/BroadcastCode.h"
 
 namespace vantorix {
 
