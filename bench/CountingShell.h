@@ -11,9 +11,9 @@ namespace vantorix::test {
 class CountingShell : public Shell {
  public:
   void WriteLog(const std::string&) override { ++logs; }
-  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string&) override {
+  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string&, const BoxKind& kind) override {
     ++boxes;
-    if (style == MsgBoxStyle::Critical && text.rfind("Error in ", 0) == 0) ++errorReports;
+    if (kind.type == BoxKind::Type::Report) ++errorReports;
     lastBox = text;
     return IsQuestion(style) ? answer : MsgBoxResult::Ok;
   }

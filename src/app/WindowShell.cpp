@@ -24,7 +24,7 @@ void WindowShell::WriteLog(const std::string& message) {
   log_.repaint();
 }
 
-MsgBoxResult WindowShell::MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) {
+MsgBoxResult WindowShell::MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title, const BoxKind&) {
   return boxes_.Show(&owner_, QString::fromStdString(text), style, QString::fromStdString(title));
 }
 

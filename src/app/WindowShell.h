@@ -24,7 +24,8 @@ class WindowShell final : public Shell {
               QLocale locale);
 
   void WriteLog(const std::string& message) override;
-  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) override;
+  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title,
+                      const BoxKind& kind) override;
   void ShowProgress() override;
   void HideProgress() override;
   void SetProgress(float value) override;

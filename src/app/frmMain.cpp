@@ -18,6 +18,7 @@
 #include "app/LogTime.h"
 #include "app/MainWindowLayout.h"
 #include "app/StatusPanelBar.h"
+#include "bin/ImageRoads.h"
 #include "foundation/AppInfo.h"
 #include "help/frmAbout.h"
 #include "help/frmInstructions.h"
@@ -210,7 +211,7 @@ void frmMain::InitializeControls(int enmFileStatus, bool blnOnStart) {
 
     if (enmFileStatus == 0) {
       const std::string mask = images_->gobjBIN().Mask();
-      if (mask == "6E" || mask == "8D") {
+      if (roads::IsEditableMask(mask)) {
         mnuBinary_->menuAction()->setEnabled(true);
         mnuOpen_->setEnabled(true);
         mnuClose_->setEnabled(true);
@@ -220,8 +221,8 @@ void frmMain::InitializeControls(int enmFileStatus, bool blnOnStart) {
         mnuClose_->setEnabled(true);
         mnuSave_->setEnabled(true);
         mnuClose_Click();
-        shell_->MsgBox("This program is only intended to be used with $8D and $6E.  Please choose a $8D or $6E file.",
-                       MsgBoxStyle::OkOnly, std::string(app::kTitle));
+        shell_->MsgBox(std::string(roads::kEditableMasksOnly), MsgBoxStyle::OkOnly, std::string(app::kTitle),
+                       BoxKind::Message("EditableMasksOnly"));
       }
     } else if (enmFileStatus == 1) {
       SetMenusForNoImage();

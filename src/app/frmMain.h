@@ -46,7 +46,7 @@ struct MainWindowServices {
 // The multiple-document main window: menus, the path and status bars, the progress bar
 // and the activity log. It owns the current image and is the shell every other part
 // reports through.
-class frmMain final : public QMainWindow {
+class frmMain final : public QMainWindow, private VersionKeeper {
   Q_OBJECT
 
  public:
@@ -100,8 +100,6 @@ class frmMain final : public QMainWindow {
   void SetMenusForNoImage();
   // Asks to save unsaved changes; false when the user cancels or the save failed.
   bool SaveChangesFirst();
-  // Saves with the hourglass and records the version once the file holds it.
-  Outcome SaveAndRecord(clsBINFile& image);
   // The AFR grid while it is open.
   frmAFR* Grid() const;
   // Closes the grid when it holds unwritten changes, after its own question; false when
@@ -118,9 +116,9 @@ class frmMain final : public QMainWindow {
   void RefreshKeyPanels();
   static QString DroppedImagePath(const QMimeData* data);
   void RunWideBandCommand(const wbpatch::WideBandCommand& command);
-  // The history's hooks: the bytes as read at open, and as written by each save.
-  void RecordOpened(clsBINFile& image);
-  void RecordSaved(clsBINFile& image);
+  // What the open and save roads keep: into the history, and the bytes as read at open
+  // for Image Details, which also learns of each saved version.
+  void Keep(VersionEvent event, const std::string& path, std::span<const std::uint8_t> bytes) override;
 
   // Every command ends by showing whether the image now differs from its file.
   template <class Body>

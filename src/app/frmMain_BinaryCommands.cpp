@@ -38,9 +38,11 @@ void frmMain::RunWideBandCommand(const wbpatch::WideBandCommand& command) {
     clsBINFile& image = images_->gobjBIN();
     if (!image.FileOpened()) return;
     if (wbpatch::RunWideBandOperation(*shell_, image, command))
-      shell_->MsgBox(wbpatch::SuccessText(command, image.WBBCC()), MsgBoxStyle::OkOnly, "Success");
+      shell_->MsgBox(wbpatch::SuccessText(command, image.WBBCC()), MsgBoxStyle::OkOnly, "Success",
+                     BoxKind::Message("WideBandSuccess"));
     else
-      shell_->MsgBox(wbpatch::FailureText(command), MsgBoxStyle::OkOnly, "Failure");
+      shell_->MsgBox(wbpatch::FailureText(command), MsgBoxStyle::OkOnly, "Failure",
+                     BoxKind::Message("WideBandFailure"));
   });
 }
 

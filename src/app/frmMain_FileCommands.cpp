@@ -11,6 +11,7 @@
 #include "app/OpenFileDialog.h"
 #include "app/StatusPanelBar.h"
 #include "app/frmMain.h"
+#include "bin/ImageRoads.h"
 #include "bin/basStringFunctions.h"
 #include "editor/frmAFR.h"
 #include "foundation/RuntimeError.h"
@@ -55,12 +56,9 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
 
     // The file system's own bytes, so that a name in any encoding opens.
     const std::string path = FileSystemPath(strPath);
-    const FileKind kind = files_->KindOf(path);  // a path that cannot be looked at is reported with its cause
-    if (kind == FileKind::Other)
-      throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is not a regular file (a folder, device or pipe)");
-    if (kind == FileKind::Missing) {
-      shell_->WriteLog("File does not exist: " + path);
-      shell_->MsgBox("File does not exist.  Please try again.", MsgBoxStyle::Exclamation, "File Access Error");
+    // A path that cannot be looked at, or that names no regular file, is reported with its cause.
+    if (const Outcome found = roads::FindImage(*shell_, *files_, path); !found) {
+      if (!found.Detail().empty()) throw RuntimeError(ErrorNumber::BadFileNameOrNumber, path + " is " + found.Detail());
       return;
     }
     if (!CloseGridFirst() || !SaveChangesFirst()) return;
@@ -77,23 +75,13 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
       shell_->WriteLog("Binary file Closed.");
     }
     std::unique_ptr<clsBINFile> image = images_->NewBIN();
-    shell_->WriteLog("Opening binary file: " + path);
-    if (const Outcome opened = image->OpenBIN(path, blnBackupFile); !opened) {
-      // A file that could not be opened or read has been reported with its cause, and
-      // nothing said about it after that could be true.
-      if (opened.Result() == Outcome::Kind::Refused) {
-        shell_->WriteLog("Invalid File Selected: " + path);
-        shell_->MsgBox("You did not select a valid Binary (*.bin) file.  Please try again.", MsgBoxStyle::Exclamation,
-                       "File Access Error");
-      }
+    if (!roads::OpenImage(*shell_, *image, path, blnBackupFile, this, roads::RefusalBox::Always)) {
       if (reopening) InitializeControls(1, false);
       return;
     }
-    shell_->WriteLog("File opened successfully.");
     // The grid's working copies belong to the image being replaced; they go with it.
     mdiArea_->closeAllSubWindows();
     images_->ReplaceBIN(std::move(image));
-    RecordOpened(images_->gobjBIN());
     InitializeControls(0, false);
     if (images_->gobjBIN().FileOpened()) ReportStoredChecksum();
   });
@@ -119,23 +107,14 @@ bool frmMain::SaveChangesFirst() {
   const MsgBoxResult answer = shell_->MsgBox(
       "You have made changes to the current BIN.  Do you wish to save these changes?\r\n\r\nCurrent BIN: " +
           image.FilePath(),
-      MsgBoxStyle::YesNoCancelExclamation, "Save Changes");
+      MsgBoxStyle::YesNoCancelExclamation, "Save Changes", BoxKind::Question("SaveChanges"));
   if (answer == MsgBoxResult::Cancel) return false;
   if (answer == MsgBoxResult::Yes) {
+    const BusyPointer busy;
     // A save that failed has been reported; going on would throw the changes away.
-    const Outcome saved = SaveAndRecord(image);
-    if (!saved) return false;
-    if (!saved.Detail().empty()) shell_->WriteLog(saved.Detail());
+    if (!roads::SaveImage(*shell_, image, this, VersionEvent::Saved, roads::SaveLines::Quiet)) return false;
   }
   return true;
-}
-
-Outcome frmMain::SaveAndRecord(clsBINFile& image) {
-  const BusyPointer busy;
-  Outcome saved = image.SaveBIN();
-  // Once the file holds the image the version is kept, also when the disk may not hold it yet.
-  if (saved) RecordSaved(image);
-  return saved;
 }
 
 void frmMain::mnuClose_Click() {
@@ -161,7 +140,7 @@ void frmMain::mnuSave_Click() {
           "The Target AFR grid holds changes that are not in the BIN yet.  Do you wish to apply them before "
           "saving?\r\n\r\nYes applies them (as OK on the grid does) and saves, No saves without them, Cancel "
           "saves nothing.",
-          MsgBoxStyle::YesNoCancelExclamation, "Apply AFR Changes");
+          MsgBoxStyle::YesNoCancelExclamation, "Apply AFR Changes", BoxKind::Question("ApplyAfrChanges"));
       if (answer == MsgBoxResult::Cancel) return;
       if (answer == MsgBoxResult::Yes) {
         grid->cmdOK_Click();
@@ -169,14 +148,8 @@ void frmMain::mnuSave_Click() {
       }
     }
     clsBINFile& image = images_->gobjBIN();
-    shell_->WriteLog("Saving Current BIN: " + image.FilePath() + "...");
-    const Outcome saved = SaveAndRecord(image);
-    if (!saved) {
-      shell_->WriteLog("Current BIN NOT saved.");
-      return;
-    }
-    shell_->WriteLog("Current BIN Saved.");
-    if (!saved.Detail().empty()) shell_->WriteLog(saved.Detail());
+    const BusyPointer busy;
+    if (!roads::SaveImage(*shell_, image, this, VersionEvent::Saved, roads::SaveLines::Logged)) return;
     mssbVarious_->SetPanelText(3, QStringLiteral("CSUM (hex): ") + QString::fromStdString(image.Checksum()));
   });
 }
@@ -190,7 +163,7 @@ bool frmMain::MDIForm_QueryUnload() {
     shell_->MsgBox(
         "Please close the WOT PE AFR screen before exiting.  Choosing OK will save your changes.  Choosing Cancel "
         "will undo your changes.",
-        MsgBoxStyle::OkOnly, "Close AFR Screen");
+        MsgBoxStyle::OkOnly, "Close AFR Screen", BoxKind::Message("CloseAfrScreen"));
     return true;
   }
   return !SaveChangesFirst();

@@ -17,13 +17,10 @@ frmImageDetails* DetailsWindow(QMdiArea& area) {
 
 }  // namespace
 
-void frmMain::RecordOpened(clsBINFile& image) {
-  bytesAtOpen_.assign(image.Bytes().begin(), image.Bytes().end());
-  history_->Record(history::Event::Opened, image.FilePath(), bytesAtOpen_);
-}
-
-void frmMain::RecordSaved(clsBINFile& image) {
-  history_->Record(history::Event::Saved, image.FilePath(), image.Bytes());
+void frmMain::Keep(VersionEvent event, const std::string& path, std::span<const std::uint8_t> bytes) {
+  if (event == VersionEvent::Opened) bytesAtOpen_.assign(bytes.begin(), bytes.end());
+  history_->Record(event, path, bytes);
+  if (event == VersionEvent::Opened) return;
   if (frmImageDetails* details = DetailsWindow(*mdiArea_)) details->Refresh();  // its list gains the version
 }
 

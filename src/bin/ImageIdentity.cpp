@@ -10,9 +10,8 @@ namespace identity {
 
 std::uint8_t ByteAt(std::span<const std::uint8_t> bytes, std::int64_t offset) {
   if (offset < 0 || static_cast<std::uint64_t>(offset) >= bytes.size())
-    throw RuntimeError(ErrorNumber::SubscriptOutOfRange,
-                       "position " + std::to_string(offset + 1) + " of an image of " + std::to_string(bytes.size()) +
-                           " bytes");
+    throw RuntimeError(ErrorNumber::SubscriptOutOfRange, "position " + std::to_string(offset + 1) + " of an image of " +
+                                                             std::to_string(bytes.size()) + " bytes");
   return bytes[static_cast<std::size_t>(offset)];
 }
 
@@ -47,8 +46,7 @@ ImageIdentity IdentityOf(std::span<const std::uint8_t> bytes) {
       return std::string();
     }
   };
-  return {bytes.size(), field(identity::MaskText), field(identity::PromIdText),
-          field(identity::StoredChecksumText)};
+  return {bytes.size(), field(identity::MaskText), field(identity::PromIdText), field(identity::StoredChecksumText)};
 }
 
 }  // namespace vantorix

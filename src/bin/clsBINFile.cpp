@@ -113,9 +113,9 @@ Outcome clsBINFile::OpenBIN(const std::string& strBINPath, bool blnBackupFile) {
     if (length % kSizeGranule != 0) {
       m_shell.MsgBox("Invalid File Size.\r\nThe BIN that you are attempting to load has an incorrect filesize: " +
                          std::to_string(length),
-                     MsgBoxStyle::Critical, "File Size Error");
+                     MsgBoxStyle::Critical, "File Size Error", BoxKind::Message("FileSizeError"));
       CloseBIN();
-      return Outcome::Refused();
+      return Outcome::Refused("its size");
     }
 
     // An empty file reads nothing and goes on to be refused for its mask; any other read
@@ -131,15 +131,15 @@ Outcome clsBINFile::OpenBIN(const std::string& strBINPath, bool blnBackupFile) {
     if (!IsAcceptedMask(m_strMask)) {
       m_shell.WriteLog("Invalid Mask: " + m_strMask + std::string(kMaskRule));
       m_shell.MsgBox("Invalid Mask: " + m_strMask + "\r\n\r\n" + std::string(kMaskRule), MsgBoxStyle::Exclamation,
-                     "Mask Error");
+                     "Mask Error", BoxKind::Message("MaskError"));
       CloseBIN();
-      return Outcome::Refused();
+      return Outcome::Refused("its mask");
     }
 
     m_strPROMID = GetPROMID();
     m_strChecksum = GetCheckSum();
     m_blnFileOpened = true;
-    return Outcome::Done();
+    return Outcome::Done(FieldsPastTheEnd());
   });
 }
 

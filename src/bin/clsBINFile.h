@@ -47,8 +47,10 @@ class clsBINFile {
 
   // Opens, backs up (when asked), size-checks, reads and decodes the image. Refused when
   // the path names no regular file (nothing said) or the size or mask is not taken (its
-  // box shown); failed, after the report, when the file cannot be opened or read: a read
-  // that failed ends the open, since the bytes it did not get are not the image's.
+  // box shown, and the reason is the outcome's detail); failed, after the report, when
+  // the file cannot be opened or read: a read that failed ends the open, since the bytes
+  // it did not get are not the image's. Done, with a warning, for an image that ends
+  // before a field of its mask (its decoder reported it).
   Outcome OpenBIN(const std::string& strBINPath, bool blnBackupFile = false);
   // Closes the file and returns every member to its initial value.
   void CloseBIN();
@@ -118,6 +120,9 @@ class clsBINFile {
   std::string GetPROMID();
   std::string GetWBBCC();
   void CloseFile();
+  // What a short image ends before, of the fields its mask has, for the open's warning;
+  // empty when it holds them all. Each was reported when its decoder met the end.
+  std::string FieldsPastTheEnd() const;
   bool WriteWBHack(PatchDirection direction);
 
   // The byte at a 0-based file offset; Subscript out of range (9) outside the image.

@@ -70,7 +70,7 @@ void clsBINFile::StoreSixteenBit(double number, std::int64_t highOffset) {
       ByteAtOffset(highOffset) = static_cast<std::uint8_t>(std::stoul(hex.substr(0, hex.size() - 2), nullptr, 16));
     } else {
       // More than 16 bits: the high byte cannot hold the rest, so it is left alone.
-      m_shell.MsgBox("Ouch", MsgBoxStyle::OkOnly, std::string(app::kTitle));
+      m_shell.MsgBox("Ouch", MsgBoxStyle::OkOnly, std::string(app::kTitle), BoxKind::Message("SixteenBitsExceeded"));
     }
   }
   m_blnChanged = true;

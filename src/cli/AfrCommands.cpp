@@ -108,10 +108,14 @@ Status SetAfr(Arguments& arguments, Context& context) {
     if (!afr_change::AcceptModifier(shell, kind, modifier)) return kCheckFailed;
     const std::int16_t old = std::exchange(solved, modifier);
     shell.WriteLog("AFRs recalculated successfully based on new " + kind + " Modifier.");
-    // Written back as the grid's OK writes them: every entry of both tables.
+    // Written back as the grid's OK writes them: every entry of both tables. A store that
+    // failed has been reported, and the change is not saved.
+    bool stored = true;
     for (std::size_t i = 0; i < coolant.size(); ++i)
-      image.PutPEModifier_Coolant(static_cast<std::int16_t>(i + 1), coolant[i]);
-    for (std::size_t i = 0; i < rpm.size(); ++i) image.PutPEModifier_RPM(static_cast<std::int16_t>(i + 1), rpm[i]);
+      stored = image.PutPEModifier_Coolant(static_cast<std::int16_t>(i + 1), coolant[i]) && stored;
+    for (std::size_t i = 0; i < rpm.size(); ++i)
+      stored = image.PutPEModifier_RPM(static_cast<std::int16_t>(i + 1), rpm[i]) && stored;
+    if (!stored) return kFileError;
     const double now = image.Calculate_PE_AFR(coolant[column], rpm[row]);
     done = cell + ": " + GeneralText(current) + " -> " + GeneralText(now) + " (" + kind + " modifier " +
            std::to_string(old) + " -> " + std::to_string(modifier) + ", the whole " +

@@ -65,10 +65,11 @@ Status Unflushed(Context& context, const std::string& warning);
 Status RequireEditableMask(Context& context, clsBINFile& image);
 
 // What a changing command does to an image in memory. It returns the status of its
-// checks and fills `done` with one line telling what changed.
+// checks and of every core step it took (kFileError when one failed) and fills `done`
+// with one line telling what changed.
 using Change = std::function<Status(clsBINFile& image, std::string& done)>;
-// Opens the image for writing and runs the change. Only when every check passed, no
-// error was reported and the change altered the image's bytes, the file is first backed
+// Opens the image for writing and runs the change. Only when every check passed, every
+// step succeeded and the change altered the image's bytes, the file is first backed
 // up as "<path>.org" and then saved with its recalculated checksum; the history records
 // the image before and after. Otherwise nothing is written.
 Status ChangeImage(Context& context, const std::string& path, bool editableMaskOnly, const Change& change);

@@ -18,8 +18,8 @@ void CliShell::WriteLog(const std::string& message) {
   err_ << time << ", " << message << '\n';
 }
 
-MsgBoxResult CliShell::MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) {
-  if (style == MsgBoxStyle::Critical || style == MsgBoxStyle::Exclamation) ++alarms_;
+MsgBoxResult CliShell::MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title,
+                              const BoxKind& kind) {
   // A box's lines follow its title; the blank lines between its paragraphs are dropped.
   std::string lines;
   for (std::size_t begin = 0; begin <= text.size();) {
@@ -29,7 +29,7 @@ MsgBoxResult CliShell::MsgBox(const std::string& text, MsgBoxStyle style, const 
     if (!line.empty()) lines += (lines.empty() ? "" : "\n  ") + line;
     begin = end + 1;
   }
-  if (title == wbpatch::kStandInTitle) {
+  if (kind.type == BoxKind::Type::Question && kind.id == wbpatch::kStandInQuestion) {
     declinedStandIn_ = !allowStandIn_;
     Tell(title + ": " + lines + (allowStandIn_ ? "\n  Yes (--allow-stand-in)." : "\n  No."));
     return allowStandIn_ ? MsgBoxResult::Yes : MsgBoxResult::No;

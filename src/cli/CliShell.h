@@ -10,13 +10,15 @@ namespace vantorix::cli {
 // The shell of the command-line tool. Message boxes become messages on standard error
 // that name the file being worked on; log lines appear there too with --verbose. It
 // never asks: a question is answered Cancel, the answer that changes nothing, except the
-// stand-in table question, which the command line answers (--allow-stand-in).
+// stand-in table question (known by its identifier), which the command line answers
+// (--allow-stand-in).
 class CliShell final : public Shell {
  public:
   CliShell(std::ostream& err, bool verbose) : err_(err), verbose_(verbose) {}
 
   void WriteLog(const std::string& message) override;
-  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) override;
+  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title,
+                      const BoxKind& kind) override;
   void ShowProgress() override {}
   void HideProgress() override {}
   void SetProgress(float) override {}
@@ -25,9 +27,6 @@ class CliShell final : public Shell {
   void Subject(const std::string& path) { subject_ = path; }
   // A message of the tool's own about the current file.
   void Tell(const std::string& text);
-  // How many warnings and error reports have been shown so far: a command compares the
-  // count before and after a step to learn whether the core reported a problem.
-  int Alarms() const { return alarms_; }
   // Whether the stand-in table question is answered Yes; and whether it was answered No.
   void AllowStandIn(bool allow) { allowStandIn_ = allow; }
   bool DeclinedStandIn() const { return declinedStandIn_; }
@@ -38,7 +37,6 @@ class CliShell final : public Shell {
   bool allowStandIn_ = false;
   bool declinedStandIn_ = false;
   std::string subject_;
-  int alarms_ = 0;
 };
 
 }  // namespace vantorix::cli

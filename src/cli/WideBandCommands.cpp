@@ -5,6 +5,7 @@
 #include "cli/Cli.h"
 #include "foundation/AppInfo.h"
 #include "foundation/RuntimeError.h"
+#include "wbpatch/PatchLayout.h"
 #include "wbpatch/TableSource.h"
 #include "wbpatch/WideBandCommand.h"
 
@@ -35,6 +36,14 @@ Status AddOrRemove(Arguments& arguments, Context& context, const wbpatch::WideBa
   context.shell.AllowStandIn(arguments.Flag({"--allow-stand-in"}));
   const std::string path = arguments.Operands(1, 1, "one IMAGE").front();
   return ChangeImage(context, path, true, [&](clsBINFile& image, std::string& done) {
+    // A patch that ends past a short image would be written in part (each byte past the end
+    // reported): the command line writes a whole patch or nothing.
+    if (const auto version = wbpatch::VersionFor(image.Mask(), image.WBBCC());
+        version && static_cast<std::size_t>(image.FileSize()) <= wbpatch::LayoutOf(*version).slots.back().offset) {
+      context.shell.Tell("the image ends after " + std::to_string(image.FileSize()) + " bytes, before the " +
+                         std::string(wbpatch::VersionName(*version)) + " patch does");
+      return kFileError;
+    }
     if (!wbpatch::RunWideBandOperation(context.shell, image, command)) {
       // Writing a stand-in is the user's choice to make on the command line.
       if (context.shell.DeclinedStandIn()) {

@@ -232,7 +232,7 @@ void frmImageDetails::cmdCopyVersion_Click() {
     if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found) {
       m_shell.MsgBox(
           path + " already exists.  A version is only ever copied to a new file: please choose another name.",
-          MsgBoxStyle::Exclamation, "Copy Version");
+          MsgBoxStyle::Exclamation, "Copy Version", BoxKind::Message("CopyOverFile"));
       return;
     }
     std::optional<std::vector<std::uint8_t>> bytes;

@@ -224,7 +224,7 @@ void frmAFR::closeEvent(QCloseEvent* event) {
         "The Target AFR grid holds changes that are not in the BIN yet.  Do you wish to keep "
         "these changes?\r\n\r\nYes keeps them (as OK does), No forgets them (as Cancel "
         "does), Cancel returns to the grid.",
-        MsgBoxStyle::YesNoCancelExclamation, "Keep AFR Changes");
+        MsgBoxStyle::YesNoCancelExclamation, "Keep AFR Changes", BoxKind::Question("KeepAfrChanges"));
     if (answer == MsgBoxResult::Yes) cmdOK_Click();
     if (answer == MsgBoxResult::No) cmdCancel_Click();
     if (!m_blnUnloading) {  // Cancel, or an OK that failed and was reported: the grid stays

@@ -63,13 +63,13 @@ void frmAFR::ExportCsv() {
     const std::string path = QFile::encodeName(dialog.selectedFiles().front()).toStdString();
     if (IsImageOrBackup(path)) {
       m_shell.MsgBox(path + " holds the open image or its backup.  Please choose another name for the CSV file.",
-                     MsgBoxStyle::Exclamation, "Export CSV");
+                     MsgBoxStyle::Exclamation, "Export CSV", BoxKind::Message("CsvOverImage"));
       return;
     }
     std::error_code error;
     if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found &&
         m_shell.MsgBox(path + " already exists.  Do you want to replace it?", MsgBoxStyle::YesNoExclamation,
-                       "Export CSV") != MsgBoxResult::Yes)
+                       "Export CSV", BoxKind::Question("ReplaceCsv")) != MsgBoxResult::Yes)
       return;
     // The working copies, yellow cells included: what OK would write.
     const std::string unflushed = ReplaceFileContents(

@@ -148,7 +148,7 @@ void frmNewAFR::Command1_Click() {
   m_shell.MsgBox(
       "From the main screen please choose 'Help->Instructions' in order to learn more about choosing either "
       "the 'RPM' option or the 'Coolant Temperature' option",
-      MsgBoxStyle::OkOnly, std::string(app::kTitle));
+      MsgBoxStyle::OkOnly, std::string(app::kTitle), BoxKind::Message("ChangeDialogHelp"));
 }
 
 void frmNewAFR::cmdOK_Click() {
@@ -165,7 +165,7 @@ void frmNewAFR::cmdOK_Click() {
   if (!refusal.empty()) {
     // Nothing the solve could work with: ask again rather than let a failed solve store a
     // modifier of 0. Whatever it can solve, however rich or lean, goes to the grid.
-    m_shell.MsgBox(refusal, MsgBoxStyle::Exclamation, std::string(app::kTitle));
+    m_shell.MsgBox(refusal, MsgBoxStyle::Exclamation, std::string(app::kTitle), BoxKind::Message("UnsolvableAfr"));
     txtNewValue->setFocus();
     return;
   }

@@ -1,5 +1,7 @@
 #include "foundation/ErrorReport.h"
 
+#include <cstdlib>
+
 namespace vantorix {
 
 std::string ErrorReportText(const std::string& number, const std::string& description, const std::string& source,
@@ -10,7 +12,8 @@ std::string ErrorReportText(const std::string& number, const std::string& descri
 
 void ShowError(Shell& shell, const std::string& number, const std::string& description, const std::string& source,
                const std::string& module, const std::string& procedure, const std::string& title) {
-  shell.MsgBox(ErrorReportText(number, description, source, module, procedure), MsgBoxStyle::Critical, title);
+  shell.MsgBox(ErrorReportText(number, description, source, module, procedure), MsgBoxStyle::Critical, title,
+               BoxKind::Report(module, procedure, std::atoi(number.c_str())));
 }
 
 RuntimeError ReportCurrentException(Shell& shell, const ErrorSite& site) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace vantorix {
 
@@ -20,6 +21,21 @@ inline bool IsQuestion(MsgBoxStyle style) {
 
 enum class MsgBoxResult : int { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
+// What a message box is, told by the caller besides its text, so that a shell (and a test)
+// decides from the kind and its identifier, never by counting boxes or reading titles.
+struct BoxKind {
+  enum class Type { Report, Message, Question };
+  Type type = Type::Message;
+  std::string id;  // a report: "module.procedure"; a message or a question: the caller's name for it
+  int number = 0;  // a report: the run-time error number
+
+  static BoxKind Report(std::string_view module, std::string_view procedure, int number) {
+    return {Type::Report, std::string(module) + "." + std::string(procedure), number};
+  }
+  static BoxKind Message(std::string_view id) { return {Type::Message, std::string(id), 0}; }
+  static BoxKind Question(std::string_view id) { return {Type::Question, std::string(id), 0}; }
+};
+
 // The one way the code below the windows talks to the user. The main window
 // implements it; tests use a recording fake; the command-line tool writes to
 // its standard streams. Nothing in the core ever reaches for a window.
@@ -31,7 +47,8 @@ class Shell {
   virtual void WriteLog(const std::string& message) = 0;
 
   // Shows a modal message box and returns the button pressed.
-  virtual MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) = 0;
+  virtual MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title,
+                              const BoxKind& kind) = 0;
 
   virtual void ShowProgress() = 0;
   virtual void HideProgress() = 0;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bin/ImageIdentity.h"
+#include "bin/VersionKeeper.h"
 #include "foundation/RuntimeError.h"
 
 struct sqlite3;
@@ -21,7 +22,7 @@ struct sqlite3;
 // was saved over can always be had back from here.
 namespace vantorix::history {
 
-enum class Event { Opened, Saved, BackedUp, ChangedByCli, Restored };
+using Event = VersionEvent;
 // "opened", "saved", "backed up", "changed by the CLI", "restored"
 std::string_view EventName(Event event);
 

@@ -26,9 +26,14 @@ std::string AbsolutePath(const std::string& path);
 // database found damaged, whether by the check of a new connection or by any statement,
 // reading or writing, is moved aside, never deleted, and a new one started: nothing is
 // recorded into, or read from, a damaged file.
-class Recorder {
+class Recorder final : public VersionKeeper {
  public:
   using Say = std::function<void(const std::string& line)>;
+
+  // What the open and save roads call: Record, its number dropped.
+  void Keep(VersionEvent event, const std::string& path, std::span<const std::uint8_t> bytes) override {
+    Record(event, path, bytes);
+  }
 
   // Into the user's database, unless VANTORIX_NO_HISTORY is set (to 1) in the environment.
   explicit Recorder(Say say);

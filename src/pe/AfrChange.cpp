@@ -28,7 +28,7 @@ bool AcceptModifier(Shell& shell, const std::string& kind, std::int16_t modifier
     const std::string what = tooRich ? "Excessive " : "Negative ";
     shell.MsgBox("New " + kind + " Modifier is invalid.  The AFR you have chosen is too " +
                      (tooRich ? "RICH" : "LEAN") + ".  Please try again.",
-                 MsgBoxStyle::Exclamation, what + kind + " Modifier");
+                 MsgBoxStyle::Exclamation, what + kind + " Modifier", BoxKind::Message("ModifierOutOfRange"));
     shell.WriteLog(what + kind + " Modifier (" + std::to_string(modifier) + ").  Cannot calculate new AFRs.");
     return false;
   }

@@ -4,8 +4,7 @@
 
 namespace vantorix::afr_grid {
 
-Rows GridRows(clsBINFile& image, const std::vector<std::int16_t>& coolant,
-                     const std::vector<std::int16_t>& rpm) {
+Rows GridRows(clsBINFile& image, const std::vector<std::int16_t>& coolant, const std::vector<std::int16_t>& rpm) {
   Rows rows{{"Degrees C"}, {"Degrees F"}};
   for (int c = 1; c <= kCoolantPoints; ++c) {
     rows[0].push_back(CelsiusLabel(c));

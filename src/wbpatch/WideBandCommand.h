@@ -39,6 +39,8 @@ std::string FailureText(const WideBandCommand& command);
 
 // The title of the question an operation asks before it writes with a stand-in table.
 inline constexpr std::string_view kStandInTitle = "Stand-in Patch Table";
+// The identifier of that question, by which a shell knows it.
+inline constexpr std::string_view kStandInQuestion = "WriteStandInTable";
 // That question: the table is a stand-in, what the image would get from it, and how to
 // install the published patch's table instead.
 std::string StandInQuestion(const Table& table, const PatchWrites& writes, Operation operation);

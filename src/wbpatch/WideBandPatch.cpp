@@ -26,7 +26,7 @@ std::string WideBandPatch::Write(clsBINFile& image, Shell& shell, PatchDirection
   const auto standIn = std::ranges::find_if(tables, &Table::standIn);
   if (standIn != tables.end() &&
       shell.MsgBox(StandInQuestion(*standIn, patch, direction), MsgBoxStyle::YesNoExclamation,
-                   std::string(kStandInTitle)) != MsgBoxResult::Yes)
+                   std::string(kStandInTitle), BoxKind::Question(kStandInQuestion)) != MsgBoxResult::Yes)
     return {};
 
   // A refused byte (past the end of a short image) is reported by WriteToBin; the rest still goes in.

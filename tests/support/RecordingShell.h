@@ -13,6 +13,7 @@ struct BoxCall {
   std::string text;
   MsgBoxStyle style;
   std::string title;
+  BoxKind kind;
 };
 
 // A Shell that keeps every call in order and answers message boxes from a script.
@@ -21,9 +22,10 @@ class RecordingShell : public Shell {
   void WriteLog(const std::string& message) override { trace_.push_back("log: " + message); }
   // A box with only an OK button is answered OK without taking from the script; a
   // question with no scripted answer is answered Cancel, the answer that changes nothing.
-  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title) override {
+  MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title,
+                      const BoxKind& kind) override {
     trace_.push_back("box " + std::to_string(static_cast<int>(style)) + " " + title + ": " + text);
-    boxes_.push_back({text, style, title});
+    boxes_.push_back({text, style, title, kind});
     if (!IsQuestion(style)) return MsgBoxResult::Ok;
     if (answers_.empty()) return MsgBoxResult::Cancel;
     const MsgBoxResult answer = answers_.front();
@@ -51,16 +53,13 @@ class RecordingShell : public Shell {
   std::vector<std::string> ErrorReports() const {
     std::vector<std::string> places;
     for (const auto& box : boxes_)
-      if (box.style == MsgBoxStyle::Critical && box.text.starts_with("Error in "))
-        places.push_back(box.text.substr(9, box.text.find('\r') - 9));
+      if (box.kind.type == BoxKind::Type::Report) places.push_back(box.kind.id);
     return places;
   }
   std::vector<int> ErrorNumbers() const {
     std::vector<int> numbers;
     for (const auto& box : boxes_)
-      if (const auto at = box.text.find("Error Number: ");
-          box.style == MsgBoxStyle::Critical && at != std::string::npos)
-        numbers.push_back(std::stoi(box.text.substr(at + 14)));
+      if (box.kind.type == BoxKind::Type::Report) numbers.push_back(box.kind.number);
     return numbers;
   }
 
