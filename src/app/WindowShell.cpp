@@ -2,6 +2,8 @@
 
 #include <QListWidget>
 #include <QProgressBar>
+#include <QTimer>
+#include <utility>
 
 #include "app/LogTime.h"
 
@@ -21,23 +23,52 @@ void WindowShell::WriteLog(const std::string& message) {
   // Selects the new line alone (the list also takes a selection of many lines to copy)
   // and scrolls it into view.
   log_.setCurrentRow(log_.count() - 1, QItemSelectionModel::ClearAndSelect);
-  log_.repaint();
+  logWaiting_ = true;
+  if (InFrame())
+    QueuePaint();
+  else
+    PaintWaiting();
+}
+
+bool WindowShell::InFrame() const { return painted_.isValid() && !painted_.hasExpired(kFrameMilliseconds); }
+
+void WindowShell::QueuePaint() {
+  // Said once for a burst: the event loop paints what is waiting when it turns next.
+  if (std::exchange(paintQueued_, true)) return;
+  QTimer::singleShot(0, &owner_, [this] {
+    paintQueued_ = false;
+    PaintWaiting();
+  });
+}
+
+void WindowShell::PaintWaiting() {
+  if (step_) progress_.setValue(*std::exchange(step_, std::nullopt));  // a new value paints the bar itself
+  if (std::exchange(logWaiting_, false)) log_.repaint();
+  painted_.start();
 }
 
 MsgBoxResult WindowShell::MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title, const BoxKind&) {
+  PaintWaiting();
   return boxes_.Show(&owner_, QString::fromStdString(text), style, QString::fromStdString(title));
 }
 
 void WindowShell::ShowProgress() {
   progress_.show();
+  PaintWaiting();
   progress_.repaint();
 }
 
-void WindowShell::HideProgress() { progress_.hide(); }
+void WindowShell::HideProgress() {
+  step_.reset();
+  progress_.hide();
+}
 
 void WindowShell::SetProgress(float value) {
-  progress_.setValue(static_cast<int>(value));
-  progress_.repaint();
+  step_ = static_cast<int>(value);
+  if (InFrame())
+    QueuePaint();
+  else
+    PaintWaiting();
 }
 
 }  // namespace vantorix

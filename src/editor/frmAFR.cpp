@@ -293,6 +293,7 @@ std::set<std::pair<int, int>> frmAFR::PendingCells() const {
 }
 
 void frmAFR::SetCompare(const std::optional<pe::AfrTable>& compare) {
+  if (compare == m_compare) return;
   m_compare = compare;
   for (int row = kFirstDataRow; row < kRows; ++row)
     for (int column = kFirstDataColumn; column < kColumns; ++column)
