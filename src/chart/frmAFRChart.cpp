@@ -115,9 +115,13 @@ void frmAFRChart::Draw() {
       series->attachAxis(x);
       series->attachAxis(y);
     };
-    for (const Line& line : Lines(byTemperature)) {
+    const std::vector<Line> lines = Lines(byTemperature);
+    for (const Line& line : lines) {
       auto* series = new QLineSeries;
       series->setName(line.name);
+      // A colour of its own for each of up to 17 lines, cold blue to hot red along the hues.
+      const auto colour = static_cast<int>(&line - lines.data());
+      series->setPen(QPen(QColor::fromHsv(240 - 240 * colour / static_cast<int>(lines.size() - 1), 230, 200), 2));
       for (const auto& cell : line.cells) {
         const double afr = m_tables.shown[static_cast<std::size_t>(cell.first)][static_cast<std::size_t>(cell.second)];
         series->append(XOf(cell, byTemperature), afr);
@@ -156,6 +160,7 @@ void frmAFRChart::Draw() {
     else
       delete pending;
     y->setRange(std::floor(lowest * 2.0 - 1.0) / 2.0, std::ceil(highest * 2.0 + 1.0) / 2.0);
+    y->applyNiceNumbers();
     chart.setTitle(m_tables.compare ? QStringLiteral("Target AFRs (dashed: the compare image)")
                                     : QStringLiteral("Target AFRs"));
     chart.legend()->setAlignment(Qt::AlignRight);

@@ -47,7 +47,7 @@ class CurrentCellFrame final : public QStyledItemDelegate {
     PaintCell(painter, option, index);
     if (!index.data(kCompareRole).isValid()) return;
     const QRectF cell(option.rect);
-    const double side = std::max(6.0, cell.height() / 3.0);
+    const double side = std::max(7.0, cell.height() * 0.45);
     painter->save();
     painter->setPen(Qt::NoPen);
     painter->setBrush(kCompareMark);
