@@ -23,10 +23,15 @@
 
 namespace {
 
+// The grid's size and the kind of texts it shows: temperatures, RPMs and 153 different AFRs.
 QWidget* BareGrid() {
   auto* table = new QTableWidget(19, 10);
   for (int row = 0; row < 19; ++row)
-    for (int column = 0; column < 10; ++column) table->setItem(row, column, new QTableWidgetItem(QStringLiteral("13.51")));
+    for (int column = 0; column < 10; ++column)
+      table->setItem(row, column,
+                     new QTableWidgetItem(row < 2      ? QString::number(-40 + 24 * column)
+                                          : column == 0 ? QString::number(400 * (row - 2))
+                                                        : QString::number(11.0 + 0.13 * row + 0.07 * column, 'f', 2)));
   return table;
 }
 

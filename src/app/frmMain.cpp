@@ -105,6 +105,8 @@ void frmMain::BuildControls() {
   pbLog_->setFixedHeight(twips::ToPixels(layout::kLogPanelHeight, dpi_));
   lstLog_ = new QListWidget(pbLog_);
   lstLog_->setObjectName(QStringLiteral("lstLog"));
+  // Every line is one line of text: the list need not measure each item to scroll to the last.
+  lstLog_->setUniformItemSizes(true);
   // The log takes the focus, and with it Ctrl+A and Ctrl+C, only when it is clicked: else
   // it would take it whenever the window is activated, and Ctrl+C would not close.
   lstLog_->setFocusPolicy(Qt::ClickFocus);
