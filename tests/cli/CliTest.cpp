@@ -7,8 +7,7 @@
 
 #include <fstream>
 #include <functional>
-#include <ranges>
-#include <sstream>
+#include <regex>
 
 #include "../wbpatch/PatchFacts.h"
 #include "InChild.h"
@@ -17,7 +16,6 @@
 #include "TestImage.h"
 #include "bin/clsBINFile.h"
 #include "foundation/AppInfo.h"
-#include "foundation/NumberText.h"
 #include "wbpatch/TableSource.h"
 #include "wbpatch/WideBandPatch.h"
 
@@ -25,13 +23,22 @@ namespace vantorix::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using Bytes = std::vector<std::uint8_t>;
 
 struct Result {
   int status;
-  std::string out;
-  std::string err;
+  std::string out, err;
+};
+
+// One run of the program and what it must end with.
+struct Step {
+  const char* what;
+  std::string words;  // as typed in the image folder; a redirection among them wins over the test's own
+  int status;
+  std::vector<std::string> said = {};  // pieces of its standard output and error
+  std::string env = "";
 };
 
 std::string Text(const fs::path& path) {
@@ -39,40 +46,9 @@ std::string Text(const fs::path& path) {
   return {bytes.begin(), bytes.end()};
 }
 
-// One run of the program with nothing of the caller's environment: HOME and XDG_DATA_HOME
-// inside `home`, never the real ones.
-Result Cli(const fs::path& home, const std::vector<std::string>& arguments, std::string out = {},
-           const std::string& env = "") {
-  std::string command = "env -i HOME='" + home.string() + "' XDG_DATA_HOME='" + (home / "xdg").string() +
-                        "' LC_ALL=C " + env + " " VANTORIX_CLI;
-  for (const std::string& word : arguments) command += " '" + word + "'";
-  if (out.empty()) out = (home / "stdout.txt").string();
-  const int status = std::system((command + " >" + out + " 2>'" + (home / "stderr.txt").string() + "'").c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(out), Text(home / "stderr.txt")};
-}
-
-// What the core writes when it opens the image, makes the change and saves.
-Bytes CoreSaves(const Bytes& image, const std::function<void(clsBINFile&)>& change) {
-  TempDir dir;
-  const std::string path = dir.File("core.bin");
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-  RecordingShell shell;
-  shell.Answer(MsgBoxResult::Yes);  // to the stand-in question of the built-in tables
-  wbpatch::BuiltInTables tables;
-  wbpatch::WideBandPatch patch(tables);
-  clsBINFile bin(shell, RealFileSystem(), patch);
-  EXPECT_TRUE(bin.OpenBIN(path));
-  change(bin);
-  bin.SaveBIN();
-  EXPECT_TRUE(shell.ErrorReports().empty());
-  return ReadFile(path);
-}
-
-// set-afr on one cell of the grid.
-std::vector<std::string> SetAfr(const std::string& path, std::string by, std::string rpm, std::string coolant,
-                                std::string afr) {
-  return {"set-afr", path, "--rpm", rpm, "--coolant", coolant, "--afr", afr, "--by", by};
+std::string Write(const Bytes& bytes, const fs::path& path) {
+  std::ofstream(path, std::ios::binary) << std::string(bytes.begin(), bytes.end());
+  return path.string();
 }
 
 // Folders cannot be flushed: what a device error after a replacement's rename looks like.
@@ -83,253 +59,222 @@ TestImage Axxc8D() { return TestImage(32768, 0x8D).Axxc().PromId(0x1205).Manual(
 
 class CliTest : public ::testing::Test {
  protected:
-  Result Run(const std::vector<std::string>& arguments, const std::string& env = "") {
-    return Cli(home.Path(), arguments, {}, env);
+  // Nothing of the caller's environment: HOME and XDG_DATA_HOME inside `home`, never the real ones.
+  Result Run(const std::string& words, const std::string& env = "") {
+    const std::string command = "cd '" + dir.Path().string() + "' && env -i HOME='" + home.Path().string() +
+                                "' XDG_DATA_HOME='" + home.File("xdg") + "' LC_ALL=C " + env + " " VANTORIX_CLI " >'" +
+                                home.File("out") + "' 2>'" + home.File("err") + "' " + words;
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(home.File("out")), Text(home.File("err"))};
   }
-  std::string Put(const Bytes& image, const std::string& name) {
-    std::ofstream(dir.Path() / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    return dir.File(name);
+  Result Expect(const Step& step) {
+    SCOPED_TRACE(step.what);
+    const Result result = Run(step.words, step.env);
+    EXPECT_EQ(result.status, step.status) << result.err;
+    for (const std::string& piece : step.said) EXPECT_THAT(result.out + result.err, HasSubstr(piece));
+    return result;
   }
-  std::string Put(const TestImage& image, const std::string& name) { return Put(image.Bytes(), name); }
-  static bool Exists(const std::string& path) { return fs::exists(path); }
+  std::string Put(const TestImage& image, const std::string& name) { return image.WriteTo(dir.Path() / name); }
+  // What the core writes when it opens the image, makes the change and saves.
+  Bytes CoreSaves(const Bytes& image, const std::function<void(clsBINFile&)>& change) {
+    const std::string path = Write(image, dir.Path() / "core.bin");
+    RecordingShell shell;
+    shell.Answer(MsgBoxResult::Yes);  // to the stand-in question of the built-in tables
+    wbpatch::BuiltInTables tables;
+    wbpatch::WideBandPatch patch(tables);
+    clsBINFile bin(shell, RealFileSystem(), patch);
+    EXPECT_TRUE(bin.OpenBIN(path));
+    change(bin);
+    bin.SaveBIN();
+    EXPECT_TRUE(shell.ErrorReports().empty());
+    return ReadFile(path);
+  }
+  long Files() const { return std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()); }
 
-  TempDir home;
-  TempDir dir;
+  TempDir home, dir;
+  const std::string a = Put(Axxc8D(), "a.bin");
 };
 
-// Each reading command tells what the core decodes, exits 0, 1 for a difference or a
-// mismatch, 2 for a usage mistake, 3 for a file it cannot read or output it cannot write,
-// and never writes: not even on read-only files.
-TEST_F(CliTest, UsageMistakesAndReadingCommandsWriteNothingAndWorkOnReadOnlyFiles) {
-  const TestImage axxc = Axxc8D();
-  TestImage other = axxc;
-  other.PromId(0x0001).StoredChecksum(0x9999).CoolantModifiers({1, 2, 3, 4, 5, 6, 7, 8, 9}).Byte(0x0617, 0xEE);
-  other.Byte(0x2004, 0x00).Byte(0x2005, 0x00).Byte(0x4C9C, 0x00).Byte(0x5000, 0x00).Byte(0x7168, 0x00);
-  const TestImage good = TestImage(32768, 0x6E).CorrectChecksum();
-  const std::string a = Put(axxc, "a.bin"), b = Put(other, "b.bin"), e = Put(good, "e.bin");
-  const std::string t = Put(TestImage(32768, 0x32), "t.bin"), missing = dir.File("missing.bin"), x = dir.File("x.bin");
-  const std::string computed = number::HexText(axxc.ExpectedChecksum(), 4);
-  std::vector<std::tuple<std::vector<std::string>, int, std::vector<std::string>>> runs{
-      {{"--version"}, 0, {"vantorix-cli " + std::string(app::kVersionText) + "\n"}},
-      {{"info", a, missing, t},
-       3,
-       {"  PROM ID: 4613\n  transmission: MANUAL\n  BCC: AXXC\n  stored checksum: 1234\n  computed checksum: " +
-            computed + " (DOES NOT AGREE)\n  wideband patch: ",
-        "  patch table: built-in stand-in\n", missing + ": File Access Error: File does not exist.", "mask: $32",
-        "transmission: -\n", "wideband patch: none for this image\n"}},
-      {{"info", "--json", a, e},
-       0,
-       {"[\n  {\"path\": ",
-        ", \"promId\": 4613, \"transmission\": \"MANUAL\", \"bcc\": \"AXXC\", \"storedChecksum\": \"1234\", "
-        "\"computedChecksum\": \"" +
-            computed +
-            "\", \"checksumAgrees\": false, \"widebandPatch\": {\"version\": \"8D/AXXC\", "
-            "\"table\": \"built-in stand-in\", \"standIn\": true, \"state\": \"",
-        "},\n  {", "\"tellingEntries\": 8, ", "}}\n]\n"}},
-      {{"checksum", e, a},
-       1,
-       {"e.bin: checksum " + number::HexText(good.ExpectedChecksum(), 4) + " agrees",
-        "a.bin: checksum MISMATCH: stored 1234, computed " + computed}},
-      {{"checksum", a, missing}, 3, {}},
-      {{"afr", a}, 0, {}},
-      {{"afr", "--csv", b}, 0, {}},
-      {{"diff", a, b},
-       1,
-       {"0x0000-0x0001      2 bytes  identity: PROM ID: 12 05 -> 00 01\n",
-        "0x0006-0x0007      2 bytes  checksum: 12 34 -> 99 99\n", "0x060E-0x0616      9 bytes  PE coolant modifiers",
-        "0x0617             1 byte   PE RPM modifiers", "0x2004-0x2005      2 bytes  wideband patch: routine",
-        "0x4C9C             1 byte   wideband patch: hook", "0x5000             1 byte   other",
-        "0x7168             1 byte   identity: broadcast code", "19 bytes differ, in 8 runs\n"}},
-      {{"diff", a, a}, 0, {"the images are identical"}},
-      {{"wb", "derive", "--stock", a, "--patched", b, "--version", "8d-axxc", "-o", dir.File("t.txt")}, 3, {}}};
-  // Each command's --help text is compared whole with docs/cli.md by cli_reference_matches_the_help.
+// A mistake in the command line is status 2 with a pointer to the help, and writes nothing.
+// Each command's --help text is compared whole with docs/cli.md by cli_reference_matches_the_help.
+TEST_F(CliTest, UsageMistakesExitWith2AndWriteNothing) {
   // clang-format off
-  for (const std::vector<std::string>& mistake : std::vector<std::vector<std::string>>{
-      {}, {"frob"}, {"info"}, {"info", "--bogus", a}, {"afr", a, a}, {"diff", a}, {"wb"},
-      {"wb", "frob"}, {"wb", "derive", "--stock", a}, {"wb", "install", "t", "--version", "7f"},
-      {"set-afr", a, "--rpm", "2400", "--coolant", "80", "--afr", "12.5"},
-      SetAfr(a, "rpm", "2500", "80", "12.5"), SetAfr(a, "rpm", "2400", "50", "12.5"), SetAfr(a, "rpm", "2400", "80", "0.114"),
-      SetAfr(a, "rpm", "2400", "80", "rich"), SetAfr(a, "row", "2400", "80", "12.5"), {"history", "prune", "--keep-days", "-1"},
-      {"set-afr", a, "--rpm", "4800", "--coolant", "80", "--afr", "12.5", "--by", "rpm", "--rpm=400"},
-      {"sample", x, "--mask", "32"}, {"sample", x, "--mask", "6e", "--bcc", "axxc"}})
-    runs.push_back({mistake, 2, {"--help'"}});
+  const Step mistakes[] = {
+      {"no command", "", 2}, {"an unknown command", "frob", 2}, {"info without an image", "info", 2},
+      {"an unknown option", "info --bogus a.bin", 2}, {"afr with two images", "afr a.bin a.bin", 2},
+      {"diff with one image", "diff a.bin", 2}, {"wb alone", "wb", 2}, {"an unknown wb action", "wb frob", 2},
+      {"derive lacking options", "wb derive --stock a.bin", 2}, {"an unknown version", "wb install t --version 7f", 2},
+      {"set-afr without --by", "set-afr a.bin --rpm 2400 --coolant 80 --afr 12.5", 2},
+      {"an RPM off the grid", "set-afr a.bin --rpm 2500 --coolant 80 --afr 12.5 --by rpm", 2},
+      {"a temperature off the grid", "set-afr a.bin --rpm 2400 --coolant 50 --afr 12.5 --by rpm", 2},
+      // Beside a coolant modifier of 146 no RPM modifier solves to 0.114.
+      {"an AFR no modifier can give", "set-afr a.bin --rpm 2400 --coolant 80 --afr 0.114 --by rpm", 2},
+      {"an AFR that is no number", "set-afr a.bin --rpm 2400 --coolant 80 --afr rich --by rpm", 2},
+      {"--by neither rpm nor coolant", "set-afr a.bin --rpm 2400 --coolant 80 --afr 12.5 --by row", 2},
+      {"an option given twice", "set-afr a.bin --rpm 4800 --coolant 80 --afr 12.5 --by rpm --rpm=400", 2},
+      {"a negative number of days", "history prune --keep-days -1", 2},
+      {"a sample of mask 32", "sample x.bin --mask 32", 2}, {"a code for $6E", "sample x.bin --mask 6e --bcc axxc", 2}};
   // clang-format on
-  for (const auto& [words, status, said] : runs) {
-    SCOPED_TRACE(::testing::PrintToString(words));
-    const Result result = Run(words);
-    EXPECT_EQ(result.status, status);
-    for (const std::string& piece : said) EXPECT_THAT(result.out + result.err, HasSubstr(piece));
-  }
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 4);
-  EXPECT_EQ(ReadFile(a), axxc.Bytes());
-  // Output lost to a full disk must not pass for a clean run.
-  for (const auto& words : {std::vector<std::string>{"afr", "--csv", a}, {"--version"}}) {
-    const Result full = Cli(home.Path(), words, "/dev/full");
-    EXPECT_EQ(full.status, 3);
-    EXPECT_THAT(full.err, HasSubstr("the output could not be written: No space left on device"));
-  }
+  for (const Step& mistake : mistakes) EXPECT_THAT(Expect(mistake).err, HasSubstr(" --help'.\n")) << mistake.what;
+  EXPECT_EQ(Files(), 1);
+  EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
+}
 
-  // Read-only files in a read-only folder, as a user that cannot override permissions.
-  TempDir output;
-  OpenToEveryone(output.Path());
-  fs::permissions(a, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  fs::permissions(dir.Path(),
-                  fs::perms::all & ~fs::perms::owner_write & ~fs::perms::group_write & ~fs::perms::others_write);
+// Each reading command tells what the core decodes and exits 0, 1 for a difference or a
+// mismatch, 3 for a file it cannot read; with many images the worst counts. None writes.
+TEST_F(CliTest, ReadingCommandsTellWhatTheImagesHoldAndExitWithTheWorstStatus) {
+  TestImage b = Axxc8D().PromId(0x0001).StoredChecksum(0x9999).CoolantModifiers({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  Put(b.Byte(0x0617, 0xEE).Byte(0x2004, 0).Byte(0x2005, 0).Byte(0x4C9C, 0).Byte(0x5000, 0).Byte(0x7168, 0), "b.bin");
+  Put(TestImage(32768, 0x6E).CorrectChecksum(), "e.bin"), Put(TestImage(32768, 0x32), "t.bin");
+  // clang-format off
+  const Step reads[] = {
+      {"version", "--version", 0, {"vantorix-cli " + std::string(app::kVersionText) + "\n"}},
+      {"info, one file missing", "info a.bin missing.bin t.bin", 3,
+       {"  PROM ID: 4613\n  transmission: MANUAL\n  BCC: AXXC\n  stored checksum: 1234\n"
+        "  computed checksum: BE39 (DOES NOT AGREE)\n  wideband patch: ", "  patch table: built-in stand-in\n",
+        "missing.bin: File Access Error: File does not exist.", "mask: $32", "transmission: -\n",
+        "wideband patch: none for this image\n"}},
+      {"info as JSON", "info --json a.bin e.bin", 0,
+       {"[\n  {\"path\": \"a.bin\", ", ", \"promId\": 4613, \"transmission\": \"MANUAL\", \"bcc\": \"AXXC\", "
+        "\"storedChecksum\": \"1234\", \"computedChecksum\": \"BE39\", \"checksumAgrees\": false, \"widebandPatch\": "
+        "{\"version\": \"8D/AXXC\", \"table\": \"built-in stand-in\", \"standIn\": true, \"state\": \"",
+        "},\n  {", "\"checksumAgrees\": true, ", "\"tellingEntries\": 8, ", "}}\n]\n"}},
+      {"checksum", "checksum e.bin a.bin", 1,
+       {"e.bin: checksum BEFD agrees\na.bin: checksum MISMATCH: stored 1234, computed BE39\n"}},
+      {"checksum, one file missing", "checksum a.bin missing.bin", 3}, {"afr", "afr a.bin", 0},
+      {"afr as CSV", "afr --csv b.bin", 0}, {"identical images", "diff a.bin a.bin", 0, {"the images are identical\n"}},
+      {"diff", "diff a.bin b.bin", 1,
+       {"0x0000-0x0001      2 bytes  identity: PROM ID: 12 05 -> 00 01\n"
+        "0x0006-0x0007      2 bytes  checksum: 12 34 -> 99 99\n"
+        "0x060E-0x0616      9 bytes  PE coolant modifiers\n"
+        "0x0617             1 byte   PE RPM modifiers: AE -> EE\n"
+        "0x2004-0x2005      2 bytes  wideband patch: routine: 29 30 -> 00 00\n"
+        "0x4C9C             1 byte   wideband patch: hook: 51 -> 00\n"
+        "0x5000             1 byte   other: 0D -> 00\n"
+        "0x7168             1 byte   identity: broadcast code: 3C -> 00\n"
+        "19 bytes differ, in 8 runs\n"}},
+      {"derive from images that are no pair", "wb derive --stock a.bin --patched b.bin --version 8d-axxc -o t.txt", 3}};
+  // clang-format on
+  for (const Step& read : reads) Expect(read);
+  EXPECT_EQ(Files(), 4);
+  EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
+}
+
+// Output lost to a full disk must not pass for a clean run.
+TEST_F(CliTest, OutputLostToAFullDiskIsAFileError) {
+  for (const char* words : {"afr --csv a.bin >/dev/full", "--version >/dev/full"})
+    Expect({words, words, 3, {"the output could not be written: No space left on device"}});
+}
+
+// Read-only files in a read-only folder, as a user that cannot override permissions.
+TEST_F(CliTest, ReadOnlyFilesAreReadButNotFixed) {
+  OpenToEveryone(home.Path());
+  fs::permissions(a, fs::perms(0444));
+  fs::permissions(dir.Path(), fs::perms(0555));
   EXPECT_TRUE(RunAsOrdinaryUser([&] {
-    return Cli(output.Path(), {"info", a}).status == 0 && Cli(output.Path(), {"afr", a}).status == 0 &&
-           Cli(output.Path(), {"checksum", "--fix", a}).err.find("Permission denied") != std::string::npos;
+    return Run("info a.bin").status == 0 && Run("afr a.bin").status == 0 &&
+           Run("checksum --fix a.bin").err.find("Permission denied") != std::string::npos;
   }));
 }
 
+// A change the CLI makes, and the same change made by the window program's core: none
+// when nothing may be written.
 struct Change {
-  const char* what;
-  Bytes image;
-  std::vector<std::string> words;  // "P" stands for the image's path
-  int status;
-  std::function<void(clsBINFile&)> change;  // what the window program's core does; none when nothing is written
-  std::string said = "";
-  std::string env = "";  // for the run
+  Step step;
+  Bytes image;  // as s.bin
+  std::function<void(clsBINFile&)> core = nullptr;
 };
 
 // A change writes exactly what the core saves, after the backup; a refusal, or a change
 // that changes nothing, writes nothing and makes no backup.
-TEST_F(CliTest, SetAfrAndEveryOtherChangeWritesWhatTheCoreSavesOrNothing) {
+TEST_F(CliTest, EveryChangeWritesWhatTheCoreSavesOrNothing) {
   // Coolant modifier 88 and a wanted 12.5 solve to an RPM modifier of 86.
-  const TestImage grid = TestImage(Axxc8D()).CoolantModifiers({10, 20, 30, 40, 50, 88, 70, 80, 90}).RpmModifiers({});
+  const Bytes grid = Axxc8D().CoolantModifiers({10, 20, 30, 40, 50, 88, 70, 80, 90}).RpmModifiers({}).Bytes();
   const auto add = [](clsBINFile& b) { b.AddWBHackToBIN(); };
   fs::create_directories(dir.Path() / "broken/Vantorix/wbpatch");
   std::ofstream(dir.Path() / "broken/Vantorix/wbpatch/6E.txt") << "0000 00 00\n";
+  const Bytes axxc = Axxc8D().Bytes(), e6 = TestImage(32768, 0x6E).Bytes();
+  // clang-format off
   std::vector<Change> changes{
-      {"by RPM, telling what it does",
-       grid.Bytes(),
-       {"--verbose", "set-afr", "P", "--rpm", "2400", "--coolant", "80", "--afr", "12.5", "--by", "rpm"},
-       0,
-       [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); },
-       ", Recalculating AFRs based on 2400RPMs...\n"},
-      {"by coolant", grid.Bytes(), SetAfr("P", "coolant", "6400", "-40", "14.7"), 0,
+      {{"by RPM, telling what it does", "--verbose set-afr s.bin --rpm 2400 --coolant 80 --afr 12.5 --by rpm", 0,
+        {", Recalculating AFRs based on 2400RPMs...\n"}}, grid, [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }},
+      {{"by coolant", "set-afr s.bin --rpm 6400 --coolant -40 --afr 14.7 --by coolant", 0}, grid,
        [](clsBINFile& b) { b.PutPEModifier_Coolant(1, b.CalculateCoolantModifier(0, 14.7)); }},
-      {"the cell already targets that", grid.Bytes(), SetAfr("P", "rpm", "0", "-40", "27.32"), 0, nullptr},
-      // Beside an RPM modifier of 216 it solves to 32728; beside a coolant modifier of 146 (by rpm) to none at all.
-      {"a modifier above 255", Axxc8D().Bytes(), SetAfr("P", "coolant", "2400", "80", "0.114"), 1, nullptr, "too RICH"},
-      {"a modifier below 0", grid.Bytes(), SetAfr("P", "rpm", "2400", "80", "40"), 1, nullptr, "too LEAN"},
-      {"mask 32", TestImage(32768, 0x32).Bytes(), SetAfr("P", "rpm", "0", "80", "13"), 3, nullptr,
-       "only intended to be used with $8D and $6E"},
-      {"checksum", Axxc8D().Bytes(), {"checksum", "--fix", "P"}, 0, [](clsBINFile&) {}},
-      {"saved, but the folder is not flushed",
-       Axxc8D().Bytes(),
-       {"checksum", "--fix", "P"},
-       3,
-       [](clsBINFile&) {},
-       "P: Flushing the folder ",
-       kFolderFlushFails},
-      {"stand-in refused",
-       Axxc8D().Bytes(),
-       {"wb", "add", "P"},
-       2,
-       nullptr,  // a message of several lines stays so
-       "(built-in stand-in) is a stand-in, not the published patch.\n  Adding the patch with it writes the values"},
-      {"stand-in refused",
-       Axxc8D().Bytes(),
-       {"wb", "add", "P"},
-       2,
-       nullptr,
-       " other bytes. The image gets NO wideband function: do not burn it expecting one.\n"},
-      {"stand-in refused",
-       TestImage(32768, 0x6E).Bytes(),
-       {"wb", "remove", "P"},
-       2,
-       nullptr,
-       "give --allow-stand-in to write it anyway\nvantorix-cli: P: left unchanged\n"},
-      {"broken installed table",
-       TestImage(32768, 0x6E).Bytes(),
-       {"wb", "add", "P"},
-       3,
-       nullptr,
-       "Invalid file format",
-       "XDG_DATA_HOME=" + dir.File("broken")}};
+      {{"the cell already targets that", "set-afr s.bin --rpm 0 --coolant -40 --afr 27.32 --by rpm", 0}, grid},
+      // Beside an RPM modifier of 216 it solves to 32728.
+      {{"modifier above 255", "set-afr s.bin --rpm 2400 --coolant 80 --afr 0.114 --by coolant", 1, {"too RICH"}}, axxc},
+      {{"modifier below 0", "set-afr s.bin --rpm 2400 --coolant 80 --afr 40 --by rpm", 1, {"too LEAN"}}, grid},
+      {{"mask 32", "set-afr s.bin --rpm 0 --coolant 80 --afr 13 --by rpm", 3,
+        {"only intended to be used with $8D and $6E"}}, TestImage(32768, 0x32).Bytes()},
+      // No change of the core's but its save, which stores the checksum it calculates.
+      {{"checksum", "checksum --fix s.bin", 0}, axxc, [](clsBINFile&) {}},
+      {{"saved, but the folder is not flushed", "checksum --fix s.bin", 3, {"s.bin: Flushing the folder "},
+        kFolderFlushFails}, axxc, [](clsBINFile&) {}},
+      {{"stand-in refused, its message of several lines kept so", "wb add s.bin", 2,
+        {"(built-in stand-in) is a stand-in, not the published patch.\n  Adding the patch with it writes the values",
+         " other bytes. The image gets NO wideband function: do not burn it expecting one.\n"}}, axxc},
+      {{"stand-in refused", "wb remove s.bin", 2,
+        {"give --allow-stand-in to write it anyway\nvantorix-cli: s.bin: left unchanged\n"}}, e6},
+      {{"broken installed table", "wb add s.bin", 3, {"Invalid file format"}, "XDG_DATA_HOME=" + dir.File("broken")},
+       e6}};
+  // clang-format on
   for (const TestImage& image : {Axxc8D(), TestImage(32768, 0x8D).Aujp(), TestImage(32768, 0x6E)}) {
-    changes.push_back({"add", image.Bytes(), {"wb", "add", "--allow-stand-in", "P"}, 0, add});
-    changes.push_back(
-        {"remove", CoreSaves(image.Bytes(), add), {"wb", "remove", "P", "--allow-stand-in"}, 0, [](clsBINFile& b) {
-           b.RemoveWBHackFromBIN();
-         }});
+    changes.push_back({{"add", "wb add --allow-stand-in s.bin", 0}, image.Bytes(), add});
+    const auto remove = [](clsBINFile& b) { b.RemoveWBHackFromBIN(); };
+    changes.push_back({{"remove", "wb remove s.bin --allow-stand-in", 0}, CoreSaves(image.Bytes(), add), remove});
   }
   for (const Change& c : changes) {
-    SCOPED_TRACE(c.what + (" " + ::testing::PrintToString(c.words)));
-    const std::string path = Put(c.image, "s.bin");
+    const std::string path = Write(c.image, dir.Path() / "s.bin");
     fs::remove(path + ".org");
-    std::vector<std::string> words = c.words;
-    std::ranges::replace(words, std::string("P"), path);
-    const Result result = Run(words, c.env);
-    EXPECT_EQ(result.status, c.status) << result.err;
-    EXPECT_EQ(ReadFile(path), c.change ? CoreSaves(c.image, c.change) : c.image);
-    EXPECT_EQ(Exists(path + ".org") ? ReadFile(path + ".org") : Bytes{}, c.change ? c.image : Bytes{});
-    std::string said = c.said;
-    if (const auto at = said.find("P:"); at != std::string::npos) said.replace(at, 1, path);
-    EXPECT_THAT(result.err, HasSubstr(said));
+    Expect(c.step);
+    SCOPED_TRACE(c.step.what);
+    EXPECT_THAT(ReadFile(path), ElementsAreArray(c.core ? CoreSaves(c.image, c.core) : c.image));
+    EXPECT_EQ(fs::exists(path + ".org") ? ReadFile(path + ".org") : Bytes{}, c.core ? c.image : Bytes{});
   }
 }
 
 // A table derived from a stock image and the published patch, once installed, is what
 // adding the patch writes; a pair that disagrees, or a file that is no table, is refused.
 TEST_F(CliTest, DerivedTableInstalledInTheUserFolderPatchesAStockImageAsPublished) {
-  const TestImage stock = StockImage(wbpatch::Version::Axxc8D);
+  const std::string stock = Put(StockImage(wbpatch::Version::Axxc8D), "stock.bin");
   TestImage published = TestPatched(wbpatch::Version::Axxc8D).CorrectChecksum();  // bytes unlike the stand-in's
-  const std::string stockPath = Put(stock, "stock.bin"), tablePath = dir.File("axxc.txt");
-  const std::vector<std::string> derive{
-      "wb",        "derive",  "--stock", stockPath, "--patched", Put(published, "p.bin"),
-      "--version", "8D-AXXC", "-o",      tablePath};
-  EXPECT_EQ(Run(derive).status, 0);
+  Put(published, "p.bin");
+  const std::string derive = "wb derive --stock stock.bin --patched p.bin --version 8D-AXXC -o axxc.txt";
+  Expect({"derive", derive, 0});
   ::umask(022);  // as most users have it: the folders made for the table are the user's alone all the same
-  EXPECT_EQ(Run({"wb", "install", tablePath}).status, 0);
+  Expect({"install", "wb install axxc.txt", 0});
   EXPECT_EQ(Modes(home.Path() / "xdg"), "Vantorix 700|Vantorix/wbpatch 700|Vantorix/wbpatch/8D-AXXC.txt 644|");
-  EXPECT_EQ(Run({"wb", "add", stockPath}).status, 0);
-  EXPECT_EQ(ReadFile(stockPath), published.Bytes());
-  fs::remove(tablePath);
+  Expect({"add", "wb add stock.bin", 0});
+  EXPECT_THAT(ReadFile(stock), ElementsAreArray(published.Bytes()));
+  fs::remove(dir.Path() / "axxc.txt");
   Put(published.Byte(0x5000, 0x01), "p.bin");  // a byte the patch does not write
-  EXPECT_EQ(Run(derive).status, 3);
-  EXPECT_FALSE(Exists(tablePath));
-  const Result notATable = Run({"wb", "install", stockPath});
-  EXPECT_EQ(notATable.status, 3);
-  EXPECT_THAT(notATable.err, HasSubstr("not a wideband patch table of any version"));
+  Expect({"derive from a pair that disagrees", derive, 3});
+  EXPECT_FALSE(fs::exists(dir.Path() / "axxc.txt"));
+  Expect({"install what is no table", "wb install stock.bin", 3, {"not a wideband patch table of any version"}});
 }
 
 TEST_F(CliTest, SampleWritesAnImageThatOpensCleanlyButNeverOverAFile) {
-  for (auto [sample, bcc] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-           {{"sample", "", "--mask", "8d"}, "AXXC"},
-           {{"sample", "", "--mask", "8D", "--bcc", "aujp"}, "AUJP"},
-           {{"sample", "", "--mask=6e"}, "ARAP or APYP"}}) {
-    const std::string path = sample[1] = dir.File(bcc + ".bin");
-    EXPECT_EQ(Run(sample).status, 0) << bcc;
-    EXPECT_THAT(
-        Run({"info", "--json", path}).out,
-        HasSubstr("\"promId\": 9999, \"transmission\": \"AUTO\", \"bcc\": \"" + bcc + "\", \"storedChecksum\": \""));
-    EXPECT_THAT(Run({"checksum", path}).out, HasSubstr(" agrees"));
-    const Bytes written = ReadFile(path);
-    EXPECT_EQ(Run(sample).status, 3) << bcc;  // the name is taken now
-    EXPECT_EQ(ReadFile(path), written);
+  // clang-format off
+  const Step samples[] = {  // named by the code the image must carry
+      {"AXXC", "sample s.bin --mask 8d", 0}, {"AUJP", "sample s.bin --mask 8D --bcc aujp", 0},
+      {"ARAP or APYP", "sample s.bin --mask=6e", 0}};
+  // clang-format on
+  for (const Step& sample : samples) {
+    fs::remove(dir.Path() / "s.bin");
+    Expect(sample);
+    EXPECT_THAT(Run("info --json s.bin").out,
+                ::testing::ContainsRegex("\"promId\": 9999, \"transmission\": \"AUTO\", \"bcc\": \"" +
+                                         std::string(sample.what) + "\", .*\"checksumAgrees\": true"));
+    const Bytes written = ReadFile(dir.Path() / "s.bin");
+    Expect({sample.what, sample.words, 3});  // the name is taken now
+    EXPECT_THAT(ReadFile(dir.Path() / "s.bin"), ElementsAreArray(written));
   }
 }
 
 // The versions `history --json` lists, newest first: "number event differing|...".
 std::string Listed(const Result& json) {
-  const auto value = [](const std::string& line, const std::string& name) {  // unquoted
-    const auto at = line.find("\"" + name + "\": ") + name.size() + 4;
-    std::string text = line.substr(at, line.find_first_of(",}", at) - at);
-    return text.front() == '"' ? text.substr(1, text.size() - 2) : text;
-  };
-  std::string listed;
-  std::istringstream lines(json.out);
-  for (std::string line; std::getline(lines, line);)
-    if (line.find("\"version\"") != std::string::npos)
-      listed += value(line, "version") + " " + value(line, "event") + " " + value(line, "differingBytes") + "|";
-  return listed;
-}
-
-std::string Differing(const Bytes& a, const Bytes& b) {
-  return std::to_string(
-      std::ranges::count_if(std::views::iota(0U, a.size()), [&](std::size_t k) { return a[k] != b[k]; }));
+  static const std::regex version(R"re(\{"version": (\d+), .*"event": "([^"]+)", .*"differingBytes": (\w+)\})re");
+  return std::regex_replace(json.out, version, "$1 $2 $3|", std::regex_constants::format_no_copy);
 }
 
 // Two pages in the middle overwritten, as a failing disk leaves them; the damaged bytes.
@@ -342,72 +287,66 @@ std::string Damage(const fs::path& db) {
 // A history damaged anywhere is moved aside, the user is told once, and a new one holds
 // the change; a restore puts back only the file's own versions unless forced.
 TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItReplaces) {
-  const Bytes stock = Axxc8D().Bytes();
-  const std::string path = Put(stock, "h.bin");
-  const fs::path data = home.Path() / "xdg" / "Vantorix";
-  ASSERT_EQ(Run({"checksum", "--fix", Put(TestImage(32768, 0x6E), "first.bin")}).status, 0);
-  const std::string damaged = Damage(data / "history.sqlite");  // pages the next event does not read
-  const Result fix = Run({"checksum", "--fix", path});
-  ASSERT_EQ(fix.status, 0);
-  EXPECT_EQ(std::ranges::count(fix.err, '\n'), 1);
-  EXPECT_THAT(fix.err, HasSubstr("was damaged: it was moved aside as "));
-  const auto aside = std::ranges::find_if(fs::directory_iterator(data), fs::directory_iterator(),
-                                          [](const auto& e) { return e.path().string().ends_with("Z"); });
-  EXPECT_TRUE(aside != fs::directory_iterator() && Text(aside->path()) == damaged);  // EXPECT_EQ would print it all
-  const Bytes fixed = ReadFile(path);
-  ASSERT_EQ(Run({"wb", "add", "--allow-stand-in", path}).status, 0);
-  const Bytes patched = ReadFile(path);
-  EXPECT_TRUE(Run({"history", path}).out.ends_with(" first seen\n"));  // the first version, and only it
-  EXPECT_EQ(Listed(Run({"history", path, "--json"})), "4 changed by the CLI " + Differing(fixed, patched) +
-                                                          "|3 backed up 0|2 changed by the CLI " +
-                                                          Differing(stock, fixed) + "|1 backed up null|");
-  EXPECT_EQ(Run({"history", "show", "1", "-o", dir.File("v1.bin")}).status, 0);
-  EXPECT_EQ(ReadFile(dir.File("v1.bin")), stock);
-  EXPECT_EQ(Run({"history", "show", "1", "-o", path}).status, 3);  // never over an existing file
-  EXPECT_EQ(Run({"history", "show", "@3"}).out, std::string(fixed.begin(), fixed.end()));
-  EXPECT_THAT(Run({"diff", "@1", path}).out, HasSubstr("0x0006-0x0007      2 bytes  checksum: 12 34 -> "));
-  {
-    const auto held = RealFileSystem().OpenReadWrite(path);  // as the window program holds an open image
-    EXPECT_THAT(Run({"history", "restore", path, "1"}).err, HasSubstr("is locked by another program"));
-  }
-  EXPECT_EQ(Run({"history", "restore", path, "@1"}).status, 0);
-  EXPECT_EQ(ReadFile(path), stock);
-  EXPECT_THAT(Listed(Run({"history", "--json"})),
-              ::testing::StartsWith("6 restored " + Differing(patched, stock) + "|5 backed up 0|"));
-  EXPECT_EQ(Run({"history", "restore", path, "5"}).status, 0);  // a restore is undone like any change
-  EXPECT_EQ(ReadFile(path), patched);
+  const fs::path db = home.Path() / "xdg" / "Vantorix" / "history.sqlite";
+  Expect({"a first change", "checksum --fix " + Put(TestImage(32768, 0x6E), "first.bin"), 0});
+  const std::string damaged = Damage(db);  // pages the next event does not read
+  const Result fix = Expect({"a change with the history damaged", "checksum --fix a.bin", 0});
+  std::smatch aside;  // one line, naming the copy
+  EXPECT_TRUE(std::regex_match(
+      fix.err, aside, std::regex(".* was damaged: it was moved aside as (.+Z), and a new one was started.\n")));
+  EXPECT_TRUE(Text(aside[1].str()) == damaged);  // EXPECT_EQ would print it all
+  const Bytes fixed = ReadFile(a);
+  Expect({"add", "wb add --allow-stand-in a.bin", 0});
+  const Bytes patched = ReadFile(a);
+  EXPECT_TRUE(Run("history a.bin").out.ends_with(" first seen\n"));  // the first version, and only it
+  Expect({"show", "history show 1 -o v1.bin", 0});
+  EXPECT_THAT(ReadFile(dir.Path() / "v1.bin"), ElementsAreArray(Axxc8D().Bytes()));
+  Expect({"show over an existing file", "history show 1 -o a.bin", 3});
+  EXPECT_EQ(Run("history show @3").out, std::string(fixed.begin(), fixed.end()));
+  EXPECT_THAT(Run("diff @1 a.bin").out, HasSubstr("0x0006-0x0007      2 bytes  checksum: 12 34 -> "));
+  auto held = RealFileSystem().OpenReadWrite(a);  // as the window program holds an open image
+  Expect({"restore a locked file", "history restore a.bin 1", 3, {"is locked by another program"}});
+  held.reset();
+  Expect({"restore", "history restore a.bin @1", 0});
+  EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
+  Expect({"a restore undone like any change", "history restore a.bin 5", 0});
+  EXPECT_THAT(ReadFile(a), ElementsAreArray(patched));
   // Scripts can turn recording off; a restore, whose undo lives in the history, then refuses.
-  const std::string off = "VANTORIX_NO_HISTORY=1";
-  EXPECT_EQ(Run(SetAfr(path, "rpm", "0", "80", "13"), off).status, 0);
-  EXPECT_EQ(Run({"history", "restore", path, "1"}, off).status, 3);
-  EXPECT_THAT(Listed(Run({"history", path, "--json"})), ::testing::StartsWith("8 restored"));
-  EXPECT_EQ(Run(SetAfr(path, "rpm", "0", "80", "12.5"), kFolderFlushFails).status, 3);  // saved all the same
-  EXPECT_THAT(Listed(Run({"history", path, "--json"})), ::testing::StartsWith("10 changed by the CLI"));
+  const std::string off = "VANTORIX_NO_HISTORY=1", afr = "set-afr a.bin --rpm 0 --coolant 80 --by rpm --afr ";
+  Expect({"a change not recorded", afr + "13", 0, {}, off});
+  Expect({"a restore not recorded", "history restore a.bin 1", 3, {}, off});
+  Expect({"saved, but the folder is not flushed", afr + "12.5", 3, {}, kFolderFlushFails});
+  EXPECT_EQ(Listed(Run("history --json")),
+            "10 changed by the CLI 2|9 backed up 3|8 restored 127|7 backed up 0|6 restored 127|5 backed up 0|4 changed "
+            "by the CLI 127|3 backed up 0|2 changed by the CLI 2|1 backed up null|");
 
   // Only a version of this very file, mask and size goes back without --force.
-  const std::string other = Put(TestImage(32768, 0x6E), "e.bin"), small = Put(TestImage(32640), "s.bin");
-  for (const std::string& file : {other, small, Put(Axxc8D().PromId(7), "o.bin")})  // versions 11 to 16
-    ASSERT_EQ(Run({"checksum", "--fix", file}).status, 0);
-  for (const auto& [what, version, forced] :
-       std::vector<std::tuple<std::string, std::string, Bytes>>{{"another path and mask", "12", {}},
-                                                                {"another path", "16", {}},
-                                                                {"forced", "14", ReadFile(small)},
-                                                                {"this path, another size", "4", {}},
-                                                                {"forced", "12", ReadFile(other)},
-                                                                {"this path, another mask", "4", {}}}) {
-    SCOPED_TRACE(what);
-    const Bytes before = ReadFile(path);  // what a refusal leaves; --force writes the version
-    EXPECT_EQ(Run({"history", "restore", path, version, forced.empty() ? "--" : "--force"}).status,
-              forced.empty() ? 2 : 0);
-    EXPECT_EQ(ReadFile(path), forced.empty() ? before : forced);
+  Expect({"another mask", "checksum --fix " + Put(TestImage(32768, 0x6E), "e.bin"), 0});  // versions 11 and 12
+  Expect({"another size", "checksum --fix " + Put(TestImage(32640), "s.bin"), 0});        // 13 and 14
+  Expect({"another PROM ID", "checksum --fix " + Put(Axxc8D().PromId(7), "o.bin"), 0});   // 15 and 16
+  struct Restore {
+    Step step;
+    const char* holds;  // the file whose bytes before the run a.bin holds after it
+  };
+  // clang-format off
+  const Restore restores[] = {
+      {{"another path and mask", "history restore a.bin 12", 2}, "a.bin"},
+      {{"another path", "history restore a.bin 16", 2,
+        {"recorded for " + fs::canonical(dir.File("o.bin")).string() + ", mask $8D, PROM ID 7, 32768 bytes"}}, "a.bin"},
+      {{"forced", "history restore a.bin 14 --force", 0}, "s.bin"},
+      {{"this path, another size", "history restore a.bin 4", 2}, "a.bin"},
+      {{"forced", "history restore a.bin 12 --force", 0}, "e.bin"},
+      {{"this path, another mask", "history restore a.bin 4", 2}, "a.bin"}};
+  // clang-format on
+  for (const Restore& restore : restores) {
+    const Bytes expected = ReadFile(dir.Path() / restore.holds);
+    Expect(restore.step);
+    EXPECT_THAT(ReadFile(a), ElementsAreArray(expected)) << restore.step.what;
   }
-  EXPECT_THAT(
-      Run({"history", "restore", path, "16"}).err,
-      HasSubstr("recorded for " + fs::canonical(dir.File("o.bin")).string() + ", mask $8D, PROM ID 7, 32768 bytes"));
-  Damage(data / "history.sqlite");
-  const Result listed = Run({"history", path});  // the damage is told, and what the new history holds
-  EXPECT_THAT(listed.err, HasSubstr("was damaged: it was moved aside as "));
-  EXPECT_EQ(std::to_string(listed.status) + " " + listed.out, "0 " + path + ": no version recorded\n");
+  Damage(db);  // the damage is told, and what the new history holds
+  EXPECT_EQ(
+      Expect({"a listing with the history damaged", "history a.bin", 0, {"was damaged: it was moved aside as "}}).out,
+      "a.bin: no version recorded\n");
 }
 
 }  // namespace
