@@ -9,10 +9,10 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
-#include <QMdiSubWindow>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
@@ -29,7 +29,7 @@ QWidget* BareGrid() {
   for (int row = 0; row < 19; ++row)
     for (int column = 0; column < 10; ++column)
       table->setItem(row, column,
-                     new QTableWidgetItem(row < 2      ? QString::number(-40 + 24 * column)
+                     new QTableWidgetItem(row < 2       ? QString::number(-40 + 24 * column)
                                           : column == 0 ? QString::number(400 * (row - 2))
                                                         : QString::number(11.0 + 0.13 * row + 0.07 * column, 'f', 2)));
   return table;

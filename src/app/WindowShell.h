@@ -52,11 +52,10 @@ class WindowShell final : public Shell {
   void PaintWaiting();
 
   static constexpr qint64 kFrameMilliseconds = 16;
-  QElapsedTimer painted_;       // since the log or the bar was last painted at once
-  bool logWaiting_ = false;     // the log has a line not yet painted
-  std::optional<int> step_;     // a step of the bar not yet set
-  bool paintQueued_ = false;    // the event loop is to paint what waits
-
+  QElapsedTimer painted_;     // since the log or the bar was last painted at once
+  bool logWaiting_ = false;   // the log has a line not yet painted
+  std::optional<int> step_;   // a step of the bar not yet set
+  bool paintQueued_ = false;  // the event loop is to paint what waits
 };
 
 }  // namespace vantorix
