@@ -17,22 +17,29 @@ struct Pair {
 };
 
 // The AFR follows from the sum of both modifiers, rounded to hundredths; its inverse finds
-// the modifier for a wanted ratio, halves to even, and outside a byte too: the caller refuses it.
+// the modifier for a wanted ratio, halves to even, and outside a byte too: the caller
+// refuses it. A failure is reported and gives 0; nothing else is shown or logged.
 TEST(PeModel, TargetAfrAndTheModifierThatSolvesForItRoundAsTheFormulaSays) {
-  EXPECT_EQ(Outcomes<Pair>([](Pair p) { return pe::TargetAfr(p.first, static_cast<std::int16_t>(p.second)); },
-                           {{0, 0}, {255, 255}, {128, 0}, {88, 80}, {80, 88}, {88, 86}, {-128, 0}, {32767, 1}}),
-            "29.45 5.91 14.73 12.74 12.74 12.48 E11 E6");
+  RecordingShell shell;
+  clsBINFile image(shell);
   const double halves = pe::AFR_CONSTANT / 356.5;  // exact solutions 100.5 and 101.5
-  EXPECT_EQ(Outcomes<Pair>([](Pair p) { return pe::SolveModifier(p.first, p.second); }, {{88, 12.5},
-                                                                                         {0, 14.7},
-                                                                                         {88, 12.74},
-                                                                                         {128, halves},
-                                                                                         {127, halves},
-                                                                                         {0, 5.0},
-                                                                                         {0, 40.0},
-                                                                                         {88, 0.0},
-                                                                                         {0, 0.0001}}),
-            "86 128 80 100 102 626 -34 E11 E6");
+  const std::initializer_list<Pair> afrs{{0, 0},   {255, 255}, {128, 0},  {88, 80},
+                                         {80, 88}, {88, 86},   {-128, 0}, {32767, 1}},
+      solved{{88, 12.5}, {0, 14.7}, {88, 12.74}, {128, halves}, {127, halves},
+             {0, 5.0},   {0, 40.0}, {88, 0.0},   {0, 0.0001}};
+  EXPECT_EQ(
+      Outcomes([&](Pair p) { return image.Calculate_PE_AFR(p.first, static_cast<std::int16_t>(p.second)); }, afrs),
+      "29.45 5.91 14.73 12.74 12.74 12.48 0 0");
+  EXPECT_EQ(Outcomes([&](Pair p) { return image.CalculateRPMModifier(p.first, p.second); }, solved),
+            "86 128 80 100 102 626 -34 0 0");
+  EXPECT_EQ(
+      Outcomes([&](Pair p) { return image.CalculateCoolantModifier(p.first, p.second); }, {Pair{86, 12.5}, {88, 0.0}}),
+      "88 0");
+  const std::string report = "box Critical BIN File Error: Error in clsBINFile.";
+  EXPECT_THAT(shell.Outline(),
+              ElementsAre(report + "Calculate_PE_AFR", report + "Calculate_PE_AFR", report + "CalculateRPMModifier",
+                          report + "CalculateRPMModifier", report + "CalculateCoolantModifier"));
+  EXPECT_THAT(shell.ErrorNumbers(), ElementsAre(11, 6, 11, 6, 11));
 }
 
 TEST(PeModel, TablePositionsOfEachMaskAndNoneForOthers) {
@@ -87,21 +94,6 @@ TEST_F(PeModifierTables, RefusedWritesAndAMaskWithoutTablesChangeNothing) {
   EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.GetPEModifiers_Coolant", "clsBINFile.GetPEModifiers_RPM",
                                                 "clsBINFile.PutPEModifier_RPM", "clsBINFile.PutPEModifier_Coolant"));
   EXPECT_FALSE(experimental.Changed());
-}
-
-TEST_F(PeModifierTables, FormulaMembersReportFailuresAndReturnZero) {
-  clsBINFile image(shell);
-  EXPECT_EQ(std::to_string(image.Calculate_PE_AFR(88, 80)) + " " +
-                std::to_string(image.CalculateRPMModifier(88, 12.5)) + " " +
-                std::to_string(image.CalculateCoolantModifier(86, 12.5)) + " " +
-                std::to_string(image.CalculateRPMModifier(0, 5.0)),  // returned unchanged; the caller refuses it
-            "12.740000 86 88 626");
-  EXPECT_TRUE(shell.Trace().empty());
-  EXPECT_EQ(
-      image.CalculateRPMModifier(88, 0.0) + image.CalculateCoolantModifier(88, 0.0) + image.Calculate_PE_AFR(-128, 0),
-      0);
-  EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.CalculateRPMModifier",
-                                                "clsBINFile.CalculateCoolantModifier", "clsBINFile.Calculate_PE_AFR"));
 }
 
 }  // namespace
