@@ -1,13 +1,10 @@
 #pragma once
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <string>
 
 #include "RecordingShell.h"
 #include "TempDir.h"
@@ -17,6 +14,9 @@
 #include "wbpatch/WideBandPatch.h"
 
 namespace vantorix::test {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
 
 // Every member a caller sees of an image object; the defaults are those of an object
 // without an image.
@@ -55,17 +55,18 @@ class ImageFixture : public ::testing::Test {
     return *bin;
   }
 
-  static std::vector<std::uint8_t> BytesOf(const clsBINFile& image) {
-    return {image.Bytes().begin(), image.Bytes().end()};
-  }
-  // The trace of the progress bar over a 32768-byte image, up to the given step: shown at
-  // 0, then a step every 3000 bytes, in percent.
-  static std::vector<std::string> Bar(std::size_t steps = 10) {
+  static Bytes BytesOf(const clsBINFile& image) { return {image.Bytes().begin(), image.Bytes().end()}; }
+  // A trace with the progress bar over a 32768-byte image, up to the given step, between
+  // the given lines: shown at 0, then a step every 3000 bytes, in percent.
+  static std::vector<std::string> Bar(std::vector<std::string> before, std::size_t steps,
+                                      std::initializer_list<std::string> after) {
     static const std::vector<std::string> all{"progress 0",       "show progress",    "progress 9.15527",
                                               "progress 18.3105", "progress 27.4658", "progress 36.6211",
                                               "progress 45.7764", "progress 54.9316", "progress 64.0869",
                                               "progress 73.2422", "progress 82.3975", "progress 91.5527"};
-    return {all.begin(), all.begin() + 2 + static_cast<std::ptrdiff_t>(steps)};
+    before.insert(before.end(), all.begin(), all.begin() + 2 + static_cast<std::ptrdiff_t>(steps));
+    before.insert(before.end(), after);
+    return before;
   }
 
   // The file services the image object uses; a test may put a faulty one in.
