@@ -80,6 +80,7 @@ TEST(PatchTableReader, RefusesEveryKindOfMalformedTableNamingTheLine) {
 // and numbers without their leading zeros ("3D7C 5 FF", "929 0 30").
 TEST(PatchTableReader, ReadsBackWhatItWritesWhateverTheLineEndsAndComments) {
   for (const Version version : wbpatch::kVersions) {
+    SCOPED_TRACE(wbpatch::VersionName(version));
     const Table table = BuiltIn(version);
     const std::string text = wbpatch::FormatTable(table, {"made by a test", ""});
     EXPECT_THAT(text, StartsWith("# STAND-IN TABLE\n# made by a test\n#\n\n"));
@@ -104,6 +105,7 @@ TEST(PatchState, CountsOnlyEntriesThatTellPatchedFromUnpatched) {
       {Version::Axxc8D, "absent 39 0 39, present 39 39 0, partial 39 36 3, absent 39 3 33, absent 39 0 0, "},
       {Version::Mask6E, "absent 8 0 8, present 8 8 0, partial 8 8 0, absent 8 1 0, absent 8 0 0, "}};
   for (const auto& [version, states] : expected) {
+    SCOPED_TRACE(wbpatch::VersionName(version));
     const Table table = BuiltIn(version);
     const Bytes stock = Applied(TestImage().Bytes(), table, Operation::Remove);
     // $8D: the hook put back; $6E: one byte of the area off, which only the present test sees.
