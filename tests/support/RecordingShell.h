@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +17,16 @@ struct BoxCall {
   BoxKind kind;
 };
 
+// The style's name, as the trace shows it.
+inline std::string StyleName(MsgBoxStyle style) {
+  static const std::map<MsgBoxStyle, std::string> names{{MsgBoxStyle::OkOnly, "OkOnly"},
+                                                        {MsgBoxStyle::Critical, "Critical"},
+                                                        {MsgBoxStyle::Exclamation, "Exclamation"},
+                                                        {MsgBoxStyle::YesNoCancelExclamation, "YesNoCancelExclamation"},
+                                                        {MsgBoxStyle::YesNoExclamation, "YesNoExclamation"}};
+  return names.at(style);
+}
+
 // A Shell that keeps every call in order and answers message boxes from a script.
 class RecordingShell : public Shell {
  public:
@@ -24,7 +35,7 @@ class RecordingShell : public Shell {
   // question with no scripted answer is answered Cancel, the answer that changes nothing.
   MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title,
                       const BoxKind& kind) override {
-    trace_.push_back("box " + std::to_string(static_cast<int>(style)) + " " + title + ": " + text);
+    trace_.push_back("box " + StyleName(style) + " " + title + ": " + text);
     boxes_.push_back({text, style, title, kind});
     if (!IsQuestion(style)) return MsgBoxResult::Ok;
     if (answers_.empty()) return MsgBoxResult::Cancel;
@@ -44,26 +55,30 @@ class RecordingShell : public Shell {
   void Answer(MsgBoxResult answer) { answers_.push_back(answer); }
   void Clear() { trace_.clear(), boxes_.clear(); }
 
-  // Every call as one line: "log: <message>", "box <style> <title>: <text>",
+  // Every call as one line: "log: <message>", "box <style name> <title>: <text>",
   // "progress <value>", "show progress", "hide progress".
   const std::vector<std::string>& Trace() const { return trace_; }
+  // The trace with each box cut after its first line.
+  std::vector<std::string> Outline() const {
+    std::vector<std::string> lines;
+    for (const auto& line : trace_) lines.push_back(line.substr(0, line.find('\r')));
+    return lines;
+  }
   const std::vector<BoxCall>& Boxes() const { return boxes_; }
   bool ProgressVisible() const { return progressVisible_; }
   // "module.procedure" of every error report shown, in order; and the error number of each.
-  std::vector<std::string> ErrorReports() const {
-    std::vector<std::string> places;
-    for (const auto& box : boxes_)
-      if (box.kind.type == BoxKind::Type::Report) places.push_back(box.kind.id);
-    return places;
-  }
-  std::vector<int> ErrorNumbers() const {
-    std::vector<int> numbers;
-    for (const auto& box : boxes_)
-      if (box.kind.type == BoxKind::Type::Report) numbers.push_back(box.kind.number);
-    return numbers;
-  }
+  std::vector<std::string> ErrorReports() const { return OfReports(&BoxKind::id); }
+  std::vector<int> ErrorNumbers() const { return OfReports(&BoxKind::number); }
 
  private:
+  template <class Field>
+  std::vector<Field> OfReports(Field BoxKind::*field) const {
+    std::vector<Field> values;
+    for (const auto& box : boxes_)
+      if (box.kind.type == BoxKind::Type::Report) values.push_back(box.kind.*field);
+    return values;
+  }
+
   std::vector<std::string> trace_;
   std::vector<BoxCall> boxes_;
   std::deque<MsgBoxResult> answers_;
