@@ -112,10 +112,10 @@ TEST_F(OpenBin, WhatIsNotThereOrCannotBeReadLeavesNoImageAndAtMostOneReport) {
   // clang-format off
   const std::vector<NoImage> rows{
       {"no name",                     "",                      true,  false, none, {}, ""},
-      {"missing",                     dir.File("nothing.bin"), true,  false, none, {}, ""},
+      {"missing",                     dir.File("nothing.bin"), true,  true,  none, {}, ""},
       {"a folder",                    dir.File("folder.bin"),  true,  false, none, {}, ""},
       {"a pipe",                      dir.File("pipe.bin"),    true,  false, none, {}, ""},
-      {"larger than a size can hold", huge,                    false, false, none, {"box Critical BIN File Error: Error in clsBINFile.OpenBIN"}, "6 Overflow (the file is 2147483776 bytes long; an image can hold at most 2147483647)"},
+      {"larger than a size can hold", huge,                    false, true,  none, {"box Critical BIN File Error: Error in clsBINFile.OpenBIN"}, "6 Overflow (the file is 2147483776 bytes long; an image can hold at most 2147483647)"},
       {"cut short",                   cut,                     false, true,  [](FaultyFileSystem& f) { f.shrinkTo = 10000; }, read(3), "62 Input past end of file (" + cut + " ended after 10000 bytes)"},
       {"a device error",              bad,                     false, true,  [](FaultyFileSystem& f) { f.readError = EIO; }, read(0), "57 Device I/O error (" + bad + ": Input/output error)"}};
   // clang-format on
