@@ -13,17 +13,21 @@ using B = QMessageBox;
 
 namespace {
 
+const QString kBanner = "Brenholt - Binary File Utility:  Vantorix";
 const QString kNoImage =
     "Current BIN: N/A|Mask (hex): N/A|ID (dec): N/A|CSUM (hex): N/A|Binary 0 Open 1 Close 0 Save "
     "0|Vantorix";
 const QString kFirst = "Current BIN: %2|Mask (hex): 8D|ID (dec): 4613|CSUM (hex): 0A5F|Binary 1 Open 1 Close 1 Save 1|";
 const QString kSavePrompt =
-    "51 Save Changes: You have made changes to the current BIN.  Do you wish to save these "
+    "YesNoCancelExclamation Save Changes: You have made changes to the current BIN.  Do you wish to save these "
     "changes?\r\n\r\nCurrent BIN: ";
 const QStringList kRefused{
-    "16 File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to load has an "
+    "Critical File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to load has an "
     "incorrect filesize: 1000",
-    "48 File Access Error: You did not select a valid Binary (*.bin) file.  Please try again."};
+    "Exclamation File Access Error: You did not select a valid Binary (*.bin) file.  Please try again."};
+
+// The bar's values while 32768 bytes are read or written: each 3000 bytes, 100 % never reached.
+const QString kProgress = "progress 0 9 18 27 36 45 54 64 73 82 91";
 
 // The images the rows open; only the 6E one stores the right checksum.
 TestImage Image(const QString& kind) {
@@ -52,9 +56,10 @@ class MainWindowTest : public QObject {
   test::MainWindowFixture f_;
   TestTables tables_;
   int logged_ = 0;
+  QStringList progress_;  // the values the progress bar took
 
-  // All a user sees after a step: the new log lines, the boxes shown, then the identity
-  // panels, the menus and the title bar in one line.
+  // All a user sees after a step: the new log lines, the boxes shown, the progress bar's
+  // values, then the identity panels, the menus and the title bar in one line.
   QStringList State() {
     auto& paths = *f_.window->findChild<StatusPanelBar*>("mssbPaths");
     auto& various = *f_.window->findChild<StatusPanelBar*>("mssbVarious");
@@ -62,11 +67,15 @@ class MainWindowTest : public QObject {
     for (const char* name : {"mnuBinaryAction", "mnuOpen", "mnuClose", "mnuSave"})
       menus << QString(name).mid(3).remove("Action") + u' ' +
                    QString::number(f_.window->findChild<QAction*>(name)->isEnabled());
-    const QStringList bars{paths.PanelText(1),   various.PanelText(1), various.PanelText(2),
-                           various.PanelText(3), menus.join(u' '),     f_.Title()};
-    const QStringList log = f_.Log(logged_);
-    logged_ += static_cast<int>(log.size());
-    return log + std::exchange(f_.boxes.shown, {}) + QStringList{bars.join(u'|')};
+    // The path as a screen reader takes it from the panel: a name in markup is shown, not obeyed.
+    const QString path = QAccessible::queryAccessibleInterface(&paths.Panel(1))->text(QAccessible::Name);
+    const QStringList bars{
+        path, various.PanelText(1), various.PanelText(2), various.PanelText(3), menus.join(u' '), f_.Title()};
+    QStringList seen = f_.Log(logged_);
+    logged_ += static_cast<int>(seen.size());
+    seen += std::exchange(f_.boxes.shown, {});
+    if (!progress_.isEmpty()) seen << "progress " + std::exchange(progress_, {}).join(u' ');
+    return seen << bars.join(u'|');
   }
   void Open(const QString& path) { f_.window->OpenBinaryFile(true, path); }
   QString OpenChanged() {  // an image with a change in memory
@@ -81,7 +90,10 @@ class MainWindowTest : public QObject {
   void init() {
     tables_.broken = false;
     logged_ = 0;
+    progress_.clear();
     QVERIFY(f_.Start(&tables_));
+    connect(f_.window->findChild<QProgressBar*>("ProgressBar1"), &QProgressBar::valueChanged,
+            [this](int value) { progress_ << QString::number(value); });
     QCOMPARE(State().mid(8), QStringList{kNoImage});  // after the banner
   }
   void cleanup() { f_.Stop(); }
@@ -98,17 +110,18 @@ class MainWindowTest : public QObject {
     const QString mismatch = "Stored checksum 0A5F does not match the contents (%3); saving will store %3.";
     const QString opened8D = QString(kFirst).replace("%2", "%1") + "Vantorix";
     const auto readReport = [](const QString& where) {
-      return "16 " + where +
+      return "Critical " + where +
              "\r\n\r\nError Number: 57\r\nError Description: Device I/O error (%1: Input/output "
              "error)\r\nError Source: Vantorix";
     };
     QTest::newRow("8D, checksum wrong") << ""
-                                        << "8D" << opened + QStringList{mismatch, opened8D};
-    QTest::newRow("6E, a name that is not UTF-8") << ""
-                                                  << "6E"
-                                                  << opened + QStringList{
-                                                                  "Current BIN: %1|Mask (hex): 6E|ID (dec): 4613|CSUM "
-                                                                  "(hex): %3|Binary 1 Open 1 Close 1 Save 1|Vantorix"};
+                                        << "8D" << opened + QStringList{mismatch, kProgress, opened8D};
+    QTest::newRow("6E, a name in markup, not UTF-8")
+        << ""
+        << "6E"
+        << opened + QStringList{kProgress,
+                                "Current BIN: %1|Mask (hex): 6E|ID (dec): 4613|CSUM "
+                                "(hex): %3|Binary 1 Open 1 Close 1 Save 1|Vantorix"};
     QTest::newRow("32: closed again")
         << ""
         << "32"
@@ -116,8 +129,9 @@ class MainWindowTest : public QObject {
                                 "Binary file Closed.",
                                 "Closing binary compare file: N/A",
                                 "Binary file Closed.",
-                                "0 Vantorix: This program is "
+                                "OkOnly Vantorix: This program is "
                                 "only intended to be used with $8D and $6E.  Please choose a $8D or $6E file.",
+                                kProgress,
                                 kNoImage};
     QTest::newRow("refused after changes")
         << "changed 8D"
@@ -125,18 +139,21 @@ class MainWindowTest : public QObject {
     QTest::newRow("reads fail: their reports, nothing after")
         << ""
         << "8D, reads fail"
-        << QStringList{"Opening binary file: %1", "Reading BIN to array...",
+        << QStringList{"Opening binary file: %1",
+                       "Reading BIN to array...",
                        readReport("File Error: Error in basFileFunctions.BackupFile"),
-                       readReport("BIN File Error: Error in clsBINFile.ReadBinaryToArray"), kNoImage};
+                       readReport("BIN File Error: Error in clsBINFile.ReadBinaryToArray"),
+                       "progress 0",
+                       kNoImage};
     QTest::newRow("missing") << "8D"
                              << "missing"
                              << QStringList{"File does not exist: %1",
-                                            "48 File Access Error: File does not exist.  "
+                                            "Exclamation File Access Error: File does not exist.  "
                                             "Please try again.",
                                             kFirst + "Vantorix"};
     QTest::newRow("same file again, changes dropped")
         << "changed 8D"
-        << "same" << closed + opened + QStringList{mismatch, kSavePrompt + "%2", kFirst + "Vantorix"};
+        << "same" << closed + opened + QStringList{mismatch, kSavePrompt + "%2", kProgress, kFirst + "Vantorix"};
     QTest::newRow("same file, refused now")
         << "8D"
         << "same, now 1000 bytes" << closed + refused + kRefused + QStringList{kNoImage};
@@ -150,8 +167,9 @@ class MainWindowTest : public QObject {
     State();
     const QString path = file == "missing"         ? QString::fromStdString(f_.dir->File("gone.bin"))
                          : file.startsWith("same") ? first
-                         : file == "6E" ? QFile::decodeName(Image(file).WriteTo(f_.dir->Path() / "caf\xE9.bin").c_str())
-                                        : f_.Write(Image(file), "cal.bin");
+                         : file == "6E"
+                             ? QFile::decodeName(Image(file).WriteTo(f_.dir->Path() / "<i>caf\xE9.bin").c_str())
+                             : f_.Write(Image(file), "cal.bin");
     if (file.endsWith("now 1000 bytes")) f_.Write(Image(file), "first.bin");
     f_.boxes.answers = {MsgBoxResult::No};
     if (file.endsWith("reads fail")) f_.faulty.readError = EIO;
@@ -228,6 +246,7 @@ class MainWindowTest : public QObject {
                  ": Input/output error). " + path +
                  " already has its new contents, but the "
                  "disk may not hold them yet.",
+             kProgress,
              QString(kFirst)
                      .replace("%2", path)
                      .replace(
@@ -243,7 +262,7 @@ class MainWindowTest : public QObject {
     QTest::addColumn<bool>("broken");
     QTest::addColumn<QStringList>("seen");  // new log lines, the first line of each box, then what the bytes did
     const QString question =
-        "52 Stand-in Patch Table: The %1 wideband patch table (built-in stand-in) is a stand-in, "
+        "YesNoExclamation Stand-in Patch Table: The %1 wideband patch table (built-in stand-in) is a stand-in, "
         "not the published patch.";
     const int yes = static_cast<int>(MsgBoxResult::Yes);
     const auto run = [](bool add, bool ok, const QStringList& between = {}) {  // the command's own lines
@@ -256,25 +275,27 @@ class MainWindowTest : public QObject {
     const QString used = "Wideband patch table used: built-in stand-in";
     QTest::newRow("no image") << "" << true << yes << false << QStringList{"unchanged"};
     QTest::newRow("8D add, Yes") << "8D" << true << yes << false
-                                 << run(true, true) + QStringList{used, question.arg("8D/AXXC"),
-                                                                  "0 Success: WB Hac added to BIN successfully (AXXC).",
-                                                                  "changed"};
+                                 << run(true, true) +
+                                        QStringList{used, question.arg("8D/AXXC"),
+                                                    "OkOnly Success: WB Hac added to BIN successfully (AXXC).",
+                                                    "changed"};
     QTest::newRow("6E remove, Yes")
         << "6E" << false << yes << false
         << run(false, true,
                {"516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the "
                 "installed table."}) +
-               QStringList{used, question.arg("6E"), "0 Success: WB Hac removed from BIN successfully (ARAP or APYP).",
-                           "changed"};
+               QStringList{used, question.arg("6E"),
+                           "OkOnly Success: WB Hac removed from BIN successfully (ARAP or APYP).", "changed"};
     QTest::newRow("6E remove, No") << "6E" << false << static_cast<int>(MsgBoxResult::No) << false
                                    << run(false, false) +
                                           QStringList{question.arg("6E"),
-                                                      "0 Failure: Error: WB Hac WAS NOT removed from BIN.",
+                                                      "OkOnly Failure: Error: WB Hac WAS NOT removed from BIN.",
                                                       "unchanged"};
     QTest::newRow("broken table") << "8D" << true << yes << true
                                   << run(true, false) +
-                                         QStringList{"16 BIN File Error: Error in clsBINFile.AddWBHackToBIN",
-                                                     "0 Failure: Error: WB Hac WAS NOT added to BIN.", "unchanged"};
+                                         QStringList{"Critical BIN File Error: Error in clsBINFile.AddWBHackToBIN",
+                                                     "OkOnly Failure: Error: WB Hac WAS NOT added to BIN.",
+                                                     "unchanged"};
   }
   void wideBandCommandsAskBeforeAStandInLogAndReportTheirOutcome() {
     QFETCH(QString, kind);
@@ -329,6 +350,9 @@ class MainWindowTest : public QObject {
       f_.window->findChild<QAction*>("mnu" + window)->trigger();
       auto* shown = f_.window->findChild<QWidget*>("frm" + window);
       QVERIFY(shown != nullptr && shown->isVisible());
+      QVERIFY(f_.Activate());
+      f_.window->findChild<QAction*>("mnu" + window)->trigger();  // asked again: the same one, brought forward
+      QVERIFY(QTest::qWaitForWindowActive(shown));
       QCOMPARE(shown->windowTitle(), window);
       const QPoint off = shown->frameGeometry().center() - f_.window->frameGeometry().center();
       QVERIFY2(off.manhattanLength() <= 1, "opens centred on the main window");
@@ -345,23 +369,109 @@ class MainWindowTest : public QObject {
     QCOMPARE(QString::fromStdString(help::VersionText(1, 0, 12)), "Version 1.0.12");
   }
 
-  void startsAtTheDesignedSizeShrunkToTheScreen() {
+  // The window as it starts, in the formats of its locale: the log's times, the start time,
+  // the key panels as Insert, Caps Lock, Num Lock and Insert are pressed, the menus, and
+  // the column of bars: each one's top and bottom, counted from the nearer end of the column.
+  void startsWithItsMenusBarsAndTimes_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("times");  // the first log line, the start-time panel
+    QTest::newRow("en_US") << "en_US" << QStringList{"9:08:44 PM, " + kBanner, "  9:08 PM,  12/05/2026  "};
+    QTest::newRow("de_DE") << "de_DE" << QStringList{"21:08:44, " + kBanner, "  9:08 PM,  12.05.2026  "};
+  }
+  void startsWithItsMenusBarsAndTimes() {
+    QFETCH(QString, locale);
+    QFETCH(QStringList, times);
+    f_.Stop();
+    QVERIFY(f_.Start(&tables_, QLocale(locale)));
+    auto& various = *f_.window->findChild<StatusPanelBar*>("mssbVarious");
+    QStringList seen{f_.window->findChild<QListWidget*>("lstLog")->item(0)->text(), various.PanelText(7), "keys"};
+    for (const Qt::Key key : {Qt::Key_Insert, Qt::Key_CapsLock, Qt::Key_NumLock, Qt::Key_Insert}) {
+      QTest::keyClick(f_.window->windowHandle(), key);
+      seen.last() += u' ';
+      for (const int panel : {4, 5, 6}) seen.last() += various.Panel(panel).isEnabled() ? u'1' : u'0';
+    }
+    for (const QAction* menu : f_.window->menuBar()->actions()) {
+      QStringList items;
+      for (const QAction* item : menu->menu()->actions())
+        items << (item->objectName() + u' ' + item->shortcut().toString()).trimmed();
+      seen << menu->text() + ": " + items.join(", ");
+    }
+    QWidget& column = *f_.window->centralWidget();
+    const auto edge = [&](int y) { return QString::number(y > column.height() / 2 ? y - column.height() : y); };
+    for (int i = 0; i < column.layout()->count(); ++i) {
+      QWidget& bar = *column.layout()->itemAt(i)->widget();
+      QString line =
+          bar.objectName() + u' ' + (bar.isHidden() ? "hidden" : edge(bar.y()) + u' ' + edge(bar.y() + bar.height()));
+      if (auto* panels = qobject_cast<StatusPanelBar*>(&bar)) {
+        int right = 0;  // the panels lie side by side from the bar's left edge
+        for (int p = 1; p <= panels->PanelCount(); ++p)
+          right = panels->Panel(p).x() == right ? right + panels->Panel(p).width() : -1;
+        line += right > 0 && right <= bar.width() ? "" : " with its panels out of place";
+      }
+      seen << line;
+    }
+    const QRect log = f_.window->findChild<QListWidget*>("lstLog")->geometry();
+    seen << QString("log %1 %2 %3 %4").arg(log.x()).arg(log.y()).arg(log.width()).arg(log.height());
     // 10850 x 9050 twips at 96 DPI are 723 x 603 pixels: too tall for the 500 of the screen,
     // less the 2 + 2 of the frame. Shown whole, the log and the status bar are on it too.
-    QCOMPARE(f_.window->size(), QSize(723, 496));
-    QVERIFY(f_.window->screen()->availableGeometry().contains(f_.window->frameGeometry()));
+    const bool onScreen = f_.window->screen()->availableGeometry().contains(f_.window->frameGeometry());
+    seen << QString("%1x%2 %3 ")
+                    .arg(f_.window->width())
+                    .arg(f_.window->height())
+                    .arg(onScreen ? "on the screen" : "off it") +
+                QGuiApplication::applicationDisplayName();
+    QCOMPARE(
+        seen,
+        times + QStringList(
+                    {"keys 100 110 111 011",
+                     "&File: mnuOpen Ctrl+O, mnuClose Ctrl+C, mnuBreak1, mnuSave Ctrl+S, mnubreak13, mnuExit Ctrl+X",
+                     "&Binary: mnuAFRs Ctrl+W, mnuBreak20, mnuWBAdd Ctrl+A, mnuWBRemove Ctrl+R, mnuBreak21, "
+                     "mnuImageDetails Ctrl+I",
+                     "&Help: mnuInstructions, mnuAbout", "mssbPaths 0 25", "ProgressBar1 hidden", "mdiArea 25 -78",
+                     "pbLog -78 -21", "mssbVarious -21 0",
+                     "log 3 5 714 49",  // 50, 75, 10705 (the window's 10905 less 200) and 735 twips
+                     "723x496 on the screen Vantorix"}));
+  }
+
+  // Real boxes of each style, answered by Return and then by Escape: the icon and the
+  // buttons shown, then the answer to each key.
+  void realBoxesShowTheIconAndButtonsOfTheirStyle() {
+    QStringList seen;
+    for (const MsgBoxStyle style : {MsgBoxStyle::OkOnly, MsgBoxStyle::Critical, MsgBoxStyle::Exclamation,
+                                    MsgBoxStyle::YesNoCancelExclamation, MsgBoxStyle::YesNoExclamation}) {
+      seen << test::StyleName(style) + u':';
+      for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        test::WhenModalShown<QMessageBox>([&seen, key](QMessageBox& box) {
+          QStringList buttons{QMetaEnum::fromType<B::Icon>().valueToKey(box.icon())};
+          for (const B::StandardButton button : {B::Ok, B::Yes, B::No, B::Cancel})
+            if (box.button(button) != nullptr) buttons << box.button(button)->text().remove(u'&');
+          if (key == Qt::Key_Return) seen.last() += u' ' + buttons.join(u' ') + u',';
+          QTest::keyClick(&box, key);
+        });
+        const MsgBoxResult answer = QtMessageBoxes().Show(f_.window.get(), "text", style, "title");
+        seen.last() += u' ' + QStringList{"", "Ok", "Cancel", "", "", "", "Yes", "No"}.value(static_cast<int>(answer));
+      }
+    }
+    QCOMPARE(seen,
+             QStringList({"OkOnly: NoIcon OK, Ok Ok", "Critical: Critical OK, Ok Ok", "Exclamation: Warning OK, Ok Ok",
+                          "YesNoCancelExclamation: Warning Yes No Cancel, Yes Cancel",
+                          "YesNoExclamation: Warning Yes No, No No"}));
   }
 
   void anExceptionEscapingAnEventHandlerIsReported() {
-    struct Throwing : QObject {
-      bool event(QEvent*) override { throw RuntimeError(ErrorNumber::Overflow, "in a handler"); }
-    } throwing;
+    struct Throwing : QWidget {  // reported with the window it belongs to as its module
+      using QWidget::QWidget;
+      bool event(QEvent* event) override {
+        if (event->type() == QEvent::User) throw RuntimeError(ErrorNumber::Overflow, "in a handler");
+        return QWidget::event(event);
+      }
+    } throwing(f_.window.get());
     auto* application = qobject_cast<VantorixApplication*>(QCoreApplication::instance());
     application->SetReportWindow(f_.window.get());
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&throwing, &event);
     application->SetReportWindow(nullptr);
-    QCOMPARE(f_.boxes.shown, QStringList{"16 Fennimar Error: Error in Vantorix.QObject event 1000\r\n\r\nError "
+    QCOMPARE(f_.boxes.shown, QStringList{"Critical Fennimar Error: Error in frmMain.QWidget event 1000\r\n\r\nError "
                                          "Number: 6\r\nError Description: Overflow (in a handler)\r\nError Source: "
                                          "Vantorix"});
   }

@@ -77,14 +77,14 @@ inline void ClickCloseButton(QMdiSubWindow& frame) {
   QTest::mouseClick(&frame, Qt::LeftButton, {}, close);
 }
 
-// Drags a file over the widget and drops it there if the widget takes it; false if not.
+// Drags a file over the widget and drops it there if the widget takes it: whether it took the drop.
 inline bool DropFile(QWidget& target, const QString& path) {
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(path)});
   QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, {});
   QDropEvent drop({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, {});
   QApplication::sendEvent(&target, &enter);
-  return enter.isAccepted() && (QApplication::sendEvent(&target, &drop), true);
+  return enter.isAccepted() && QApplication::sendEvent(&target, &drop) && drop.isAccepted();
 }
 
 }  // namespace vantorix::test
