@@ -23,32 +23,19 @@ template <class Dialog>
 void WhenModalShown(std::function<void(Dialog&)> action) {
   auto* timer = new QTimer(QCoreApplication::instance());  // owned, so none outlives the program
   timer->setObjectName(QStringLiteral("WhenModalShown"));
-  timer->setInterval(10);
   auto ticks = std::make_shared<int>(0);
   auto acted = std::make_shared<bool>(false);
   QObject::connect(timer, &QTimer::timeout, [timer, action, ticks, acted] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!*acted) {
-      if (auto* dialog = qobject_cast<Dialog*>(modal)) {
-        *acted = true;
-        action(*dialog);
-        return;
-      }
-    } else if (modal == nullptr) {
-      timer->stop();
-      timer->deleteLater();
-      return;
-    }
-    if (++*ticks > 500) {
-      if (modal != nullptr)
-        modal->close();
-      else {
-        timer->stop();
-        timer->deleteLater();
-      }
+    if (auto* dialog = qobject_cast<Dialog*>(modal); dialog != nullptr && !*acted) {
+      *acted = true;
+      action(*dialog);
+    } else if (++*ticks > 500 || *acted) {
+      if (modal == nullptr) timer->stop(), timer->deleteLater();
+      if (modal != nullptr && *ticks > 500) modal->close();
     }
   });
-  timer->start();
+  timer->start(10);
 }
 
 // Drops the actions still waiting for a modal window, so that none acts in a later test.
@@ -73,7 +60,8 @@ inline void ClickCloseButton(QMdiSubWindow& frame) {
   bar.rect.setHeight(frame.style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, &frame));
   const QPoint close =
       frame.style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, &frame).center();
-  QTest::mouseMove(&frame, close);  // the frame learns which button is under the pointer
+  QTest::mouseMove(&frame, {});  // the frame learns which button is under the pointer as it moves
+  QTest::mouseMove(&frame, close);
   QTest::mouseClick(&frame, Qt::LeftButton, {}, close);
 }
 

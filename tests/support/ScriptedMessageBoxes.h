@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -10,14 +11,12 @@ namespace vantorix::test {
 
 // The name of a box's style, as tests write it.
 inline QString StyleName(MsgBoxStyle style) {
-  switch (style) {
-    case MsgBoxStyle::OkOnly: return QStringLiteral("OkOnly");
-    case MsgBoxStyle::Critical: return QStringLiteral("Critical");
-    case MsgBoxStyle::Exclamation: return QStringLiteral("Exclamation");
-    case MsgBoxStyle::YesNoCancelExclamation: return QStringLiteral("YesNoCancelExclamation");
-    case MsgBoxStyle::YesNoExclamation: return QStringLiteral("YesNoExclamation");
-  }
-  return QString::number(static_cast<int>(style));
+  static const QMap<MsgBoxStyle, QString> kNames{{MsgBoxStyle::OkOnly, "OkOnly"},
+                                                 {MsgBoxStyle::Critical, "Critical"},
+                                                 {MsgBoxStyle::Exclamation, "Exclamation"},
+                                                 {MsgBoxStyle::YesNoCancelExclamation, "YesNoCancelExclamation"},
+                                                 {MsgBoxStyle::YesNoExclamation, "YesNoExclamation"}};
+  return kNames.value(style, QString::number(static_cast<int>(style)));
 }
 
 // Message boxes for window tests: each box is recorded as "<style name> <title>: <text>", and
