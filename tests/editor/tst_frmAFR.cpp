@@ -67,9 +67,6 @@ class AfrGridTest : public QObject {
         marked << cell;
     return marked;
   }
-  QRect Global(int row, int column) {  // a cell's place on the screen
-    return Table()->visualItemRect(Table()->item(row, column)).translated(Table()->viewport()->mapToGlobal(QPoint()));
-  }
   void Click(int row, int column, Qt::KeyboardModifiers keys = {}, bool twice = false) {
     const QPoint centre = Table()->visualItemRect(Table()->item(row, column)).center();
     QTest::mouseClick(Table()->viewport(), Qt::LeftButton, keys, centre);
@@ -99,9 +96,13 @@ class AfrGridTest : public QObject {
       for (int i = 0; i < choices.count(); ++i)
         if (const QWidget* shown = choices.itemAt(i)->widget())
           dialog_ << shown->objectName() + u' ' + (shown->toolTip() + shown->property("text").toString());
-      const QRect shown = dialog.frameGeometry();  // clear of the row and the column the change may rewrite?
+      const auto cells = [this](int row, int column) {  // the cells from the changed one on, on the screen
+        const QRect span =
+            Table()->visualItemRect(Table()->item(2, 1)) | Table()->visualItemRect(Table()->item(row, column));
+        return span.translated(Table()->viewport()->mapToGlobal(QPoint()));
+      };  // the dialog clear of the row and the column the change may rewrite?
       const bool covers =
-          shown.intersects(Global(2, 1) | Global(2, 9)) || shown.intersects(Global(2, 1) | Global(18, 1));
+          dialog.frameGeometry().intersects(cells(2, 9)) || dialog.frameGeometry().intersects(cells(18, 1));
       dialog_ << dialog.findChild<QLabel*>("lblCurrentValue")->text() << (covers ? "covers" : "beside")
               << "focus " + dialog.focusWidget()->objectName();
       if (answer.help) QTest::mouseClick(dialog.findChild<QPushButton*>("Command1"), Qt::LeftButton);
@@ -131,10 +132,9 @@ class AfrGridTest : public QObject {
     const auto tables = [](const std::vector<std::uint8_t>& bytes, bool onDisk) -> QString {
       if (bytes.empty()) return "-";
       const std::uint8_t rpm = bytes[TestImage::kRpm8D], coolant = bytes[TestImage::kCoolant8D];
-      TestImage whole = Calibration(rpm, coolant);
-      if (onDisk) whole.CorrectChecksum();
-      if (!onDisk) whole.Byte(TestImage::kChecksumOffset, bytes[6]).Byte(TestImage::kChecksumOffset + 1, bytes[7]);
-      return bytes == whole.Bytes() ? QString("%1/%2").arg(rpm).arg(coolant) : "garbled";
+      TestImage whole = Calibration(rpm, coolant);  // in memory with whatever checksum it stores
+      const auto& image = onDisk ? whole.CorrectChecksum() : whole.Byte(6, bytes[6]).Byte(7, bytes[7]);
+      return bytes == image.Bytes() ? QString("%1/%2").arg(rpm).arg(coolant) : "garbled";
     };
     const auto disk = QFile::exists(path_.c_str()) ? test::ReadFile(path_) : std::vector<std::uint8_t>{};
     const QString file = QFileInfo(f_.window->images().gobjBIN().FilePath().c_str()).fileName();
@@ -205,13 +205,12 @@ class AfrGridTest : public QObject {
         "No new RPM Modifier can be calculated for a Target Air/Fuel Ratio of %1 (%2).  Please try "
         "again, for example with 12.5.";
     const QString outside = "it would lie outside -32768 to 32767";  // 32943.587
-    for (const auto& [text, said] : std::vector<std::pair<QString, QString>>{{"", nan},
-                                                                             {".", nan},
-                                                                             {"1.2.3", nan},
-                                                                             {"0", none.arg("0", "a division by zero")},
-                                                                             {"0.114", none.arg("0.114", outside)}})
+    const auto notATarget = [](const QString& text, const QString& said) {
       QTest::newRow(qPrintable("'" + text + "': not a target"))
           << Answer{text} << QStringList{"29.45", "AFRs not modified.", "Exclamation Vantorix: " + said, "29.45"};
+    };
+    notATarget("", nan), notATarget(".", nan), notATarget("1.2.3", nan);
+    notATarget("0", none.arg("0", "a division by zero")), notATarget("0.114", none.arg("0.114", outside));
   }
   void aChangeRewritesItsRowOrColumnInYellowOrIsRefused() {
     QFETCH(Answer, answer);
@@ -350,36 +349,30 @@ class AfrGridTest : public QObject {
     const QString opened =
         "Opening binary file: other.bin,Reading BIN to array...,Binary read complete.,File opened successfully.|";
     const QString saved = "Saving Current BIN: cal.bin...,Current BIN Saved.|", apply = "Apply AFR Changes|";
-    QTest::newRow("frame, Cancel") << "frame" << QList{B::Cancel} << keep + "|" + yellow;
-    QTest::newRow("frame, Yes") << "frame" << QList{B::Yes} << keep + ok + "|cal.bin 151/11 0/0 no grid Vantorix*";
-    QTest::newRow("frame, No") << "frame" << QList{B::No} << keep + cancel + "|cal.bin 0/0 0/0 no grid Vantorix";
-    QTest::newRow("OK") << "OK" << QList<B::StandardButton>{} << "|" + ok + "|cal.bin 151/11 0/0 no grid Vantorix*";
-    QTest::newRow("OK, quietly: writes back all the same")
-        << "OK quietly" << QList<B::StandardButton>{} << "|" + ok + "|cal.bin 0/0 0/0 no grid Vantorix*";
-    QTest::newRow("Cancel") << "Cancel" << QList<B::StandardButton>{}
-                            << "|" + cancel + "|cal.bin 0/0 0/0 no grid Vantorix";
-    QTest::newRow("Ctrl+C, Cancel") << "C" << QList{B::Cancel} << keep + "|" + yellow;
-    QTest::newRow("Ctrl+C, Yes, not saved")
-        << "C" << QList{B::Yes, B::No}
-        << "Keep AFR Changes,Save Changes|" + ok + "," + closed + "|no image - 0/0 no grid Vantorix";
-    QTest::newRow("Ctrl+C, quietly") << "C quietly" << QList<B::StandardButton>{}
-                                     << "|" + closed + "|no image - 0/0 no grid Vantorix";
-    QTest::newRow("open, Yes, saved") << "open" << QList{B::Yes, B::Yes}
-                                      << "Keep AFR Changes,Save Changes|" + ok + "," + opened +
-                                             "other.bin 0/0 151/11 no grid Vantorix";
-    QTest::newRow("open, No") << "open" << QList{B::No}
-                              << keep + cancel + "," + opened + "other.bin 0/0 0/0 no grid Vantorix";
-    QTest::newRow("open, quietly") << "open quietly" << QList<B::StandardButton>{}
-                                   << "|" + opened + "other.bin 0/0 0/0 no grid Vantorix";
-    QTest::newRow("exit") << "X" << QList{B::Ok} << "Close AFR Screen||" + yellow;
-    QTest::newRow("save, Yes") << "S" << QList{B::Yes}
-                               << apply + ok + "," + saved + "cal.bin 151/11 151/11 no grid Vantorix";
-    QTest::newRow("save, No") << "S" << QList{B::No} << apply + saved + "cal.bin 0/0 0/0 25 yellow Vantorix";
-    QTest::newRow("save, Cancel") << "S" << QList{B::Cancel} << apply + "|" + yellow;
-    QTest::newRow("save, Yes, fails") << "S" << QList{B::Yes, B::Ok}
-                                      << "Apply AFR Changes,BIN File Error|" + ok +
-                                             ",Saving Current BIN: cal.bin...,Current BIN NOT saved.|cal.bin 151/11 - "
-                                             "no grid Vantorix*";
+    const auto row = [](const char* name, const char* way, const QList<B::StandardButton>& clicks,
+                        const QString& outcome) { QTest::newRow(name) << QString(way) << clicks << outcome; };
+    row("frame, Cancel", "frame", {B::Cancel}, keep + "|" + yellow);
+    row("frame, Yes", "frame", {B::Yes}, keep + ok + "|cal.bin 151/11 0/0 no grid Vantorix*");
+    row("frame, No", "frame", {B::No}, keep + cancel + "|cal.bin 0/0 0/0 no grid Vantorix");
+    row("OK", "OK", {}, "|" + ok + "|cal.bin 151/11 0/0 no grid Vantorix*");
+    row("OK, quietly: writes back all the same", "OK quietly", {}, "|" + ok + "|cal.bin 0/0 0/0 no grid Vantorix*");
+    row("Cancel", "Cancel", {}, "|" + cancel + "|cal.bin 0/0 0/0 no grid Vantorix");
+    row("Ctrl+C, Cancel", "C", {B::Cancel}, keep + "|" + yellow);
+    row("Ctrl+C, Yes, not saved", "C", {B::Yes, B::No},
+        "Keep AFR Changes,Save Changes|" + ok + "," + closed + "|no image - 0/0 no grid Vantorix");
+    row("Ctrl+C, quietly", "C quietly", {}, "|" + closed + "|no image - 0/0 no grid Vantorix");
+    row("open, Yes, saved", "open", {B::Yes, B::Yes},
+        "Keep AFR Changes,Save Changes|" + ok + "," + opened + "other.bin 0/0 151/11 no grid Vantorix");
+    row("open, No", "open", {B::No}, keep + cancel + "," + opened + "other.bin 0/0 0/0 no grid Vantorix");
+    row("open, quietly", "open quietly", {}, "|" + opened + "other.bin 0/0 0/0 no grid Vantorix");
+    row("exit", "X", {B::Ok}, "Close AFR Screen||" + yellow);
+    row("save, Yes", "S", {B::Yes}, apply + ok + "," + saved + "cal.bin 151/11 151/11 no grid Vantorix");
+    row("save, No", "S", {B::No}, apply + saved + yellow);
+    row("save, Cancel", "S", {B::Cancel}, apply + "|" + yellow);
+    row("save, Yes, fails", "S", {B::Yes, B::Ok},
+        "Apply AFR Changes,BIN File Error|" + ok +
+            ",Saving Current BIN: cal.bin...,Current BIN NOT saved.|cal.bin "
+            "151/11 - no grid Vantorix*");
   }
   void theGridAsksBeforeItForgets() {
     QFETCH(QString, way);
