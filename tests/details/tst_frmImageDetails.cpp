@@ -1,7 +1,5 @@
 // Binary > Image Details, driven offscreen by object names, on images whose facts the
 // test-image builder states on its own; and the history the window program keeps.
-#include <QtTest>
-#include <QtWidgets>
 #include <fstream>
 
 #include "MainWindowFixture.h"

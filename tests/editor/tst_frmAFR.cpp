@@ -1,5 +1,3 @@
-#include <QtTest>
-#include <QtWidgets>
 #include <fstream>
 
 #include "MainWindowFixture.h"
@@ -138,11 +136,14 @@ class AfrGridTest : public QObject {
     };
     const auto disk = QFile::exists(path_.c_str()) ? test::ReadFile(path_) : std::vector<std::uint8_t>{};
     const QString file = QFileInfo(f_.window->images().gobjBIN().FilePath().c_str()).fileName();
+    const auto* about = f_.window->findChild<QWidget*>("frmAbout");
     return QStringList{ImageBytes().empty() ? "no image" : file, tables(ImageBytes(), false), tables(disk, true),
                        !Grid()               ? "no grid"
                        : Grid()->isVisible() ? QString::number(MarkedCells().size()) + " yellow"
                                              : "a hidden grid",
-                       f_.Title()}
+                       !f_.window->isVisible()       ? "hidden"
+                       : about && about->isVisible() ? f_.Title() + " About"
+                                                     : f_.Title()}
         .join(u' ');
   }
 
@@ -336,7 +337,7 @@ class AfrGridTest : public QObject {
         "dlgExportCSV Export CSV CSV File (*.csv)|" + outcome.replace("%1", folder));
   }
 
-  void theGridAsksBeforeItForgets_data() {
+  void everyWayOfDroppingChangesAsksFirst_data() {
     QTest::addColumn<QString>("way");  // the close button of the grid's frame, OK or Cancel on the grid, Ctrl+C
     // for File > Close, Ctrl+X for Exit, Ctrl+S for Save, or opening another image; "quietly": with no change
     QTest::addColumn<QList<B::StandardButton>>("clicks");  // on the real boxes that follow
@@ -369,36 +370,71 @@ class AfrGridTest : public QObject {
     row("save, Yes", "S", {B::Yes}, apply + ok + "," + saved + "cal.bin 151/11 151/11 no grid Vantorix");
     row("save, No", "S", {B::No}, apply + saved + yellow);
     row("save, Cancel", "S", {B::Cancel}, apply + "|" + yellow);
+    // With the changes written back to the image by OK, and About open: a close or an exit closes it.
+    const QString kept = "|cal.bin 151/11 0/0 no grid Vantorix* About", fails = "Save Changes,BIN File Error||";
+    const QString about = "Save Changes|Exiting About.",
+                  menu = "Save Changes|" +
+                         QString(opened).replace(",Reading", ",Original BIN backed up as: other.bin.org,Reading");
+    row("after OK, close, Yes", "after OK, C", {B::Yes}, about + "," + closed + "|no image - 151/11 no grid Vantorix");
+    row("after OK, close, No", "after OK, C", {B::No}, about + "," + closed + "|no image - 0/0 no grid Vantorix");
+    row("after OK, close, Cancel", "after OK, C", {B::Cancel}, "Save Changes|" + kept);
+    row("after OK, exit, save fails", "after OK, X", {B::Yes, B::Ok},
+        fails + "cal.bin 151/11 - no grid Vantorix* About");
+    row("after OK, exit, Yes", "after OK, X", {B::Yes}, about + "|cal.bin 151/11 151/11 no grid hidden");
+    row("after OK, open, no file chosen", "after OK, O", {}, "|" + kept);
+    row("after OK, open, Yes", "after OK, O", {B::Yes}, menu + "other.bin 0/0 151/11 no grid Vantorix About");
+    row("after OK, open, No", "after OK, O", {B::No}, menu + "other.bin 0/0 0/0 no grid Vantorix About");
+    row("after OK, open, save fails", "after OK, O", {B::Yes, B::Ok},
+        fails + "cal.bin 151/11 - no grid Vantorix* About");
+    row("after OK, drop, Cancel", "after OK, drop", {B::Cancel}, "Save Changes|" + kept);
     row("save, Yes, fails", "S", {B::Yes, B::Ok},
         "Apply AFR Changes,BIN File Error|" + ok +
             ",Saving Current BIN: cal.bin...,Current BIN NOT saved.|cal.bin "
             "151/11 - no grid Vantorix*");
   }
-  void theGridAsksBeforeItForgets() {
+  void everyWayOfDroppingChangesAsksFirst() {
     QFETCH(QString, way);
     QFETCH(QList<B::StandardButton>, clicks);
     QFETCH(QString, outcome);
     const QLabel& checksum = f_.window->findChild<StatusPanelBar*>("mssbVarious")->Panel(3);
-    const QString shown = checksum.text();
-    if (outcome.contains("NOT saved")) QFile::remove(path_.c_str());
+    const QString shown = checksum.text(), other = f_.Write(Calibration(), "other.bin");
+    if (outcome.contains("BIN File Error")) QFile::remove(path_.c_str());  // the save fails
     if (!way.endsWith("quietly")) Change({"13.5"}), Change({"13", true});  // modifiers 151 and 11
-    f_.window->mnuAFRs_Click();                                            // brought forward as it is
+    const bool afterOk = way.startsWith("after OK, ");
+    way = way.section(u' ', afterOk ? 2 : 0, afterOk ? 2 : 0);
+    if (afterOk) QTest::mouseClick(Button("cmdOK"), Qt::LeftButton), f_.window->mnuAbout_Click();
+    if (afterOk) QVERIFY(f_.Activate());
+    if (!afterOk) f_.window->mnuAFRs_Click();  // the grid brought forward as it is
     const int before = static_cast<int>(f_.Log().size());
     f_.boxes.real = true;
-    test::ClickInTurn(clicks);
-    way = way.section(u' ', 0, 0);
+    QString dialog;
+    if (way != "O") test::ClickInTurn(clicks);
+    if (way == "O")
+      test::WhenModalShown<QFileDialog>([&, clicks](QFileDialog& open) {
+        dialog = open.windowTitle() + u' ' + open.nameFilters().join(u';');
+        open.findChild<QLineEdit*>("fileNameEdit")->setText(other);  // typed, as a user would
+        clicks.isEmpty() ? open.reject() : static_cast<QDialog&>(open).accept();
+        test::ClickInTurn(clicks);
+      });
     if (way == "frame") {
       test::ClickCloseButton(*qobject_cast<QMdiSubWindow*>(Grid()->parentWidget()));
     } else if (way == "open") {
-      f_.window->OpenBinaryFile(false, f_.Write(Calibration(), "other.bin"));
+      f_.window->OpenBinaryFile(false, other);
+    } else if (way == "drop") {
+      QVERIFY(!test::DropFile(*f_.window, f_.dir->File("a.txt").c_str()));  // only .bin files are taken
+      QVERIFY(test::DropFile(*f_.window, other));
+      QCoreApplication::processEvents();  // the open follows the drop
     } else if (way.size() > 1) {
       QTest::mouseClick(Button(way == "OK" ? "cmdOK" : "cmdCancel"), Qt::LeftButton);
     } else {
-      if (way != "S") Button("cmdOK")->setFocus();  // Ctrl+S goes to the grid: it keeps only Ctrl+A and Ctrl+C
-      Ctrl(way == "S" ? static_cast<QWidget*>(Table()) : Button("cmdOK"), Qt::Key(way[0].unicode()));
+      if (!afterOk && way != "S") Button("cmdOK")->setFocus();  // Ctrl+S goes to the grid: it keeps Ctrl+A, Ctrl+C
+      QWidget* target = afterOk ? f_.window.get() : way == "S" ? static_cast<QWidget*>(Table()) : Button("cmdOK");
+      Ctrl(target, Qt::Key(way[0].unicode()));
     }
     const QString log = f_.Log(before).join(u',').remove(f_.dir->Path().c_str() + QString(u'/'));
     QCOMPARE(QStringList({f_.BoxTitles(), log, Outcome()}).join(u'|'), outcome);
+    QCOMPARE(dialog, way == "O" ? "Open Binary Binary File (*.bin)" : "");
+    QVERIFY(QApplication::overrideCursor() == nullptr);
     if (way == "OK") {  // reopened, the grid reads the tables written: no yellow
       f_.window->mnuAFRs_Click();
       QCOMPARE(Cell(2, 2) + ' ' + MarkedCells().join(' '), outcome.contains("151") ? "10.27 " : "17.45 ");

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QListWidget>
-#include <QTest>
 #include <memory>
 
 #include "FaultyFileSystem.h"

@@ -1,14 +1,7 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMdiSubWindow>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QStyleOptionTitleBar>
-#include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 #include <functional>
 #include <memory>
 
