@@ -207,49 +207,37 @@ class MainWindowTest : public QObject {
     QCOMPARE(seen, state.replaceInStrings("%4", f_.dir->Path().c_str()));
   }
 
-  // Opened from its menu twice, closed by OK and then by the frame.
-  void eachHelpWindowShowsItsTextAndLogsAsItSays_data() {
-    QTest::addColumn<QString>("window");      // its title, and its name and menu item after frm and mnu
-    QTest::addColumn<QStringList>("pieces");  // found in this order in the window's labels
-    QTest::addColumn<QStringList>("log");
-    QTest::newRow("about") << "About"
-                           << QStringList{"\nVantorix\n",
-                                          "Version 1.0.1",
-                                          "webpage at: https://corvennis.example.org/wideband/",
-                                          "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
-                                          "WOT AFR = AFR_CONSTANT / (RPM Modifier + Coolant Modifier + 128)",
-                                          "AT YOUR OWN RISK."}
-                           << QStringList{"Viewing About.", "Exiting About.", "Viewing About.", "Exiting About."};
-    QTest::newRow("instructions")
-        << "Instructions"  // pieces from across the text
-        << QStringList{"Description:\n1. This program only works with $8D and $6E binary files",
-                       "\n2. This program can do 2 things... \nA) Allows you",
-                       "YOU MUST CHOOSE THE 'OK' BUTTON ON THE GRID", "or the change will not happen. \n5. Please note",
-                       "please see 'Help->About'."}
-        << QStringList{};
-  }
+  // Each opened from its menu twice, closed by OK and then by the frame; About logs both.
   void eachHelpWindowShowsItsTextAndLogsAsItSays() {
-    QFETCH(QString, window);
-    QFETCH(QStringList, pieces);
-    QFETCH(QStringList, log);
+    const std::map<QString, QStringList> pieces{
+        // the window's title, then text found in this order in its labels
+        {"About",
+         {"\nVantorix\n", "Version 1.0.1", "webpage at: https://corvennis.example.org/wideband/",
+          "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
+          "WOT AFR = AFR_CONSTANT / (RPM Modifier + Coolant Modifier + 128)", "AT YOUR OWN RISK."}},
+        {"Instructions",  // from across the text
+         {"Description:\n1. This program only works with $8D and $6E binary files",
+          "\n2. This program can do 2 things... \nA) Allows you", "YOU MUST CHOOSE THE 'OK' BUTTON ON THE GRID",
+          "or the change will not happen. \n5. Please note", "please see 'Help->About'."}}};
     f_.window->move(20, 0);  // off the screen's centre, with room around it for either window centred on it
-    for (const bool byOk : {true, false}) {
-      f_.window->findChild<QAction*>("mnu" + window)->trigger();
-      auto* shown = f_.window->findChild<QWidget*>("frm" + window);
-      QVERIFY(shown != nullptr && shown->isVisible());
-      QCOMPARE(shown->windowTitle(), window);
-      const QPoint off = shown->frameGeometry().center() - f_.window->frameGeometry().center();
-      QVERIFY2(off.manhattanLength() <= 1, "opens centred on the main window");
-      QString text;
-      for (const QLabel* label : shown->findChildren<QLabel*>()) text += label->text() + u'\n';
-      for (const QString& piece : pieces) {
-        QVERIFY2(text.contains(piece), qPrintable(piece));
-        text = text.section(piece, 1, -1);
+    for (const auto& [window, expected] : pieces)
+      for (const bool byOk : {true, false}) {
+        f_.window->findChild<QAction*>("mnu" + window)->trigger();
+        auto* shown = f_.window->findChild<QWidget*>("frm" + window);
+        QVERIFY(shown != nullptr && shown->isVisible());
+        QCOMPARE(shown->windowTitle(), window);
+        const QPoint off = shown->frameGeometry().center() - f_.window->frameGeometry().center();
+        QVERIFY2(off.manhattanLength() <= 1, "opens centred on the main window");
+        QString text;
+        for (const QLabel* label : shown->findChildren<QLabel*>()) text += label->text() + u'\n';
+        for (const QString& piece : expected) {
+          QVERIFY2(text.contains(piece), qPrintable(piece));
+          text = text.section(piece, 1, -1);
+        }
+        byOk ? shown->findChild<QPushButton*>("cmdOK")->click() : void(shown->close());
+        QTRY_VERIFY(f_.window->findChild<QWidget*>("frm" + window) == nullptr);
       }
-      byOk ? shown->findChild<QPushButton*>("cmdOK")->click() : void(shown->close());
-      QTRY_VERIFY(f_.window->findChild<QWidget*>("frm" + window) == nullptr);
-    }
-    QCOMPARE(f_.Log(logged_), log);
+    QCOMPARE(f_.Log(logged_), QStringList({"Viewing About.", "Exiting About.", "Viewing About.", "Exiting About."}));
     QCOMPARE(QString::fromStdString(help::VersionText(1, 0, 12)), "Version 1.0.12");
   }
 
