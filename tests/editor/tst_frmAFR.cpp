@@ -338,8 +338,10 @@ class AfrGridTest : public QObject {
   }
 
   void everyWayOfDroppingChangesAsksFirst_data() {
-    QTest::addColumn<QString>("way");  // the close button of the grid's frame, OK or Cancel on the grid, Ctrl+C
-    // for File > Close, Ctrl+X for Exit, Ctrl+S for Save, or opening another image; "quietly": with no change
+    // The way: the close button of the grid's frame, OK or Cancel on the grid, Ctrl+C for File > Close, Ctrl+X
+    // for Exit, Ctrl+S for Save, Ctrl+O for File > Open and its dialog, a file dropped on the window, or opening
+    // another image; "quietly": with no change in the grid; "after OK, ": the changes written back by OK first.
+    QTest::addColumn<QString>("way");
     QTest::addColumn<QList<B::StandardButton>>("clicks");  // on the real boxes that follow
     QTest::addColumn<QString>("outcome");                  // box titles|the new log lines|Outcome()
     const QString keep = "Keep AFR Changes|", yellow = "cal.bin 0/0 0/0 25 yellow Vantorix";
