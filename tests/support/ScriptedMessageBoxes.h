@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -8,13 +9,23 @@
 
 namespace vantorix::test {
 
-// Message boxes for window tests: each box is recorded as "<style> <title>: <text>", and
+// The name of a box's style, as tests write it.
+inline QString StyleName(MsgBoxStyle style) {
+  static const QMap<MsgBoxStyle, QString> kNames{{MsgBoxStyle::OkOnly, "OkOnly"},
+                                                 {MsgBoxStyle::Critical, "Critical"},
+                                                 {MsgBoxStyle::Exclamation, "Exclamation"},
+                                                 {MsgBoxStyle::YesNoCancelExclamation, "YesNoCancelExclamation"},
+                                                 {MsgBoxStyle::YesNoExclamation, "YesNoExclamation"}};
+  return kNames.value(style, QString::number(static_cast<int>(style)));
+}
+
+// Message boxes for window tests: each box is recorded as "<style name> <title>: <text>", and
 // questions are answered from a script (Cancel, the answer that changes nothing, once
 // the script has run out), or, with real set, the real box is shown for the test to answer.
 class ScriptedMessageBoxes final : public MessageBoxes {
  public:
   MsgBoxResult Show(QWidget* parent, const QString& text, MsgBoxStyle style, const QString& title) override {
-    shown << QString::number(static_cast<int>(style)) + u' ' + title + QStringLiteral(": ") + text;
+    shown << StyleName(style) + u' ' + title + QStringLiteral(": ") + text;
     if (real) return QtMessageBoxes().Show(parent, text, style, title);
     if (!IsQuestion(style)) return MsgBoxResult::Ok;
     if (answers.empty()) return MsgBoxResult::Cancel;
