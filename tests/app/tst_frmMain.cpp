@@ -191,7 +191,7 @@ class MainWindowTest : public QObject {
                              ? QFile::decodeName(Image(file).WriteTo(f_.dir->Path() / "<i>caf\xE9.bin").c_str())
                              : f_.Write(Image(file), "cal.bin");
     if (file.endsWith("now 1000 bytes")) f_.Write(Image(file), "first.bin");
-    f_.boxes.answers = {file.endsWith("Yes") ? MsgBoxResult::Yes : MsgBoxResult::No};
+    f_.boxes.script.answers = {file.endsWith("Yes") ? MsgBoxResult::Yes : MsgBoxResult::No};
     tables_.broken = file.contains("broken");
     if (file.endsWith("reads fail")) f_.faulty.readError = EIO;
     if (file == "save") f_.faulty.folderSyncError = EIO;
@@ -294,7 +294,7 @@ class MainWindowTest : public QObject {
     QStringList seen;
     for (const MsgBoxStyle style : {MsgBoxStyle::OkOnly, MsgBoxStyle::Critical, MsgBoxStyle::Exclamation,
                                     MsgBoxStyle::YesNoCancelExclamation, MsgBoxStyle::YesNoExclamation}) {
-      seen << test::StyleName(style) + u':';
+      seen << QString::fromStdString(test::StyleName(style)) + u':';
       for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
         test::WhenModalShown<QMessageBox>([&seen, key](QMessageBox& box) {
           const QString icon = QMetaEnum::fromType<B::Icon>().valueToKey(box.icon());

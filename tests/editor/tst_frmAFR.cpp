@@ -318,7 +318,7 @@ class AfrGridTest : public QObject {
     const QString folder = f_.dir->Path().c_str();
     const QByteArray image = Contents(f_.Write(Calibration(), "cal.bin.org"));
     std::ofstream(f_.dir->Path() / "old.csv") << "old";
-    f_.boxes.answers = {static_cast<MsgBoxResult>(answer)};
+    f_.boxes.script.answers = {static_cast<MsgBoxResult>(answer)};
     QString dialog;
     test::WhenModalShown<QFileDialog>([typed, &dialog](QFileDialog& save) {
       dialog = save.objectName() + u' ' + save.windowTitle() + u' ' + save.nameFilters().join(u';');

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <deque>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "foundation/Shell.h"
+#include "ScriptedAnswers.h"
 
 namespace vantorix::test {
 
@@ -17,31 +15,15 @@ struct BoxCall {
   BoxKind kind;
 };
 
-// The style's name, as the trace shows it.
-inline std::string StyleName(MsgBoxStyle style) {
-  static const std::map<MsgBoxStyle, std::string> names{{MsgBoxStyle::OkOnly, "OkOnly"},
-                                                        {MsgBoxStyle::Critical, "Critical"},
-                                                        {MsgBoxStyle::Exclamation, "Exclamation"},
-                                                        {MsgBoxStyle::YesNoCancelExclamation, "YesNoCancelExclamation"},
-                                                        {MsgBoxStyle::YesNoExclamation, "YesNoExclamation"}};
-  return names.at(style);
-}
-
 // A Shell that keeps every call in order and answers message boxes from a script.
 class RecordingShell : public Shell {
  public:
   void WriteLog(const std::string& message) override { trace_.push_back("log: " + message); }
-  // A box with only an OK button is answered OK without taking from the script; a
-  // question with no scripted answer is answered Cancel, the answer that changes nothing.
   MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title,
                       const BoxKind& kind) override {
     trace_.push_back("box " + StyleName(style) + " " + title + ": " + text);
     boxes_.push_back({text, style, title, kind});
-    if (!IsQuestion(style)) return MsgBoxResult::Ok;
-    if (answers_.empty()) return MsgBoxResult::Cancel;
-    const MsgBoxResult answer = answers_.front();
-    answers_.pop_front();
-    return answer;
+    return answers_.Next(style);
   }
   void ShowProgress() override { trace_.emplace_back("show progress"), progressVisible_ = true; }
   void HideProgress() override { trace_.emplace_back("hide progress"), progressVisible_ = false; }
@@ -52,7 +34,7 @@ class RecordingShell : public Shell {
   }
 
   // Answers for the next questions, in order.
-  void Answer(MsgBoxResult answer) { answers_.push_back(answer); }
+  void Answer(MsgBoxResult answer) { answers_.answers.push_back(answer); }
   void Clear() { trace_.clear(), boxes_.clear(); }
 
   // Every call as one line: "log: <message>", "box <style name> <title>: <text>",
@@ -81,7 +63,7 @@ class RecordingShell : public Shell {
 
   std::vector<std::string> trace_;
   std::vector<BoxCall> boxes_;
-  std::deque<MsgBoxResult> answers_;
+  ScriptedAnswers answers_;
   bool progressVisible_ = false;
 };
 
