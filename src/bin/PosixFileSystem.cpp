@@ -128,10 +128,9 @@ void WriteAll(int fd, std::uint64_t offset, std::span<const std::uint8_t> data, 
 }
 
 // An empty file under a fresh hidden name in the folder, created there and never through
-// a link. `exact` gives it exactly these permission bits; otherwise the umask applies,
-// as to any new file.
+// a link, with the permission bits the umask leaves of `permissions`, as any new file.
 std::pair<Descriptor, std::string> CreateBeside(const Folder& folder, const std::string& name,
-                                                const std::string& target, std::uint32_t permissions, bool exact) {
+                                                const std::string& target, std::uint32_t permissions) {
   static std::mt19937 names{std::random_device{}()};
   // Short enough that the temporary name fits wherever the target's own name does.
   const std::string base = name.substr(0, 100);
@@ -144,11 +143,6 @@ std::pair<Descriptor, std::string> CreateBeside(const Folder& folder, const std:
     if (fd.get() < 0) {
       if (errno == EEXIST && attempt < 100) continue;
       throw ErrorFromSystem(errno, target);
-    }
-    if (exact && ::fchmod(fd.get(), static_cast<mode_t>(permissions & 07777U)) != 0) {
-      const int error = errno;
-      ::unlinkat(folder.get(), temporary.c_str(), 0);
-      throw ErrorFromSystem(error, target);
     }
     return {std::move(fd), temporary};
   }
@@ -236,9 +230,19 @@ class PosixOpenedFile final : public OpenedFile {
 
   std::unique_ptr<NewContents> Replace() override {
     RefuseUnlessWritable();
-    auto created = CreateBeside(*folder_, name_, path_, Permissions(), true);
-    // Saved by root, a user's image stays the user's; elsewhere this changes nothing.
-    if (::fchown(created.first.get(), opened_.st_uid, opened_.st_gid) != 0 && errno != EPERM) {
+    auto created = CreateBeside(*folder_, name_, path_, Permissions());
+    // The new file gets the image's permission bits, whatever the umask took, and, saved
+    // by root, the user's image stays the user's. Only what differs is changed: every
+    // change of a new file's status is more for its flush to write.
+    const int fd = created.first.get();
+    struct stat made {};
+    int failed = ::fstat(fd, &made);
+    if (failed == 0 && (made.st_mode & 07777U) != Permissions())
+      failed = ::fchmod(fd, static_cast<mode_t>(Permissions()));
+    if (failed == 0 && (made.st_uid != opened_.st_uid || made.st_gid != opened_.st_gid) &&
+        ::fchown(fd, opened_.st_uid, opened_.st_gid) != 0 && errno != EPERM)
+      failed = -1;
+    if (failed != 0) {
       const int error = errno;
       ::unlinkat(folder_->get(), created.second.c_str(), 0);
       throw ErrorFromSystem(error, path_);
@@ -359,7 +363,7 @@ class PosixFileSystem final : public FileSystem {
     std::string name = NameIn(path);
     // A file the user has write-protected is kept, as overwriting it would have refused.
     if (::faccessat(folder->get(), name.c_str(), W_OK, 0) != 0 && errno != ENOENT) throw ErrorFromSystem(errno, path);
-    auto created = CreateBeside(*folder, name, path, permissions, false);
+    auto created = CreateBeside(*folder, name, path, permissions);
     return std::make_unique<PosixNewContents>(std::move(folder), std::move(name), path, std::move(created), nullptr);
   }
 

@@ -93,7 +93,10 @@ bool clsBINFile::Changed() {
 
 Outcome clsBINFile::OpenBIN(const std::string& strBINPath, bool blnBackupFile) {
   return Trapped("OpenBIN", [&] {
-    CloseFile();  // an object reused for a second file lets go of the first
+    // An object reused for a second file lets go of the first, and of all it knew of it:
+    // whatever this open comes to, nothing of the earlier image stays behind.
+    CloseFile();
+    ResetMembers();
     // The number is taken even when nothing is opened afterwards.
     m_intFileNumber = file_numbers::NextFree();
     if (m_files.KindOf(strBINPath) != FileKind::Regular) return Outcome::Refused();

@@ -1,6 +1,3 @@
-#include <QtTest>
-#include <QtWidgets>
-
 #include "MainWindowFixture.h"
 #include "app/StatusPanelBar.h"
 #include "app/VantorixApplication.h"
@@ -13,24 +10,31 @@ using B = QMessageBox;
 
 namespace {
 
+const QString kBanner = "Brenholt - Binary File Utility:  Vantorix";
 const QString kNoImage =
-    "Current BIN: N/A|Mask (hex): N/A|ID (dec): N/A|CSUM (hex): N/A|Binary 0 Open 1 Close 0 Save "
-    "0|Vantorix";
+    "Current BIN: N/A|Mask (hex): N/A|ID (dec): N/A|CSUM (hex): N/A|Binary 0 Open 1 Close 0 Save 0|Vantorix";
 const QString kFirst = "Current BIN: %2|Mask (hex): 8D|ID (dec): 4613|CSUM (hex): 0A5F|Binary 1 Open 1 Close 1 Save 1|";
 const QString kSavePrompt =
-    "51 Save Changes: You have made changes to the current BIN.  Do you wish to save these "
+    "YesNoCancelExclamation Save Changes: You have made changes to the current BIN.  Do you wish to save these "
     "changes?\r\n\r\nCurrent BIN: ";
 const QStringList kRefused{
-    "16 File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to load has an "
-    "incorrect filesize: 1000",
-    "48 File Access Error: You did not select a valid Binary (*.bin) file.  Please try again."};
+    "Critical File Size Error: Invalid File Size.\r\nThe BIN that you are attempting to load "
+    "has an incorrect filesize: 1000",
+    "Exclamation File Access Error: You did not select a valid Binary (*.bin) file.  Please "
+    "try again."};
+// The bar's values while 32768 bytes are read or written: each 3000 bytes, 100 % never reached.
+const QString kProgress = "progress 0 9 18 27 36 45 54 64 73 82 91";
 
-// The images the rows open; only the 6E one stores the right checksum.
+// The images the rows open; only the 6E one, which the wideband patch is removed from,
+// stores the right checksum; the patch is added to an AXXC image. A save stores 99 as the
+// first RPM modifier.
 TestImage Image(const QString& kind) {
-  if (kind == "6E") return TestImage(32768, 0x6E).PromId(4613).CorrectChecksum();
+  if (kind == "6E" || kind.startsWith("remove")) return TestImage(32768, 0x6E).PromId(4613).CorrectChecksum();
+  if (kind.startsWith("add")) return TestImage(32768, 0x8D).PromId(4613).StoredChecksum(0x0A5F).Axxc();
   if (kind == "32") return TestImage(32768, 0x32);
   if (kind.endsWith("1000 bytes")) return TestImage(1000);
-  return TestImage(32768, 0x8D).PromId(4613).StoredChecksum(0x0A5F);
+  const TestImage image = TestImage(32768, 0x8D).PromId(4613).StoredChecksum(0x0A5F);
+  return kind.startsWith("save") ? TestImage(image).Byte(TestImage::kRpm8D, 99) : image;
 }
 
 // The built-in patch tables, or an installed one that turns out to be malformed.
@@ -52,21 +56,24 @@ class MainWindowTest : public QObject {
   test::MainWindowFixture f_;
   TestTables tables_;
   int logged_ = 0;
+  QStringList progress_;  // the values the progress bar took
 
-  // All a user sees after a step: the new log lines, the boxes shown, then the identity
-  // panels, the menus and the title bar in one line.
+  // All a user sees after a step: the new log lines, the boxes shown, the progress bar's
+  // values, then the identity panels, the menus and the title bar in one line.
   QStringList State() {
     auto& paths = *f_.window->findChild<StatusPanelBar*>("mssbPaths");
     auto& various = *f_.window->findChild<StatusPanelBar*>("mssbVarious");
-    QStringList menus;
+    // The path as a screen reader takes it from the panel: a name in markup is shown, not obeyed.
+    QStringList bars{QAccessible::queryAccessibleInterface(&paths.Panel(1))->text(QAccessible::Name),
+                     various.PanelText(1), various.PanelText(2), various.PanelText(3)};
     for (const char* name : {"mnuBinaryAction", "mnuOpen", "mnuClose", "mnuSave"})
-      menus << QString(name).mid(3).remove("Action") + u' ' +
-                   QString::number(f_.window->findChild<QAction*>(name)->isEnabled());
-    const QStringList bars{paths.PanelText(1),   various.PanelText(1), various.PanelText(2),
-                           various.PanelText(3), menus.join(u' '),     f_.Title()};
-    const QStringList log = f_.Log(logged_);
-    logged_ += static_cast<int>(log.size());
-    return log + std::exchange(f_.boxes.shown, {}) + QStringList{bars.join(u'|')};
+      bars << QString(name).mid(3).remove("Action") + u' ' +
+                  QString::number(f_.window->findChild<QAction*>(name)->isEnabled());
+    QStringList seen = f_.Log(logged_);
+    logged_ += static_cast<int>(seen.size());
+    seen += std::exchange(f_.boxes.shown, {});
+    if (!progress_.isEmpty()) seen << "progress " + std::exchange(progress_, {}).join(u' ');
+    return seen << bars.mid(0, 4).join(u'|') + u'|' + bars.mid(4).join(u' ') + u'|' + f_.Title();
   }
   void Open(const QString& path) { f_.window->OpenBinaryFile(true, path); }
   QString OpenChanged() {  // an image with a change in memory
@@ -81,171 +88,61 @@ class MainWindowTest : public QObject {
   void init() {
     tables_.broken = false;
     logged_ = 0;
-    QVERIFY(f_.Start(&tables_));
+    progress_.clear();
+    QVERIFY(f_.Start(&tables_, QLocale("de_DE")));  // a locale whose dates are not written with '/'
+    connect(f_.window->findChild<QProgressBar*>("ProgressBar1"), &QProgressBar::valueChanged,
+            [this](int value) { progress_ << QString::number(value); });
     QCOMPARE(State().mid(8), QStringList{kNoImage});  // after the banner
   }
   void cleanup() { f_.Stop(); }
 
   void openingShowsTheImageOrLeavesTheWindowAsItWas_data() {
-    QTest::addColumn<QString>("before");     // the image open before: none, "8D" or "changed 8D"
-    QTest::addColumn<QString>("file");       // an Image() kind, "missing", or the first file again ("same")
-    QTest::addColumn<QStringList>("state");  // %1 the file opened, %2 the first, %3 the checksum of its bytes
+    QTest::addColumn<QString>("before");  // the image open before: none, "8D", "changed 8D", or the row's own ("it")
+    // an Image() kind to open, "missing", the first file again ("same"), a save, or adding or removing the wideband
+    // patch, answering the question about a stand-in table
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("state");  // %1 the file, %2 the first, %3 the checksum of its bytes, %4 the folder
+    const auto row = [](const char* name, const char* before, const char* file, const QStringList& state) {
+      QTest::newRow(name) << QString(before) << QString(file) << state;
+    };
     const QStringList opened{"Opening binary file: %1", "Original BIN backed up as: %1.org", "Reading BIN to array...",
                              "Binary read complete.", "File opened successfully."};
     const QStringList closed{"Closing current binary file: %2", "Binary file Closed."};
     const QStringList refused{"Opening binary file: %1", "Original BIN backed up as: %1.org",
                               "Invalid File Selected: %1"};
     const QString mismatch = "Stored checksum 0A5F does not match the contents (%3); saving will store %3.";
-    const QString opened8D = QString(kFirst).replace("%2", "%1") + "Vantorix";
-    const auto readReport = [](const QString& where) {
-      return "16 " + where +
-             "\r\n\r\nError Number: 57\r\nError Description: Device I/O error (%1: Input/output "
-             "error)\r\nError Source: Vantorix";
-    };
-    QTest::newRow("8D, checksum wrong") << ""
-                                        << "8D" << opened + QStringList{mismatch, opened8D};
-    QTest::newRow("6E, a name that is not UTF-8") << ""
-                                                  << "6E"
-                                                  << opened + QStringList{
-                                                                  "Current BIN: %1|Mask (hex): 6E|ID (dec): 4613|CSUM "
-                                                                  "(hex): %3|Binary 1 Open 1 Close 1 Save 1|Vantorix"};
-    QTest::newRow("32: closed again")
-        << ""
-        << "32"
-        << opened + QStringList{"Closing current binary file: %1",
-                                "Binary file Closed.",
-                                "Closing binary compare file: N/A",
-                                "Binary file Closed.",
-                                "0 Vantorix: This program is "
-                                "only intended to be used with $8D and $6E.  Please choose a $8D or $6E file.",
-                                kNoImage};
-    QTest::newRow("refused after changes")
-        << "changed 8D"
-        << "1000 bytes" << refused + QStringList{kSavePrompt + "%2"} + kRefused + QStringList{kFirst + "Vantorix*"};
-    QTest::newRow("reads fail: their reports, nothing after")
-        << ""
-        << "8D, reads fail"
-        << QStringList{"Opening binary file: %1", "Reading BIN to array...",
-                       readReport("File Error: Error in basFileFunctions.BackupFile"),
-                       readReport("BIN File Error: Error in clsBINFile.ReadBinaryToArray"), kNoImage};
-    QTest::newRow("missing") << "8D"
-                             << "missing"
-                             << QStringList{"File does not exist: %1",
-                                            "48 File Access Error: File does not exist.  "
-                                            "Please try again.",
-                                            kFirst + "Vantorix"};
-    QTest::newRow("same file again, changes dropped")
-        << "changed 8D"
-        << "same" << closed + opened + QStringList{mismatch, kSavePrompt + "%2", kFirst + "Vantorix"};
-    QTest::newRow("same file, refused now")
-        << "8D"
-        << "same, now 1000 bytes" << closed + refused + kRefused + QStringList{kNoImage};
-  }
-  void openingShowsTheImageOrLeavesTheWindowAsItWas() {
-    QFETCH(QString, before);
-    QFETCH(QString, file);
-    QFETCH(QStringList, state);
-    const QString first = before == "8D" ? f_.Write(Image("8D"), "first.bin") : before.isEmpty() ? "" : OpenChanged();
-    if (before == "8D") Open(first);
-    State();
-    const QString path = file == "missing"         ? QString::fromStdString(f_.dir->File("gone.bin"))
-                         : file.startsWith("same") ? first
-                         : file == "6E" ? QFile::decodeName(Image(file).WriteTo(f_.dir->Path() / "caf\xE9.bin").c_str())
-                                        : f_.Write(Image(file), "cal.bin");
-    if (file.endsWith("now 1000 bytes")) f_.Write(Image(file), "first.bin");
-    f_.boxes.answers = {MsgBoxResult::No};
-    if (file.endsWith("reads fail")) f_.faulty.readError = EIO;
-    Open(path);
-    const QString checksum = QString::number(Image(file).ExpectedChecksum(), 16).toUpper().rightJustified(4, u'0');
-    state.replaceInStrings("%1", path).replaceInStrings("%2", first).replaceInStrings("%3", checksum);
-    QCOMPARE(State(), state);
-  }
-
-  void everyWayOfDroppingChangesAsksFirst_data() {
-    QTest::addColumn<char>("key");                         // Ctrl+C, Ctrl+X or Ctrl+O; 0: a file dropped on the window
-    QTest::addColumn<QList<B::StandardButton>>("clicks");  // Ok answers the report of a save that failed
-    QTest::addColumn<QString>("outcome");                  // box titles|saved?|the image open|the window|About|title
-    const QString kept = "|unsaved|first.bin|shown|About|Vantorix*", failed = "Save Changes,BIN File Error" + kept;
-    QTest::newRow("close, Yes") << 'C' << QList{B::Yes} << "Save Changes|saved|N/A|shown||Vantorix";
-    QTest::newRow("close, No") << 'C' << QList{B::No} << "Save Changes|unsaved|N/A|shown||Vantorix";
-    QTest::newRow("close, Cancel") << 'C' << QList{B::Cancel} << "Save Changes" + kept;
-    QTest::newRow("exit, save fails") << 'X' << QList{B::Yes, B::Ok} << failed;
-    QTest::newRow("exit, Yes") << 'X' << QList{B::Yes} << "Save Changes|saved|first.bin|hidden||Vantorix";
-    QTest::newRow("open, no file chosen") << 'O' << QList<B::StandardButton>{} << kept;
-    QTest::newRow("open, Yes") << 'O' << QList{B::Yes} << "Save Changes|saved|second.bin|shown|About|Vantorix";
-    QTest::newRow("open, No") << 'O' << QList{B::No} << "Save Changes|unsaved|second.bin|shown|About|Vantorix";
-    QTest::newRow("open, save fails") << 'O' << QList{B::Yes, B::Ok} << failed;
-    QTest::newRow("drop, Cancel") << char(0) << QList{B::Cancel} << "Save Changes" + kept;
-  }
-  void everyWayOfDroppingChangesAsksFirst() {
-    QFETCH(char, key);
-    QFETCH(QList<B::StandardButton>, clicks);
-    QFETCH(QString, outcome);
-    const QString first = OpenChanged(), second = f_.Write(Image("6E"), "second.bin");
-    if (clicks.contains(B::Ok)) QFile::remove(first);  // the save fails
-    f_.window->mnuAbout_Click();
-    QVERIFY(f_.Activate());
-    f_.boxes.real = true;
-    QString dialog;
-    if (key != 'O') test::ClickInTurn(clicks);
-    if (key == 'O')
-      test::WhenModalShown<QFileDialog>([&, clicks](QFileDialog& open) {
-        dialog = open.windowTitle() + u' ' + open.nameFilters().join(u';');
-        open.findChild<QLineEdit*>("fileNameEdit")->setText(second);  // typed, as a user would
-        clicks.isEmpty() ? open.reject() : static_cast<QDialog&>(open).accept();
-        test::ClickInTurn(clicks);
-      });
-    if (key != 0) test::Ctrl(f_.window.get(), Qt::Key(key));
-    if (key == 0) QVERIFY(!test::DropFile(*f_.window, f_.dir->File("a.txt").c_str()));  // only .bin files are taken
-    if (key == 0) QVERIFY(test::DropFile(*f_.window, second));
-    QCoreApplication::processEvents();  // the open follows the drop
-    const bool saved = QFile::exists(first) && test::ReadFile(first.toStdString())[TestImage::kRpm8D] == 99;
-    const auto* about = f_.window->findChild<QWidget*>("frmAbout");
-    const QString question = f_.boxes.shown.value(0);
-    QCOMPARE(QStringList({f_.BoxTitles(), saved ? "saved" : "unsaved",
-                          QString(f_.window->images().gobjBIN().FilePath().c_str()).remove(f_.dir->File("").c_str()),
-                          f_.window->isVisible() ? "shown" : "hidden", about && about->isVisible() ? "About" : "",
-                          f_.Title()})
-                 .join(u'|'),
-             outcome);
-    QCOMPARE(question, clicks.isEmpty() ? "" : kSavePrompt + first);
-    QCOMPARE(dialog, key == 'O' ? "Open Binary Binary File (*.bin)" : "");
-    QVERIFY(QApplication::overrideCursor() == nullptr);
-  }
-
-  // Once the new image has the file's name the save has happened, whatever the folder's
-  // flush says after it: saved, no longer changed, and the flush named.
-  void aSaveWhoseFolderFlushFailsIsSavedAndSaysSo() {
-    const QString path = OpenChanged();
-    f_.faulty.folderSyncError = EIO;
-    test::Ctrl(f_.window.get(), Qt::Key_S);
-    const QString folder = f_.dir->Path().c_str();
-    QCOMPARE(
-        State(),
-        QStringList(
-            {"Saving Current BIN: " + path + "...", "Current BIN Saved.",
-             "Flushing the folder " + folder + " to the disk failed: Device I/O error (" + folder +
-                 ": Input/output error). " + path +
-                 " already has its new contents, but the "
-                 "disk may not hold them yet.",
-             QString(kFirst)
-                     .replace("%2", path)
-                     .replace(
-                         "0A5F",
-                         QString::number(Image("8D").Byte(TestImage::kRpm8D, 99).ExpectedChecksum(), 16).toUpper()) +
-                 "Vantorix"}));
-  }
-
-  void wideBandCommandsAskBeforeAStandInLogAndReportTheirOutcome_data() {
-    QTest::addColumn<QString>("kind");  // the image open: none, "8D" (AXXC) or "6E"
-    QTest::addColumn<bool>("add");
-    QTest::addColumn<int>("answer");  // to the stand-in question
-    QTest::addColumn<bool>("broken");
-    QTest::addColumn<QStringList>("seen");  // new log lines, the first line of each box, then what the bytes did
+    const QString report =
+        "Critical %1\r\n\r\nError Number: 57\r\nError Description: Device I/O error (%2: "
+        "Input/output error)\r\nError Source: Vantorix";
+    row("8D, checksum wrong", "", "8D",
+        opened + QStringList{mismatch, kProgress, QString(kFirst).replace("%2", "%1") + "Vantorix"});
+    row("6E, a name in markup, not UTF-8", "", "6E",
+        opened + QStringList{kProgress,
+                             "Current BIN: %1|Mask (hex): 6E|ID (dec): 4613|CSUM (hex): %3|Binary 1 Open 1 "
+                             "Close 1 Save 1|Vantorix"});
+    row("32: closed again", "", "32",
+        opened + QStringList{"Closing current binary file: %1", "Binary file Closed.",
+                             "Closing binary compare file: N/A", "Binary file Closed.",
+                             "OkOnly Vantorix: This program is only intended to be used with $8D and $6E.  Please "
+                             "choose a $8D or $6E file.",
+                             kProgress, kNoImage});
+    row("refused after changes", "changed 8D", "1000 bytes",
+        refused + QStringList{kSavePrompt + "%2"} + kRefused + QStringList{kFirst + "Vantorix*"});
+    row("reads fail: their reports, nothing after", "", "8D, reads fail",
+        {"Opening binary file: %1", "Reading BIN to array...",
+         report.arg("File Error: Error in basFileFunctions.BackupFile", "%1"),
+         report.arg("BIN File Error: Error in clsBINFile.ReadBinaryToArray", "%1"), "progress 0", kNoImage});
+    row("missing", "8D", "missing",
+        {"File does not exist: %1", "Exclamation File Access Error: File does not exist.  Please try again.",
+         kFirst + "Vantorix"});
+    row("same file again, changes dropped", "changed 8D", "same",
+        closed + opened + QStringList{mismatch, kSavePrompt + "%2", kProgress, kFirst + "Vantorix"});
+    row("same file, refused now", "8D", "same, now 1000 bytes", closed + refused + kRefused + QStringList{kNoImage});
+    // Once the new image has the file's name the save has happened, whatever the folder's
+    // flush says after it: saved, no longer changed, and the flush named.
     const QString question =
-        "52 Stand-in Patch Table: The %1 wideband patch table (built-in stand-in) is a stand-in, "
-        "not the published patch.";
-    const int yes = static_cast<int>(MsgBoxResult::Yes);
+        "YesNoExclamation Stand-in Patch Table: The %1 wideband patch table (built-in stand-in) "
+        "is a stand-in, not the published patch.";
     const auto run = [](bool add, bool ok, const QStringList& between = {}) {  // the command's own lines
       const QString name = add ? "AddWBHackToBIN" : "RemoveWBHackFromBIN";
       return QStringList{"Calling " + name + " based on " + (add ? "8D" : "6E"),
@@ -254,114 +151,181 @@ class MainWindowTest : public QObject {
              between + QStringList{"Finished calling " + name + (ok ? " Successfully." : " but was UNSUCCESSFULL.")};
     };
     const QString used = "Wideband patch table used: built-in stand-in";
-    QTest::newRow("no image") << "" << true << yes << false << QStringList{"unchanged"};
-    QTest::newRow("8D add, Yes") << "8D" << true << yes << false
-                                 << run(true, true) + QStringList{used, question.arg("8D/AXXC"),
-                                                                  "0 Success: WB Hac added to BIN successfully (AXXC).",
-                                                                  "changed"};
-    QTest::newRow("6E remove, Yes")
-        << "6E" << false << yes << false
-        << run(false, true,
-               {"516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the "
-                "installed table."}) +
-               QStringList{used, question.arg("6E"), "0 Success: WB Hac removed from BIN successfully (ARAP or APYP).",
-                           "changed"};
-    QTest::newRow("6E remove, No") << "6E" << false << static_cast<int>(MsgBoxResult::No) << false
-                                   << run(false, false) +
-                                          QStringList{question.arg("6E"),
-                                                      "0 Failure: Error: WB Hac WAS NOT removed from BIN.",
-                                                      "unchanged"};
-    QTest::newRow("broken table") << "8D" << true << yes << true
-                                  << run(true, false) +
-                                         QStringList{"16 BIN File Error: Error in clsBINFile.AddWBHackToBIN",
-                                                     "0 Failure: Error: WB Hac WAS NOT added to BIN.", "unchanged"};
+    const QString e6 = "Current BIN: %2|Mask (hex): 6E|ID (dec): 4613|CSUM (hex): %3|Binary 1 Open 1 Close 1 Save 1|";
+    row("add without an image", "", "add, Yes", {kNoImage});
+    row("add to AXXC, Yes", "it", "add, Yes",
+        run(true, true) + QStringList{used, question.arg("8D/AXXC"),
+                                      "OkOnly Success: WB Hac added to BIN successfully (AXXC).",
+                                      kFirst + "Vantorix*"});
+    row("remove from 6E, Yes", "it", "remove, Yes",
+        run(false, true,
+            {"516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the installed "
+             "table."}) +
+            QStringList{used, question.arg("6E"),
+                        "OkOnly Success: WB Hac removed from BIN successfully (ARAP or APYP).", e6 + "Vantorix*"});
+    row("remove from 6E, No", "it", "remove, No",
+        run(false, false) + QStringList{question.arg("6E"), "OkOnly Failure: Error: WB Hac WAS NOT removed from BIN.",
+                                        e6 + "Vantorix"});
+    row("add, the table broken", "it", "add, broken table, Yes",
+        run(true, false) + QStringList{"Critical BIN File Error: Error in clsBINFile.AddWBHackToBIN",
+                                       "OkOnly Failure: Error: WB Hac WAS NOT added to BIN.", kFirst + "Vantorix"});
+    row("save: the folder flush fails", "changed 8D", "save",
+        {"Saving Current BIN: %1...", "Current BIN Saved.",
+         "Flushing the folder %4 to the disk failed: Device I/O error (%4: Input/output error). %1 already has its "
+         "new contents, but the disk may not hold them yet.",
+         kProgress, QString(kFirst).replace("0A5F", "%3") + "Vantorix"});
   }
-  void wideBandCommandsAskBeforeAStandInLogAndReportTheirOutcome() {
-    QFETCH(QString, kind);
-    QFETCH(bool, add);
-    QFETCH(int, answer);
-    QFETCH(bool, broken);
-    QFETCH(QStringList, seen);
-    const TestImage image =
-        (kind == "6E" ? TestImage(32768, 0x6E) : TestImage(32768, 0x8D).Axxc()).StoredChecksum(0x1234);
-    if (!kind.isEmpty()) Open(f_.Write(image, "wb.bin"));
+  void openingShowsTheImageOrLeavesTheWindowAsItWas() {
+    QFETCH(QString, before);
+    QFETCH(QString, file);
+    QFETCH(QStringList, state);
+    const QString first = before == "8D" || before == "it"
+                              ? f_.Write(Image(before == "it" ? file : before), "first.bin")
+                          : before.isEmpty() ? ""
+                                             : OpenChanged();
+    if (before == "8D" || before == "it") Open(first);
     State();
-    tables_.broken = broken;
-    f_.boxes.answers = {static_cast<MsgBoxResult>(answer)};
-    add ? f_.window->mnuWBAdd_Click() : f_.window->mnuWBRemove_Click();
-    QStringList outcome = State();
-    const QString bars = outcome.takeLast();
-    for (QString& line : outcome) line = line.section(u'\r', 0, 0);
-    const auto bytes = f_.window->images().gobjBIN().Bytes();
-    outcome << (!kind.isEmpty() && !std::ranges::equal(bytes, image.Bytes()) ? "changed" : "unchanged");
-    QCOMPARE(outcome, seen);
-    QCOMPARE(bars.endsWith(u'*'), seen.endsWith("changed") && seen.last() == "changed");  // the title marks it
-    if (!kind.isEmpty()) QVERIFY(bars.contains("CSUM (hex): 1234"));  // the checksum waits for the save
+    const QString path = file == "missing"                           ? QString::fromStdString(f_.dir->File("gone.bin"))
+                         : file.startsWith("same") || file == "save" ? first
+                         : file == "6E"
+                             ? QFile::decodeName(Image(file).WriteTo(f_.dir->Path() / "<i>caf\xE9.bin").c_str())
+                             : f_.Write(Image(file), "cal.bin");
+    if (file.endsWith("now 1000 bytes")) f_.Write(Image(file), "first.bin");
+    f_.boxes.script.answers = {file.endsWith("Yes") ? MsgBoxResult::Yes : MsgBoxResult::No};
+    tables_.broken = file.contains("broken");
+    if (file.endsWith("reads fail")) f_.faulty.readError = EIO;
+    if (file == "save") f_.faulty.folderSyncError = EIO;
+    if (file.startsWith("add") || file.startsWith("remove"))
+      file.startsWith("add") ? f_.window->mnuWBAdd_Click() : f_.window->mnuWBRemove_Click();
+    else
+      file == "save" ? test::Ctrl(f_.window.get(), Qt::Key_S) : Open(path);
+    const QString checksum = QString::number(Image(file).ExpectedChecksum(), 16).toUpper().rightJustified(4, u'0');
+    state.replaceInStrings("%1", path).replaceInStrings("%2", first).replaceInStrings("%3", checksum);
+    QStringList seen = State();
+    if (file.startsWith("add") || file.startsWith("remove"))  // the boxes' first lines: the tables' offsets follow
+      for (QString& line : seen) line = line.section(u'\r', 0, 0);
+    QCOMPARE(seen, state.replaceInStrings("%4", f_.dir->Path().c_str()));
   }
 
-  void eachHelpWindowShowsItsTextAndLogsAsItSays_data() {
-    QTest::addColumn<QString>("window");      // its title, and its name and menu item after frm and mnu
-    QTest::addColumn<QStringList>("pieces");  // found in this order in the window's labels
-    QTest::addColumn<QStringList>("log");     // opened and closed twice: by OK, then by the frame
-    QTest::newRow("about") << "About"
-                           << QStringList{"\nVantorix\n",
-                                          "Version 1.0.1",
-                                          "webpage at: https://corvennis.example.org/wideband/",
-                                          "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
-                                          "WOT AFR = AFR_CONSTANT / (RPM Modifier + Coolant Modifier + 128)",
-                                          "AT YOUR OWN RISK."}
-                           << QStringList{"Viewing About.", "Exiting About.", "Viewing About.", "Exiting About."};
-    QTest::newRow("instructions")
-        << "Instructions"  // pieces from across the text
-        << QStringList{"Description:\n1. This program only works with $8D and $6E binary files",
-                       "\n2. This program can do 2 things... \nA) Allows you",
-                       "YOU MUST CHOOSE THE 'OK' BUTTON ON THE "
-                       "GRID",
-                       "or the change will not happen. \n5. Please note", "please see 'Help->About'."}
-        << QStringList{};
-  }
+  // Each opened from its menu twice, closed by OK and then by the frame; About logs both.
   void eachHelpWindowShowsItsTextAndLogsAsItSays() {
-    QFETCH(QString, window);
-    QFETCH(QStringList, pieces);
-    QFETCH(QStringList, log);
+    const std::map<QString, QStringList> pieces{
+        // the window's title, then text found in this order in its labels
+        {"About",
+         {"\nVantorix\n", "Version 1.0.1", "webpage at: https://corvennis.example.org/wideband/",
+          "WOT AFR = 6553.6/(((TBL L8608 + TBL L860D + 128) * 445)/256)",
+          "WOT AFR = AFR_CONSTANT / (RPM Modifier + Coolant Modifier + 128)", "AT YOUR OWN RISK."}},
+        {"Instructions",  // from across the text
+         {"Description:\n1. This program only works with $8D and $6E binary files",
+          "\n2. This program can do 2 things... \nA) Allows you", "YOU MUST CHOOSE THE 'OK' BUTTON ON THE GRID",
+          "or the change will not happen. \n5. Please note", "please see 'Help->About'."}}};
     f_.window->move(20, 0);  // off the screen's centre, with room around it for either window centred on it
-    for (const bool byOk : {true, false}) {
-      f_.window->findChild<QAction*>("mnu" + window)->trigger();
-      auto* shown = f_.window->findChild<QWidget*>("frm" + window);
-      QVERIFY(shown != nullptr && shown->isVisible());
-      QCOMPARE(shown->windowTitle(), window);
-      const QPoint off = shown->frameGeometry().center() - f_.window->frameGeometry().center();
-      QVERIFY2(off.manhattanLength() <= 1, "opens centred on the main window");
-      QString text;
-      for (const QLabel* label : shown->findChildren<QLabel*>()) text += label->text() + u'\n';
-      for (const QString& piece : pieces) {
-        QVERIFY2(text.contains(piece), qPrintable(piece));
-        text = text.section(piece, 1, -1);
+    for (const auto& [window, expected] : pieces)
+      for (const bool byOk : {true, false}) {
+        f_.window->findChild<QAction*>("mnu" + window)->trigger();
+        auto* shown = f_.window->findChild<QWidget*>("frm" + window);
+        QVERIFY(shown != nullptr && shown->isVisible());
+        QCOMPARE(shown->windowTitle(), window);
+        const QPoint off = shown->frameGeometry().center() - f_.window->frameGeometry().center();
+        QVERIFY2(off.manhattanLength() <= 1, "opens centred on the main window");
+        QString text;
+        for (const QLabel* label : shown->findChildren<QLabel*>()) text += label->text() + u'\n';
+        for (const QString& piece : expected) {
+          QVERIFY2(text.contains(piece), qPrintable(piece));
+          text = text.section(piece, 1, -1);
+        }
+        byOk ? shown->findChild<QPushButton*>("cmdOK")->click() : void(shown->close());
+        QTRY_VERIFY(f_.window->findChild<QWidget*>("frm" + window) == nullptr);
       }
-      byOk ? shown->findChild<QPushButton*>("cmdOK")->click() : void(shown->close());
-      QTRY_VERIFY(f_.window->findChild<QWidget*>("frm" + window) == nullptr);
-    }
-    QCOMPARE(f_.Log(logged_), log);
+    QCOMPARE(f_.Log(logged_), QStringList({"Viewing About.", "Exiting About.", "Viewing About.", "Exiting About."}));
     QCOMPARE(QString::fromStdString(help::VersionText(1, 0, 12)), "Version 1.0.12");
   }
 
-  void startsAtTheDesignedSizeShrunkToTheScreen() {
+  // The window as it starts, in its locale's formats: the first log line, the start time
+  // (its date always month first), the key panels as Insert, Caps Lock, Num Lock and Insert
+  // are pressed, the menus, the column of bars (each one's top and bottom, from the nearer
+  // end of the column), the log list, and the window's size and name.
+  void startsWithItsMenusBarsAndTimes() {
+    auto& various = *f_.window->findChild<StatusPanelBar*>("mssbVarious");
+    QStringList seen{f_.window->findChild<QListWidget*>("lstLog")->item(0)->text(), various.PanelText(7), "keys"};
+    for (const Qt::Key key : {Qt::Key_Insert, Qt::Key_CapsLock, Qt::Key_NumLock, Qt::Key_Insert}) {
+      QTest::keyClick(f_.window->windowHandle(), key);
+      seen.last() += u' ';
+      for (const int panel : {4, 5, 6}) seen.last() += various.Panel(panel).isEnabled() ? u'1' : u'0';
+    }
+    for (const QAction* menu : f_.window->menuBar()->actions()) {
+      seen << menu->text() + u':';
+      for (const QAction* item : menu->menu()->actions())
+        seen.last() += u' ' + (item->objectName() + u' ' + item->shortcut().toString()).trimmed();
+    }
+    QWidget& column = *f_.window->centralWidget();
+    const auto edge = [&](int y) { return QString::number(y > column.height() / 2 ? y - column.height() : y); };
+    for (int i = 0; i < column.layout()->count(); ++i) {
+      QWidget& bar = *column.layout()->itemAt(i)->widget();
+      seen << bar.objectName() + u' ' +
+                  (bar.isHidden() ? "hidden" : edge(bar.y()) + u' ' + edge(bar.geometry().bottom() + 1));
+      int right = 0;  // a status bar's panels lie side by side from its left edge
+      if (auto* panels = qobject_cast<StatusPanelBar*>(&bar))
+        for (int p = 1; p <= panels->PanelCount(); ++p)
+          right = panels->Panel(p).x() == right ? right + panels->Panel(p).width() : -1;
+      if (right < 0 || right > bar.width()) seen.last() += " with its panels out of place";
+    }
+    const QRect log = f_.window->findChild<QListWidget*>("lstLog")->geometry();
+    seen << QString("log %1 %2 %3 %4").arg(log.x()).arg(log.y()).arg(log.width()).arg(log.height());
     // 10850 x 9050 twips at 96 DPI are 723 x 603 pixels: too tall for the 500 of the screen,
     // less the 2 + 2 of the frame. Shown whole, the log and the status bar are on it too.
-    QCOMPARE(f_.window->size(), QSize(723, 496));
     QVERIFY(f_.window->screen()->availableGeometry().contains(f_.window->frameGeometry()));
+    seen << QString("%1x%2 ").arg(f_.window->width()).arg(f_.window->height()) +
+                QGuiApplication::applicationDisplayName();
+    QCOMPARE(seen,
+             QStringList({"21:08:44, " + kBanner, "  9:08 PM,  12.05.2026  ", "keys 100 110 111 011",
+                          "&File: mnuOpen Ctrl+O mnuClose Ctrl+C mnuBreak1 mnuSave Ctrl+S mnubreak13 mnuExit Ctrl+X",
+                          "&Binary: mnuAFRs Ctrl+W mnuBreak20 mnuWBAdd Ctrl+A mnuWBRemove Ctrl+R mnuBreak21 "
+                          "mnuImageDetails Ctrl+I",
+                          "&Help: mnuInstructions mnuAbout", "mssbPaths 0 25", "ProgressBar1 hidden", "mdiArea 25 -78",
+                          "pbLog -78 -21", "mssbVarious -21 0",
+                          "log 3 5 714 49",  // 50, 75, 10705 (the window's 10905 less 200) and 735 twips
+                          "723x496 Vantorix"}));
+  }
+
+  // Real boxes of each style, answered by Return and then by Escape: the icon and the
+  // buttons shown, then the answer to each key.
+  void realBoxesShowTheIconAndButtonsOfTheirStyle() {
+    QStringList seen;
+    for (const MsgBoxStyle style : {MsgBoxStyle::OkOnly, MsgBoxStyle::Critical, MsgBoxStyle::Exclamation,
+                                    MsgBoxStyle::YesNoCancelExclamation, MsgBoxStyle::YesNoExclamation}) {
+      seen << QString::fromStdString(test::StyleName(style)) + u':';
+      for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        test::WhenModalShown<QMessageBox>([&seen, key](QMessageBox& box) {
+          const QString icon = QMetaEnum::fromType<B::Icon>().valueToKey(box.icon());
+          QString buttons = QMetaEnum::fromType<B::StandardButtons>().valueToKeys(box.standardButtons());
+          if (key == Qt::Key_Return) seen.last() += u' ' + icon + u' ' + buttons.remove("|FirstButton");
+          QTest::keyClick(&box, key);
+        });
+        const MsgBoxResult answer = QtMessageBoxes().Show(f_.window.get(), "text", style, "title");
+        seen.last() += QStringList{"", ", Ok", ", Cancel", "", "", "", ", Yes", ", No"}.value(static_cast<int>(answer));
+      }
+    }
+    QCOMPARE(seen, QStringList({"OkOnly: NoIcon Ok, Ok, Ok", "Critical: Critical Ok, Ok, Ok",
+                                "Exclamation: Warning Ok, Ok, Ok",
+                                "YesNoCancelExclamation: Warning Yes|No|Cancel, Yes, Cancel",
+                                "YesNoExclamation: Warning Yes|No, No, No"}));
   }
 
   void anExceptionEscapingAnEventHandlerIsReported() {
-    struct Throwing : QObject {
-      bool event(QEvent*) override { throw RuntimeError(ErrorNumber::Overflow, "in a handler"); }
-    } throwing;
+    struct Throwing : QWidget {  // reported with the window it belongs to as its module
+      using QWidget::QWidget;
+      bool event(QEvent* event) override {
+        if (event->type() == QEvent::User) throw RuntimeError(ErrorNumber::Overflow, "in a handler");
+        return QWidget::event(event);
+      }
+    } throwing(f_.window.get());
     auto* application = qobject_cast<VantorixApplication*>(QCoreApplication::instance());
     application->SetReportWindow(f_.window.get());
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&throwing, &event);
     application->SetReportWindow(nullptr);
-    QCOMPARE(f_.boxes.shown, QStringList{"16 Fennimar Error: Error in Vantorix.QObject event 1000\r\n\r\nError "
+    QCOMPARE(f_.boxes.shown, QStringList{"Critical Fennimar Error: Error in frmMain.QWidget event 1000\r\n\r\nError "
                                          "Number: 6\r\nError Description: Overflow (in a handler)\r\nError Source: "
                                          "Vantorix"});
   }

@@ -1,8 +1,6 @@
 // Saving an image and the backup made when it is opened: whatever the storage does, the
 // file holds a whole image and the backup the original.
 #include <fcntl.h>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -11,10 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "FaultyFileSystem.h"
 #include "ImageFixture.h"
@@ -27,7 +22,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 namespace fs = std::filesystem;
-using ::testing::HasSubstr;
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
 
 // Runs the call under a file-size limit of the process (none for 0), which stands in for
 // a disk that fills up part-way: the kernel then writes part of a run and refuses the
@@ -52,14 +48,6 @@ std::ptrdiff_t Entries(const fs::path& folder) { return std::distance(fs::direct
 class SaveBin : public ImageFixture {
  protected:
   FileSystem& files() override { return faulty; }
-
-  // The given text, each report's place and number, and whether the image is still changed.
-  std::string Ended(clsBINFile& image, std::string text) {
-    for (const auto& place : shell.ErrorReports()) text += " " + place;
-    for (const int number : shell.ErrorNumbers()) text += " " + std::to_string(number);
-    return text + (image.Changed() ? " changed" : "") + (shell.ProgressVisible() ? " bar" : "");
-  }
-
   FaultyFileSystem faulty;
 };
 
@@ -77,9 +65,7 @@ TEST_F(SaveBin, StoresTheChecksumFirstThenEveryByteThroughALinkKeepingPermission
   shell.Clear();
   EXPECT_TRUE(image.SaveBIN());
   EXPECT_THAT(ReadFile(target), ElementsAreArray(expected.StoredChecksum(0x00A5).Bytes()));
-  std::vector<std::string> trace = Steps(32768);
-  trace.push_back("hide progress");
-  EXPECT_EQ(shell.Trace(), trace);
+  EXPECT_EQ(shell.Trace(), Bar({}, 10, {"hide progress"}));
   // The stored text without leading zeros; runs between the step points, not a call per byte.
   EXPECT_EQ(image.Checksum() + " " + std::to_string(image.Changed()) + " " + std::to_string(faulty.writeCalls) + " " +
                 std::to_string(faulty.syncCalls),
@@ -90,166 +76,117 @@ TEST_F(SaveBin, StoresTheChecksumFirstThenEveryByteThroughALinkKeepingPermission
   EXPECT_FALSE(clsBINFile(shell).OpenBIN(target));  // locked
   Opened(TestImage(128, 0x8D)).SaveBIN();           // smaller than one step
   EXPECT_THAT(shell.Trace(), ElementsAre("progress 0", "show progress", "hide progress"));
-  clsBINFile empty(shell);
-  EXPECT_FALSE(empty.SaveBIN());
-  EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.CheckSum [PropertyLet]", "clsBINFile.SaveBIN"));
 }
+
+enum class Phase { Open, Save };
+constexpr long kHere = 0, kAsNobody = -1;  // where a row runs, unless in a child whose system call fails
 
 struct FileEnd {
   const char* what;
-  std::function<void(const std::string& org)> beforeOpen;  // what stands at the backup's name; faults of the copy
-  std::function<void()> beforeSave;                        // faults of the save
-  rlim_t openLimit, saveLimit;                             // file-size limits; 0: none
-  std::string outcome;                                     // Ended() after the save
-  std::vector<std::uint8_t> file, org;                     // afterwards; empty: gone
+  Phase phase;                  // the fault strikes the open (with its backup copy) or the save
+  std::function<void()> fault;  // made just before it
+  std::string outcome;          // what the open and, if it opened, a change and its save came to; each
+                                // report's place and number; whether the image is still changed, the bar shown
+  Bytes file, org;              // afterwards; empty: gone
+  rlim_t sizeLimit = 0;         // the file-size limit the phase runs under; 0: none
+  long run = kHere;             // in this process, as user nobody (root ignores permission bits), or in a child
+                                // in which this system call fails with EIO, where the program really meets it
 };
 
-// Whatever ends the backup copy or the save, the image's name holds the whole old or the
-// whole new image, the backup's name the whole image (never written through a link, with
-// the image's permissions) or the earlier and longer backup, nothing else is left in the
-// folder, and each failure is one report.
+// Whatever the storage or the system does to the backup copy or the save (a full disk, a
+// device error, a permission, a lock, another program), the image's name holds the whole
+// old or the whole new image, the backup's name the whole image (never written through a
+// link, with the image's permissions) or the earlier and longer backup, nothing else is
+// left in the folder, and each failure is one report.
 TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
-  const TestImage original = TestImage(32768, 0x8D).PromId(0x4242), earlier = TestImage(65536).Fill(0xEE);
-  const TestImage other = TestImage(32768, 0x6E).Fill(0x42);
-  const std::vector<std::uint8_t> saved = TestImage(original).Byte(0x0617, 0x77).CorrectChecksum().Bytes(),
-                                  old = original.Bytes(), kept = earlier.Bytes();
-  std::vector<std::uint8_t> grown = old;
-  grown.resize(32768 + 128, 'Z');
-  const auto as = [](const std::string&) {};
-  const auto go = [] {};
-  const std::string failed = "not saved clsBINFile.SaveBIN ", copyFailed = "saved basFileFunctions.BackupFile ";
-  const std::vector<FileEnd> ends{
-      {"no fault", as, go, 0, 0, "saved", saved, old},
-      {"disk full at the third run", as,
-       [this] { faulty.writeError = ENOSPC, faulty.failWriteCall = faulty.writeCalls + 2; }, 0, 0,
-       failed + "61 changed", old, old},
-      {"disk fills inside run 2", as, go, 0, 4096, failed + "61 changed", old, old},
-      {"disk fills inside the last run", as, go, 0, 32000, failed + "61 changed", old, old},
-      {"flush fails", as, [this] { faulty.syncError = EIO; }, 0, 0, failed + "57 changed", old, old},
-      {"deleted after opening", as, [this] { fs::remove(path); }, 0, 0, failed + "53 changed", {}, old},
-      {"replaced after opening", as, [&] { other.WriteTo(path + ".new"), fs::rename(path + ".new", path); }, 0, 0,
-       failed + "75 changed", other.Bytes(), old},
-      {"grown after opening", as, [this] { std::ofstream(path, std::ios::app) << std::string(128, 'Z'); }, 0, 0,
-       failed + "75 changed", grown, old},
-      {"name swapped for a link to a private file after the check", as,
-       [&] {
-         other.WriteTo(dir.File("private.bin"));
-         faulty.beforeReplace = [&] { fs::remove(path), fs::create_symlink(dir.File("private.bin"), path); };
-       },
-       0, 0, failed + "75 changed", other.Bytes(), old},
-      {"the folder's flush fails after the rename", as, [this] { faulty.folderSyncError = EIO; }, 0, 0,
-       "saved, the disk may not hold it yet", saved, old},
-      {"touched after opening", as,
-       [this] { fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1)); }, 0, 0,
-       failed + "75 changed", old, old},
-      {"backup a symbolic link to the image",
-       [this](const std::string& org) { fs::remove(org), fs::create_symlink(path, org); }, go, 0, 0, "saved", saved,
-       old},
-      {"backup a hard link to the image",
-       [this](const std::string& org) { fs::remove(org), fs::create_hard_link(path, org); }, go, 0, 0, "saved", saved,
-       old},
-      {"the copy cannot start", [this](const std::string&) { faulty.copyError = EACCES; }, go, 0, 0, copyFailed + "70",
-       saved, kept},
-      {"a write of the copy fails", [this](const std::string&) { faulty.writeError = EIO; }, go, 0, 0,
-       copyFailed + "57", saved, kept},
-      {"the disk fills during the copy", as, go, 20000, 0, copyFailed + "61", saved, kept},
-      {"every flush fails", [this](const std::string&) { faulty.syncError = EIO; }, go, 0, 0,
-       "not " + copyFailed + "clsBINFile.SaveBIN 57 57 changed", old, kept}};
-  for (const FileEnd& end : ends) {
-    SCOPED_TRACE(end.what);
-    fs::remove_all(dir.Path() / "case");
-    fs::create_directory(dir.Path() / "case");
-    faulty = FaultyFileSystem();
-    shell.Clear();
-    path = Write(original, "case/cal.bin");
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    earlier.WriteTo(path + ".org");
-    end.beforeOpen(path + ".org");
-    clsBINFile image(shell, files(), patch());
-    EXPECT_TRUE(WithFileSizeLimit(end.openLimit,
-                                  [&] { return image.OpenBIN(path, true) && image.PutPEModifier_RPM(1, 0x77); }));
-    const bool backedUp = end.org == old;
-    EXPECT_EQ(shell.Trace()[0] == "log: Original BIN backed up as: " + path + ".org", backedUp);
-    EXPECT_TRUE(!backedUp || fs::status(path + ".org").permissions() == fs::status(path).permissions());
-    end.beforeSave();
-    const vantorix::Outcome save = WithFileSizeLimit(end.saveLimit, [&] { return image.SaveBIN(); });
-    const bool unflushed = save.Detail().find("the disk may not hold them yet") != std::string::npos;
-    EXPECT_EQ(Ended(image, !save       ? "not saved"
-                           : unflushed ? "saved, the disk may not hold it yet"
-                                       : "saved"),
-              end.outcome);
-    EXPECT_THAT(fs::exists(path) ? ReadFile(path) : std::vector<std::uint8_t>{}, ElementsAreArray(end.file));
-    EXPECT_FALSE(fs::is_symlink(path + ".org"));
-    EXPECT_EQ(ReadFile(path + ".org"), end.org);
-    EXPECT_EQ(Entries(dir.Path() / "case"), fs::exists(path) ? 2 : 1);  // and the backup
-  }
-}
-
-struct Refusal {
-  const char* what;
-  long failingCall;                                    // fails with EIO; 0: run as an ordinary user instead
-  std::function<void(const std::string&)> arrange;     // on the file, before the open
-  std::function<void(const std::string&)> beforeSave;  // none: no change, no save
-  std::string outcome;                                 // "opened" or "refused", then Ended()
-  bool backedUp;                                       // else the earlier backup is kept
-  FileSystem* files = nullptr;                         // the real ones unless named
-};
-
-// Whatever the system refuses (a permission, a lock, a device error) is reported, and the
-// file and the earlier backup keep what they held. Permissions are tried as user nobody,
-// since root ignores them; device errors come from a system-call filter, where the
-// program really meets them.
-TEST_F(SaveBin, RefusalsOfTheSystemAreReportedAndCostNeitherTheFileNorTheEarlierBackup) {
+  using enum Phase;
+  using P = fs::perms;
   OpenToEveryone(dir.Path().string());
   const fs::path folder = dir.Path() / "case";
   path = (folder / "cal.bin").string();
-  const TestImage original, earlier = TestImage(128).Fill(0xEE);
-  using P = fs::perms;
-  const auto mode = [](P perms) { return [perms](const std::string& at) { fs::permissions(at, perms); }; };
-  const auto none = [](const std::string&) {};
+  const std::string org = path + ".org", record = dir.File("outcome");
+  const TestImage original = TestImage(32768, 0x8D).PromId(0x4242), earlier = TestImage(65536).Fill(0xEE);
+  const TestImage other = TestImage(32768, 0x6E).Fill(0x42);
+  const Bytes saved = TestImage(original).Byte(0x0617, 0x77).CorrectChecksum().Bytes(), old = original.Bytes(),
+              kept = earlier.Bytes();
+  Bytes grown = old;
+  grown.resize(32768 + 128, 'Z');
+  const auto none = [] {};
+  const auto chmod = [](const fs::path& at, P perms) { return [at, perms] { fs::permissions(at, perms); }; };
   int holder = -1;
-  const auto lock = [&](const std::string& at) { ::flock(holder = ::open(at.c_str(), O_RDWR), LOCK_EX); };
-  const std::string refused = "refused clsBINFile.OpenBIN 70", failed = "opened not saved basFileFunctions.BackupFile ";
-  const std::vector<Refusal> rows{
-      {"file without write permission", 0, mode(P::owner_read | P::others_read), nullptr,
-       "refused as read-only clsBINFile.OpenBIN 70", false},
-      {"file without read permission", 0, mode(P::owner_write | P::others_write), nullptr, refused, false},
-      {"file locked", 0, lock, nullptr, refused, false},
-      {"read-only services beside a writer", 0, lock, none, failed + "clsBINFile.SaveBIN 70 70 changed", false,
-       &ReadOnlyFileSystem()},
-      {"earlier backup read-only", 0, [&](const std::string& at) { mode(P::owner_read)(at + ".org"); }, nullptr,
-       "opened basFileFunctions.BackupFile 70", false},
-      {"folder not writable", 0, [&](const std::string&) { mode(P::owner_read | P::owner_exec)(folder); }, none,
-       failed + "clsBINFile.SaveBIN 70 70 changed", false},
-      {"file read-only after opening", 0, none, mode(P::owner_read), "opened not saved clsBINFile.SaveBIN 70 changed",
-       true},
-      {"reads fail", SYS_pread64, none, nullptr,
-       "refused basFileFunctions.BackupFile clsBINFile.ReadBinaryToArray 57 57", false},
-      {"flushes fail", SYS_fsync, none, none, failed + "clsBINFile.SaveBIN 57 57 changed", false}};
-  for (const Refusal& row : rows) {
-    SCOPED_TRACE(row.what);
-    const auto check = [&] {  // in the child, which owns the files it makes
+  const auto lock = [&] { ::flock(holder = ::open(path.c_str(), O_RDWR), LOCK_EX); };
+  const std::string failed = "backed up not saved clsBINFile.SaveBIN ",
+                    copyFailed = "opened saved basFileFunctions.BackupFile ",
+                    unsaved = "opened not saved basFileFunctions.BackupFile clsBINFile.SaveBIN ";
+  // clang-format off
+  const std::vector<FileEnd> ends{
+      {"no fault",                           Save, none, "backed up saved", saved, old},
+      {"disk full at the third run",         Save, [this] { faulty.writeError = ENOSPC, faulty.failWriteCall = faulty.writeCalls + 2; }, failed + "61 changed", old, old},
+      {"disk fills inside run 2",            Save, none, failed + "61 changed", old, old, 4096},
+      {"disk fills inside the last run",     Save, none, failed + "61 changed", old, old, 32000},
+      {"flush fails",                        Save, [this] { faulty.syncError = EIO; }, failed + "57 changed", old, old},
+      {"deleted after opening",              Save, [this] { fs::remove(path); }, failed + "53 changed", {}, old},
+      {"replaced after opening",             Save, [&] { other.WriteTo(path + ".new"), fs::rename(path + ".new", path); }, failed + "75 changed", other.Bytes(), old},
+      {"grown after opening",                Save, [this] { std::ofstream(path, std::ios::app) << std::string(128, 'Z'); }, failed + "75 changed", grown, old},
+      {"touched after opening",              Save, [this] { fs::last_write_time(path, fs::last_write_time(path) + 1h); }, failed + "75 changed", old, old},
+      {"swapped for a link after the check", Save, [&] { other.WriteTo(dir.File("private.bin")), faulty.beforeReplace = [&] { fs::remove(path), fs::create_symlink(dir.File("private.bin"), path); }; }, failed + "75 changed", other.Bytes(), old},
+      {"made read-only after opening",       Save, chmod(path, P::owner_read), failed + "70 changed", old, old, 0, kAsNobody},
+      {"the folder's flush fails",           Save, [this] { faulty.folderSyncError = EIO; }, "backed up saved unflushed", saved, old},
+      {"backup a symbolic link to it",       Open, [&] { fs::remove(org), fs::create_symlink(path, org); }, "backed up saved", saved, old},
+      {"backup a hard link to it",           Open, [&] { fs::remove(org), fs::create_hard_link(path, org); }, "backed up saved", saved, old},
+      {"the copy cannot start",              Open, [this] { faulty.copyError = EACCES; }, copyFailed + "70", saved, kept},
+      {"a write of the copy fails",          Open, [this] { faulty.writeError = EIO; }, copyFailed + "57", saved, kept},
+      {"the disk fills during the copy",     Open, none, copyFailed + "61", saved, kept, 20000},
+      {"earlier backup read-only",           Open, chmod(org, P::owner_read), copyFailed + "70", saved, kept, 0, kAsNobody},
+      {"every flush fails",                  Open, [this] { faulty.syncError = EIO; }, unsaved + "57 57 changed", old, kept},
+      {"the system fails every flush",       Open, none, unsaved + "57 57 changed", old, kept, 0, SYS_fsync},
+      {"folder not writable",                Open, chmod(folder, P::owner_read | P::owner_exec), unsaved + "70 70 changed", old, kept, 0, kAsNobody},
+      {"read-only services beside a writer", Open, [&] { lock(), faulty.services = &ReadOnlyFileSystem(); }, unsaved + "70 70 changed", old, kept, 0, kAsNobody},
+      {"file without write permission",      Open, chmod(path, P::owner_read | P::others_read), "refused as read-only clsBINFile.OpenBIN 70", old, kept, 0, kAsNobody},
+      {"file without read permission",       Open, chmod(path, P::owner_write | P::others_write), "refused clsBINFile.OpenBIN 70", old, kept, 0, kAsNobody},
+      {"file locked",                        Open, lock, "refused clsBINFile.OpenBIN 70", old, kept, 0, kAsNobody},
+      {"the system fails every read",        Open, none, "refused basFileFunctions.BackupFile clsBINFile.ReadBinaryToArray 57 57", old, kept, 0, SYS_pread64}};
+  // clang-format on
+  const auto mode = P::owner_read | P::owner_write | P::group_read;
+  for (const FileEnd& end : ends) {
+    SCOPED_TRACE(end.what);
+    const auto check = [&] {  // in a child, if one, which owns the files it makes
+      faulty = FaultyFileSystem();
       shell.Clear();
       fs::create_directory(folder);
-      original.WriteTo(path), earlier.WriteTo(path + ".org"), row.arrange(path);
-      clsBINFile image(shell, row.files ? *row.files : RealFileSystem(), patch());
-      const vantorix::Outcome open = image.OpenBIN(path, true);
+      original.WriteTo(path), fs::permissions(path, mode), earlier.WriteTo(org);
+      if (end.phase == Open) end.fault();
+      clsBINFile image(shell, files(), patch());
+      const Outcome open =
+          WithFileSizeLimit(end.phase == Open ? end.sizeLimit : 0, [&] { return image.OpenBIN(path, true); });
       const bool readOnly = open.Detail().find(" is read-only; an image is opened for writing") != std::string::npos;
-      const std::string opened = open ? "opened" : readOnly ? "refused as read-only" : "refused";
-      const bool save = image.FileOpened() && row.beforeSave && image.PutPEModifier_RPM(1, 1);
-      if (save) row.beforeSave(path);
-      const std::string outcome = opened + Ended(image, save ? (image.SaveBIN() ? " saved" : " not saved") : "");
-      if (outcome != row.outcome) std::fprintf(stderr, "outcome: %s\n", outcome.c_str());
-      return outcome == row.outcome;
+      std::string said = open ? (shell.Trace()[0] == "log: Original BIN backed up as: " + org ? "backed up" : "opened")
+                              : (readOnly ? "refused as read-only" : "refused");
+      if (open && image.PutPEModifier_RPM(1, 0x77)) {
+        if (end.phase == Save) end.fault();
+        const Outcome save = WithFileSizeLimit(end.phase == Save ? end.sizeLimit : 0, [&] { return image.SaveBIN(); });
+        const bool unflushed = save.Detail().find("the disk may not hold them yet") != std::string::npos;
+        said += !save ? " not saved" : unflushed ? " saved unflushed" : " saved";
+      }
+      for (const auto& place : shell.ErrorReports()) said += " " + place;
+      for (const int number : shell.ErrorNumbers()) said += " " + std::to_string(number);
+      std::ofstream(record) << said << (image.Changed() ? " changed" : "") << (shell.ProgressVisible() ? " bar" : "");
+      return true;
     };
-    EXPECT_TRUE(row.failingCall != 0 ? RunWithFailingSystemCall(row.failingCall, EIO, check)
-                                     : RunAsOrdinaryUser(check));
+    EXPECT_TRUE(end.run == kHere       ? check()
+                : end.run == kAsNobody ? RunAsOrdinaryUser(check)
+                                       : RunWithFailingSystemCall(end.run, EIO, check));
     if (holder >= 0) ::close(std::exchange(holder, -1));
-    fs::permissions(folder, P::owner_all), fs::permissions(path, P::owner_all);
-    EXPECT_EQ(ReadFile(path), original.Bytes());
-    EXPECT_EQ(ReadFile(path + ".org"), (row.backedUp ? original : earlier).Bytes());
-    EXPECT_EQ(Entries(folder), 2);  // no temporary file left
-    fs::remove_all(folder);
+    std::error_code gone;
+    fs::permissions(folder, P::owner_all), fs::permissions(path, P::owner_all, gone);
+    std::string said;
+    EXPECT_EQ(std::getline(std::ifstream(record), said) ? said : "nothing", end.outcome);
+    EXPECT_THAT(fs::exists(path) ? ReadFile(path) : Bytes{}, ElementsAreArray(end.file));
+    EXPECT_FALSE(fs::is_symlink(org));
+    EXPECT_EQ(ReadFile(org), end.org);
+    EXPECT_TRUE(end.org == kept || fs::status(org).permissions() == mode);
+    EXPECT_EQ(Entries(folder), fs::exists(path) ? 2 : 1);  // and the backup
+    fs::remove_all(folder), fs::remove(record);
   }
 }
 

@@ -1,7 +1,5 @@
 // Binary > Image Details, driven offscreen by object names, on images whose facts the
 // test-image builder states on its own; and the history the window program keeps.
-#include <QtTest>
-#include <QtWidgets>
 #include <fstream>
 
 #include "MainWindowFixture.h"
@@ -32,17 +30,10 @@ QString Facts(const TestImage& image, const QString& transmissionAndCode, QStrin
   const QString agreement =
       stored == image.ExpectedChecksum() ? " (agrees)" : " (does not agree with the stored checksum)!";
   const QString mask = image.At(TestImage::kMaskOffset) == 0x6E ? "$6E" : "$8D";
-  return QStringList{"%1",
-                     "32768 bytes",
-                     mask,
-                     QString::number(image.At(0) * 256U + image.At(1)),
-                     Hex(stored, 4),
-                     Hex(image.ExpectedChecksum(), 4) + agreement,
-                     transmissionAndCode,
-                     patch,
-                     "built-in stand-in",
-                     Bytes(image, image.CoolantOffset(), 9),
-                     Bytes(image, image.RpmOffset(), 17)}
+  return (QStringList() << "%1" << QString("32768 bytes") << mask << QString::number(image.At(0) * 256U + image.At(1))
+                        << Hex(stored, 4) << Hex(image.ExpectedChecksum(), 4) + agreement << transmissionAndCode
+                        << patch << QString("built-in stand-in") << Bytes(image, image.CoolantOffset(), 9)
+                        << Bytes(image, image.RpmOffset(), 17))
       .join(u'|');
 }
 
@@ -66,9 +57,10 @@ class ImageDetailsTest : public QObject {
   Control* Find(const char* name) {
     return main_.window->findChild<frmImageDetails*>()->findChild<Control*>(name);
   }
-  QString Open(const TestImage& image, const char* name = "cal.bin") {
+  QString Open(const TestImage& image, const char* name = "cal.bin", bool details = true) {  // and the details
     const QString path = main_.Write(image, name);
     main_.window->OpenBinaryFile(true, path);
+    if (details) main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
     return path;
   }
   // Every fact in one line, then the changes, then the versions without their times.
@@ -105,7 +97,6 @@ class ImageDetailsTest : public QObject {
     const TestImage axxc =
         Stock(TestImage().Axxc().PromId(4613).Manual(true).StoredChecksum(0x1234), wbpatch::Version::Axxc8D);
     const QString first = Open(axxc, "first.bin");
-    main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
     const QString none = "No changes since the image was opened.";
     QCOMPARE(State(),
              (QStringList{Facts(axxc, "MANUAL|AXXC").arg(first), none, "1 opened 32768 $8D 4613 1234 first seen"}));
@@ -113,7 +104,6 @@ class ImageDetailsTest : public QObject {
     const TestImage e6 =
         Stock(TestImage(32768, 0x6E).PromId(7).Manual(false), wbpatch::Version::Mask6E, true).CorrectChecksum();
     const QString patched = Open(e6, "patched.bin");
-    main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
     QTRY_COMPARE(
         State(),
         (QStringList{Facts(e6, "AUTO|ARAP or APYP",
@@ -127,7 +117,6 @@ class ImageDetailsTest : public QObject {
     const std::size_t k2400 = TestImage::kRpm8D + 6;
     const TestImage saved = TestImage(tuned).Byte(k2400, tuned.At(k2400) + 1).Byte(k2400 + 1, tuned.At(k2400 + 1) - 1);
     const QString path = Open(tuned);
-    main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
     clsBINFile& image = main_.window->images().gobjBIN();
     image.PutPEModifier_RPM(7, saved.At(k2400));
     QTRY_COMPARE(State().value(1).left(6), "0x061D");
@@ -156,7 +145,7 @@ class ImageDetailsTest : public QObject {
 
   void aHistoryThatCannotBeWrittenNeitherStopsAnOpenNorASaveAndIsToldOnce() {
     std::ofstream(data_->Path() / "Vantorix") << "a file where the folder would be";
-    const QString path = Open(TestImage());
+    const QString path = Open(TestImage(), "cal.bin", false);
     main_.window->images().gobjBIN().PutPEModifier_RPM(7, 1);
     main_.window->findChild<QAction*>("mnuSave")->trigger();
     QCOMPARE(test::ReadFile(path.toStdString()), TestImage().Byte(TestImage::kRpm8D + 6, 1).CorrectChecksum().Bytes());

@@ -1,5 +1,3 @@
-#include <QtTest>
-#include <QtWidgets>
 #include <fstream>
 
 #include "MainWindowFixture.h"
@@ -20,8 +18,11 @@ namespace {
 constexpr std::array<std::uint8_t, 9> kCoolant{0, 88, 30, 40, 50, 20, 60, 70, 255};
 constexpr std::array<std::uint8_t, 17> kRpm{0, 80, 10, 20, 30, 40, 50, 60, 143, 70, 80, 90, 100, 110, 120, 130, 255};
 
-TestImage Calibration() {
-  return TestImage(32768, 0x8D).CoolantModifiers(kCoolant).RpmModifiers(kRpm).CorrectChecksum();
+// The calibration as it is opened (its checksum right), then with its first RPM and coolant
+// modifiers changed.
+TestImage Calibration(std::uint8_t rpm = 0, std::uint8_t coolant = 0) {
+  TestImage image = TestImage().CoolantModifiers(kCoolant).RpmModifiers(kRpm).CorrectChecksum();
+  return image.Byte(TestImage::kRpm8D, rpm).Byte(TestImage::kCoolant8D, coolant);
 }
 
 QStringList Cells(int firstRow, int lastRow, int firstColumn, int lastColumn) {
@@ -36,6 +37,7 @@ struct Answer {  // how the change dialog is answered
   bool byCoolant = false;
   bool cancel = false;
   Qt::Key key = Qt::Key_unknown;  // pressed on the cell instead of a double-click
+  bool help = false;              // the "?" button clicked first
 };
 
 }  // namespace
@@ -48,25 +50,20 @@ class AfrGridTest : public QObject {
  private:
   test::MainWindowFixture f_;
   std::string path_;
-  QString sentence_;
-  QString placed_;
-  bool stayed_ = false;  // the dialog was still shown after its button
+  QStringList dialog_;  // what the change dialog showed, and where it left the focus
 
   frmAFR* Grid() { return f_.window->findChild<frmAFR*>("frmAFR"); }
   QTableWidget* Table() { return Grid()->findChild<QTableWidget*>("MSFlexGrid1"); }
   QString Cell(int row, int column) { return Table()->item(row, column)->text(); }
   QPushButton* Button(const char* name) { return Grid()->findChild<QPushButton*>(name); }
-  // Every cell shown as changed (yellow with black text) as "row,column".
+  // Every cell shown as changed (black on yellow) as "row,column".
   QStringList MarkedCells() {
     QStringList marked;
     for (const QString& cell : Cells(0, frmAFR::kRows - 1, 0, frmAFR::kColumns - 1))
       if (const auto* item = Table()->item(cell.section(u',', 0, 0).toInt(), cell.section(u',', 1).toInt());
-          item->background().color() == Qt::yellow && item->foreground().color() == Qt::black)
+          item->background() == QBrush(Qt::yellow) && item->foreground() == QBrush(Qt::black))
         marked << cell;
     return marked;
-  }
-  QRect Global(int row, int column) {  // a cell's place on the screen
-    return Table()->visualItemRect(Table()->item(row, column)).translated(Table()->viewport()->mapToGlobal(QPoint()));
   }
   void Click(int row, int column, Qt::KeyboardModifiers keys = {}, bool twice = false) {
     const QPoint centre = Table()->visualItemRect(Table()->item(row, column)).center();
@@ -88,21 +85,29 @@ class AfrGridTest : public QObject {
     return f_.Activate();  // offscreen, a closed menu leaves no window active
   }
   // Double-clicks the top-left cell (or presses the answer's key on it) and answers the
-  // dialog: the new log lines, then the boxes.
+  // dialog with mouse clicks: the new log lines, then the boxes.
   QStringList Change(const Answer& answer) {
     const auto before = f_.Log().size();
     test::WhenModalShown<frmNewAFR>([this, answer](frmNewAFR& dialog) {
-      sentence_ = dialog.findChild<QLabel*>("lblCurrentValue")->text();
-      const QRect shown = dialog.frameGeometry();  // clear of the row and the column the change may rewrite?
-      placed_ = shown.intersects(Global(2, 1) | Global(2, 9)) || shown.intersects(Global(2, 1) | Global(18, 1))
-                    ? "covers"
-                    : "beside";
-      if (answer.byCoolant) dialog.findChild<QRadioButton*>("optCoolant")->click();
-      if (dialog.focusWidget() != dialog.findChild<QLineEdit*>("txtNewValue"))
-        sentence_ = "the text box is not focused";
+      dialog_.clear();
+      const QLayout& choices = *dialog.findChild<QGroupBox*>("fraModifyAFRChoice")->layout();
+      for (int i = 0; i < choices.count(); ++i)
+        if (const QWidget* shown = choices.itemAt(i)->widget())
+          dialog_ << shown->objectName() + u' ' + (shown->toolTip() + shown->property("text").toString());
+      const auto cells = [this](int row, int column) {  // the cells from the changed one on, on the screen
+        const QRect span =
+            Table()->visualItemRect(Table()->item(2, 1)) | Table()->visualItemRect(Table()->item(row, column));
+        return span.translated(Table()->viewport()->mapToGlobal(QPoint()));
+      };  // the dialog clear of the row and the column the change may rewrite?
+      const bool covers =
+          dialog.frameGeometry().intersects(cells(2, 9)) || dialog.frameGeometry().intersects(cells(18, 1));
+      dialog_ << dialog.findChild<QLabel*>("lblCurrentValue")->text() << (covers ? "covers" : "beside")
+              << "focus " + dialog.focusWidget()->objectName();
+      if (answer.help) QTest::mouseClick(dialog.findChild<QPushButton*>("Command1"), Qt::LeftButton);
+      if (answer.byCoolant) QTest::mouseClick(dialog.findChild<QRadioButton*>("optCoolant"), Qt::LeftButton);
       QTest::keyClicks(dialog.findChild<QLineEdit*>("txtNewValue"), answer.typed);
-      dialog.findChild<QPushButton*>(answer.cancel ? "cmdCancel" : "cmdOK")->click();
-      if ((stayed_ = dialog.isVisible())) dialog.close();  // asked again, then closed by its frame
+      QTest::mouseClick(dialog.findChild<QPushButton*>(answer.cancel ? "cmdCancel" : "cmdOK"), Qt::LeftButton);
+      if (dialog.isVisible()) dialog_ << "asked again, focus " + dialog.focusWidget()->objectName(), dialog.close();
     });
     Click(2, 1, {}, answer.key == Qt::Key_unknown);
     if (answer.key != Qt::Key_unknown) QTest::keyClick(Table(), answer.key);
@@ -117,44 +122,34 @@ class AfrGridTest : public QObject {
     const auto bytes = f_.window->images().gobjBIN().Bytes();
     return {bytes.begin(), bytes.end()};
   }
-  // What became of the image: the file open, its 0 RPM modifier in memory and on the
-  // disk (where the rest must be the calibration with the checksum of its bytes), the
-  // grid with its yellow cells, the title bar.
+  // What became of the image: the file open; its first RPM and coolant modifiers in memory
+  // and on the disk, where each image must be the whole calibration with those two (on the
+  // disk with the checksum of its bytes); the grid with its yellow cells; the title bar.
   QString Outcome() {
-    const auto memory = ImageBytes();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // a closed grid is gone
+    const auto tables = [](const std::vector<std::uint8_t>& bytes, bool onDisk) -> QString {
+      if (bytes.empty()) return "-";
+      const std::uint8_t rpm = bytes[TestImage::kRpm8D], coolant = bytes[TestImage::kCoolant8D];
+      TestImage whole = Calibration(rpm, coolant);  // in memory with whatever checksum it stores
+      const auto& image = onDisk ? whole.CorrectChecksum() : whole.Byte(6, bytes[6]).Byte(7, bytes[7]);
+      return bytes == image.Bytes() ? QString("%1/%2").arg(rpm).arg(coolant) : "garbled";
+    };
     const auto disk = QFile::exists(path_.c_str()) ? test::ReadFile(path_) : std::vector<std::uint8_t>{};
-    const std::uint8_t rpm = disk.empty() ? 0 : disk[TestImage::kRpm8D];
-    const bool whole = disk == Calibration().Byte(TestImage::kRpm8D, rpm).CorrectChecksum().Bytes();
     const QString file = QFileInfo(f_.window->images().gobjBIN().FilePath().c_str()).fileName();
-    return QStringList{
-        memory.empty() ? "no image" : file, memory.empty() ? "-" : QString::number(memory[TestImage::kRpm8D]),
-        disk.empty() ? "-"
-        : whole      ? QString::number(rpm)
-                     : "garbled",
-        Grid() && Grid()->isVisible() ? QString::number(MarkedCells().size()) + " yellow" : "no grid", f_.Title()}
+    const auto* about = f_.window->findChild<QWidget*>("frmAbout");
+    return QStringList{ImageBytes().empty() ? "no image" : file, tables(ImageBytes(), false), tables(disk, true),
+                       !Grid()               ? "no grid"
+                       : Grid()->isVisible() ? QString::number(MarkedCells().size()) + " yellow"
+                                             : "a hidden grid",
+                       !f_.window->isVisible()       ? "hidden"
+                       : about && about->isVisible() ? f_.Title() + " About"
+                                                     : f_.Title()}
         .join(u' ');
-  }
-  // With the 0 RPM row changed in yellow, does one thing (the close button of the grid's
-  // frame, Ctrl+C for File > Close, Ctrl+X for Exit, Ctrl+S for Save, or opening another
-  // image) and clicks the real boxes that follow: their titles|the last log line|Outcome().
-  QString Drive(const QString& way, const QList<B::StandardButton>& clicks) {
-    Change({"13.5"});
-    f_.window->mnuAFRs_Click();  // brought forward as it is
-    f_.boxes.real = true;
-    test::ClickInTurn(clicks);
-    if (way == "frame") {
-      test::ClickCloseButton(*qobject_cast<QMdiSubWindow*>(Grid()->parentWidget()));
-    } else if (way == "open") {
-      f_.window->OpenBinaryFile(false, f_.Write(Calibration(), "other.bin"));
-    } else {
-      if (way != "S") Button("cmdOK")->setFocus();  // Ctrl+S goes to the grid: it keeps only Ctrl+A and Ctrl+C
-      Ctrl(way == "S" ? static_cast<QWidget*>(Table()) : Button("cmdOK"), Qt::Key(way[0].unicode()));
-    }
-    return QStringList{f_.BoxTitles(), f_.Log().last(), Outcome()}.join(u'|');
   }
 
  private slots:
   void init() {
+    QTest::failOnWarning(QRegularExpression("QPainter"));  // a painter left unbalanced, say
     QVERIFY(f_.Start());
     path_ = Calibration().WriteTo(f_.dir->Path() / "cal.bin");
     f_.window->OpenBinaryFile(false, QString::fromStdString(path_));
@@ -167,15 +162,15 @@ class AfrGridTest : public QObject {
     QTest::addColumn<Answer>("answer");
     QTest::addColumn<QStringList>("outcome");  // log after "Original AFR: 29.45, New AFR: ", boxes, cell, yellow
     const QString byRpm = "Recalculating AFRs based on 0RPMs...";
-    const auto accepted = [&](const char* typed, const char* m, const char* cell) {
+    const auto accepted = [&](const char* typed, const char* m, const char* cell, const QStringList& boxes = {}) {
       return QStringList{typed, byRpm, QString("RPM Modifier calculated.  New RPM Modifier = %1").arg(m),
-                         "AFRs recalculated successfully based on new RPM Modifier.", cell} +
-             Cells(2, 2, 1, 9);
+                         "AFRs recalculated successfully based on new RPM Modifier."} +
+             boxes + QStringList{cell} + Cells(2, 2, 1, 9);
     };
     const auto refused = [&](const char* typed, const char* what, const char* m, const char* rich) {
       return QStringList{typed, byRpm, QString("%1 RPM Modifier (%2).  Cannot calculate new AFRs.").arg(what, m),
-                         QString("48 %1 RPM Modifier: New RPM Modifier is invalid.  The AFR you have chosen is too "
-                                 "%2.  Please try again.")
+                         QString("Exclamation %1 RPM Modifier: New RPM Modifier is invalid.  The AFR you have chosen "
+                                 "is too %2.  Please try again.")
                              .arg(what, rich),
                          "29.45"};
     };
@@ -183,12 +178,15 @@ class AfrGridTest : public QObject {
     QTest::newRow("by RPM") << Answer{"13.5"} << accepted("13.5", "151 (97)", "13.51");  // 3770.16.. / 13.5 - 128
     const QStringList byCoolant =
         QStringList{"13.5", "Recalculating AFRs based on -40C (-40F)...",
-                    "Coolant Modifier "
-                    "calculated.  New Coolant Modifier = 151 (97)",
+                    "Coolant Modifier calculated.  New Coolant Modifier = 151 (97)",
                     "AFRs recalculated successfully based on new Coolant Modifier.", "13.51"} +
         Cells(2, 18, 1, 1);
     QTest::newRow("by coolant") << Answer{"13.5", true} << byCoolant;
-    QTest::newRow("Return") << Answer{"13.5", false, false, Qt::Key_Return} << accepted("13.5", "151 (97)", "13.51");
+    QTest::newRow("Return, after the help")
+        << Answer{"13.5", false, false, Qt::Key_Return, true}
+        << accepted("13.5", "151 (97)", "13.51",
+                    {"OkOnly Vantorix: From the main screen please choose 'Help->Instructions' in order to learn "
+                     "more about choosing either the 'RPM' option or the 'Coolant Temperature' option"});
     QTest::newRow("keypad Enter") << Answer{"13.5", false, false, Qt::Key_Enter}
                                   << accepted("13.5", "151 (97)", "13.51");
     QTest::newRow("F2, by coolant") << Answer{"13.5", true, false, Qt::Key_F2} << byCoolant;
@@ -207,16 +205,13 @@ class AfrGridTest : public QObject {
     const QString none =
         "No new RPM Modifier can be calculated for a Target Air/Fuel Ratio of %1 (%2).  Please try "
         "again, for example with 12.5.";
-    for (const auto& [text, said] :
-         std::vector<std::pair<QString, QString>>{{"", nan},
-                                                  {".", nan},
-                                                  {"1.2.3", nan},
-                                                  {"0", none.arg("0", "a division by zero")},
-                                                  {"0.114", none.arg("0.114",
-                                                                     "it would lie outside -32768 to "
-                                                                     "32767")}})  // 32943.587
+    const QString outside = "it would lie outside -32768 to 32767";  // 32943.587
+    const auto notATarget = [](const QString& text, const QString& said) {
       QTest::newRow(qPrintable("'" + text + "': not a target"))
-          << Answer{text} << QStringList{"29.45", "AFRs not modified.", "48 Vantorix: " + said, "29.45"};
+          << Answer{text} << QStringList{"29.45", "AFRs not modified.", "Exclamation Vantorix: " + said, "29.45"};
+    };
+    notATarget("", nan), notATarget(".", nan), notATarget("1.2.3", nan);
+    notATarget("0", none.arg("0", "a division by zero")), notATarget("0.114", none.arg("0.114", outside));
   }
   void aChangeRewritesItsRowOrColumnInYellowOrIsRefused() {
     QFETCH(Answer, answer);
@@ -226,16 +221,34 @@ class AfrGridTest : public QObject {
     if (answer.byCoolant) QCOMPARE(seen.takeFirst(), "Coolant Modifier selected.");
     seen[0].remove("Original AFR: 29.45, New AFR: ");
     QCOMPARE(seen + QStringList{Cell(2, 1)} + MarkedCells(), outcome);
-    QCOMPARE(sentence_, "Current Target AFR is 29.45 at 0RPMs and -40\u00BA C (-40\u00BA F)");
-    QCOMPARE(stayed_, outcome.join(u' ').contains("48 Vantorix:"));
+    const bool refused = outcome.join(u' ').contains("Exclamation Vantorix:");  // asked again
+    QCOMPARE(dialog_, QStringList({"Picture1 RPM Modifier", "optRPM RPM", "Picture2 Coolant Modifier",
+                                   "optCoolant Coolant Temperature", "Command1 ?",
+                                   "Current Target AFR is 29.45 at 0RPMs and -40\u00BA C (-40\u00BA F)", "beside",
+                                   "focus txtNewValue"}) +
+                          (refused ? QStringList{"asked again, focus txtNewValue"} : QStringList{}));
     const QRect cell = Table()->visualItemRect(Table()->item(2, 1));  // current: framed, not filled
     const QColor inside = Table()->viewport()->grab().toImage().pixelColor(cell.right() - 5, cell.center().y());
-    QCOMPARE(placed_ + ' ' + inside.name(), outcome.contains("2,1") ? "beside #ffff00" : "beside #ffffff");
+    QCOMPARE(inside.name(), outcome.contains("2,1") ? "#ffff00" : "#ffffff");
     Click(0, 0);  // a header cell never becomes current
     QCOMPARE(QPoint(Table()->currentRow(), Table()->currentColumn()), QPoint(2, 1));
   }
 
-  void aDataCellsToolTipShowsItsModifiersAndWhatItShowedBeforeTheChange() {
+  // The grid window's title, captions, note and buttons, then
+  // the tips of data cells after two changes, and no empty band at the grid's right.
+  void theGridShowsItsCaptionsAndEachCellsModifiersAndFormerValue() {
+    QStringList read{Grid()->windowTitle()};
+    for (const char* name : {"lblCoolant", "lblRPM", "lblNote"}) {
+      const QLabel& label = *Grid()->findChild<QLabel*>(name);
+      read << label.text() + (label.alignment() == Qt::AlignCenter ? " centred" : "");
+    }
+    const QRect ok = Button("cmdOK")->geometry(), cancel = Button("cmdCancel")->geometry();
+    read << (ok.y() == cancel.y() && ok.right() < cancel.left() && ok.y() > Table()->mapTo(Grid(), QPoint()).y()
+                 ? "OK, then Cancel, below the grid"
+                 : "the buttons out of place");
+    QCOMPARE(read, QStringList({"Power Enrichment Target Air/Fuel Ratios", "Coolant Temperature centred",
+                                "R\nP\nM centred", "Note: Double Click on a table cell to change the Target AFR",
+                                "OK, then Cancel, below the grid"}));
     Change({"13.5"});      // RPM modifier 151
     Change({"13", true});  // coolant modifier 3770.1608988764 / 13 - (151 + 128) = 11
     QStringList tips;
@@ -245,27 +258,7 @@ class AfrGridTest : public QObject {
     QCOMPARE(tips, QStringList({tip.arg("151 (97)", "11 (B)") + before + "29.45",  // yellow since the first change
                                 tip.arg("151 (97)", "88 (58)") + before + "17.45",
                                 tip.arg("80 (50)", "11 (B)") + before + "18.13", tip.arg("80 (50)", "88 (58)"), ""}));
-    QCOMPARE(Table()->horizontalHeader()->length(), Table()->viewport()->width());  // no empty band at the right
-  }
-
-  void okWritesBothTablesAndCancelLeavesTheImageAlone() {
-    auto expected = ImageBytes();
-    QTest::mouseClick(Button("cmdOK"), Qt::LeftButton);  // writes both tables back even without a change
-    QCOMPARE(Outcome(), "cal.bin 0 0 no grid Vantorix*");
-    QTRY_VERIFY(Grid() == nullptr);
-    f_.window->mnuAFRs_Click();
-    Change({"13.5"});
-    QTest::mouseClick(Button("cmdOK"), Qt::LeftButton);
-    QCOMPARE(f_.Log().last(), "Exiting PE AFR.  User chose OK.  Any changes to the AFR are being *remembered*.");
-    expected[TestImage::kRpm8D] = 151;
-    QCOMPARE(ImageBytes(), expected);
-    QTRY_VERIFY(Grid() == nullptr);
-    f_.window->mnuAFRs_Click();                                      // reopening reads the written tables: no yellow
-    QCOMPARE(Cell(2, 2) + ' ' + MarkedCells().join(' '), "10.27 ");  // 3770.1608988764 / (151 + 88 + 128)
-    Change({"14", true});
-    QTest::mouseClick(Button("cmdCancel"), Qt::LeftButton);
-    QTRY_VERIFY(Grid() == nullptr);
-    QCOMPARE(ImageBytes(), expected);
+    QCOMPARE(Table()->horizontalHeader()->length(), Table()->viewport()->width());
   }
 
   void selectAllAndCopyKeepTheirMeaningInTheLogAndTheGrid() {
@@ -295,23 +288,7 @@ class AfrGridTest : public QObject {
                           table[18].section(u'\t', 9)})
                  .join(u' '),
              "Degrees C\t-40 152 0\t29.45 12.74 12.96 6400 5.91");  // 3770.1608988764 / (128 + sum of modifiers)
-    QCOMPARE(Grid()->windowTitle(), "Power Enrichment Target Air/Fuel Ratios");
-    QCOMPARE(f_.window->findChild<QAction*>("mnuWBAdd")->shortcut(), QKeySequence("Ctrl+A"));
-    QCOMPARE(Outcome(), "cal.bin 0 0 0 yellow Vantorix");  // no patch added, nothing closed
-
-    const QString other = f_.Write(Calibration(), "other.bin");
-    const int logged = log->count();
-    f_.window->OpenBinaryFile(false, other);  // a grid without yellow goes quietly, on opening and on closing
-    QCOMPARE(Outcome(), "other.bin 0 0 no grid Vantorix");
-    const QStringList opening = f_.Log(logged);
-    Ctrl(f_.window.get(), Qt::Key_W);
-    const int shown = log->count();
-    Ctrl(f_.window.get(), Qt::Key_C);  // anywhere else, Ctrl+C is File > Close again
-    QCOMPARE(Outcome(), "no image - 0 no grid Vantorix");
-    QCOMPARE(opening + f_.Log(shown),
-             QStringList({"Opening binary file: " + other, "Reading BIN to array...", "Binary read complete.",
-                          "File opened successfully.", "Closing current binary file: " + other, "Binary file Closed.",
-                          "Closing binary compare file: N/A", "Binary file Closed."}));
+    QCOMPARE(Outcome(), "cal.bin 0/0 0/0 0 yellow Vantorix");       // Ctrl+A added no patch, nothing closed
   }
 
   void exportCsvWritesTheGridAsShownButNeverOverTheImage_data() {
@@ -341,10 +318,12 @@ class AfrGridTest : public QObject {
     const QString folder = f_.dir->Path().c_str();
     const QByteArray image = Contents(f_.Write(Calibration(), "cal.bin.org"));
     std::ofstream(f_.dir->Path() / "old.csv") << "old";
-    f_.boxes.answers = {static_cast<MsgBoxResult>(answer)};
-    test::WhenModalShown<QFileDialog>([typed](QFileDialog& dialog) {
-      dialog.findChild<QLineEdit*>("fileNameEdit")->setText(typed);
-      typed.isEmpty() ? dialog.reject() : static_cast<QDialog&>(dialog).accept();
+    f_.boxes.script.answers = {static_cast<MsgBoxResult>(answer)};
+    QString dialog;
+    test::WhenModalShown<QFileDialog>([typed, &dialog](QFileDialog& save) {
+      dialog = save.objectName() + u' ' + save.windowTitle() + u' ' + save.nameFilters().join(u';');
+      save.findChild<QLineEdit*>("fileNameEdit")->setText(typed);
+      typed.isEmpty() ? save.reject() : static_cast<QDialog&>(save).accept();
     });
     const auto before = f_.Log().size();
     QVERIFY(ContextMenu(2, 1, "mnuExportCSV"));
@@ -353,53 +332,119 @@ class AfrGridTest : public QObject {
       const QByteArray bytes = Contents(folder + u'/' + name);
       files << name + u' ' + (bytes == grid ? "grid" : bytes == image ? "image" : bytes.left(8));
     }
-    QCOMPARE(QStringList({f_.BoxTitles(), f_.Log(static_cast<int>(before)).join(u','), files.join(", ")}).join(u'|'),
-             outcome.replace("%1", folder));
+    QCOMPARE(
+        QStringList({dialog, f_.BoxTitles(), f_.Log(static_cast<int>(before)).join(u','), files.join(", ")}).join(u'|'),
+        "dlgExportCSV Export CSV CSV File (*.csv)|" + outcome.replace("%1", folder));
   }
 
-  void theGridAsksBeforeItForgets_data() {
+  void everyWayOfDroppingChangesAsksFirst_data() {
+    // The way: the close button of the grid's frame, OK or Cancel on the grid, Ctrl+C for File > Close, Ctrl+X
+    // for Exit, Ctrl+S for Save, Ctrl+O for File > Open and its dialog, a file dropped on the window, or opening
+    // another image; "quietly": with no change in the grid; "after OK, ": the changes written back by OK first.
     QTest::addColumn<QString>("way");
-    QTest::addColumn<QList<B::StandardButton>>("clicks");
-    QTest::addColumn<QString>("outcome");  // as Drive()
-    const QString keep = "Keep AFR Changes|", stays = "AFRs recalculated successfully based on new RPM Modifier.|";
-    const QString yellow = "cal.bin 0 0 9 yellow Vantorix", exiting = "Exiting PE AFR.  User chose ";
-    const QString opened = "File opened successfully.|other.bin 0 ", apply = "Apply AFR Changes|";
-    QTest::newRow("frame, Cancel") << "frame" << QList{B::Cancel} << keep + stays + yellow;
-    QTest::newRow("frame, Yes") << "frame" << QList{B::Yes}
-                                << keep + exiting +
-                                       "OK.  Any changes to the AFR are "
-                                       "being *remembered*.|cal.bin 151 0 no grid Vantorix*";
-    QTest::newRow("frame, No") << "frame" << QList{B::No}
-                               << keep + exiting +
-                                      "CANCEL.  Any changes to the AFR have "
-                                      "been *forgotten*.|cal.bin 0 0 no grid Vantorix";
-    QTest::newRow("Ctrl+C, Cancel") << "C" << QList{B::Cancel} << keep + stays + yellow;
-    QTest::newRow("Ctrl+C, Yes, not saved") << "C" << QList{B::Yes, B::No}
-                                            << "Keep AFR Changes,Save Changes|Binary file Closed.|no image - 0 no grid "
-                                               "Vantorix";
-    QTest::newRow("open, Yes, saved") << "open" << QList{B::Yes, B::Yes}
-                                      << "Keep AFR Changes,Save Changes|" + opened + "151 no grid Vantorix";
-    QTest::newRow("open, No") << "open" << QList{B::No} << keep + opened + "0 no grid Vantorix";
-    QTest::newRow("exit") << "X" << QList{B::Ok} << "Close AFR Screen|" + stays + yellow;
-    QTest::newRow("save, Yes") << "S" << QList{B::Yes} << apply + "Current BIN Saved.|cal.bin 151 151 no grid Vantorix";
-    QTest::newRow("save, No") << "S" << QList{B::No} << apply + "Current BIN Saved.|" + yellow;
-    QTest::newRow("save, Cancel") << "S" << QList{B::Cancel} << apply + stays + yellow;
-    QTest::newRow("save, Yes, fails")
-        << "S" << QList{B::Yes, B::Ok}
-        << "Apply AFR Changes,BIN File Error|Current BIN NOT saved.|cal.bin 151 - no grid Vantorix*";
+    QTest::addColumn<QList<B::StandardButton>>("clicks");  // on the real boxes that follow
+    QTest::addColumn<QString>("outcome");                  // box titles|the new log lines|Outcome()
+    const QString keep = "Keep AFR Changes|", yellow = "cal.bin 0/0 0/0 25 yellow Vantorix";
+    const QString ok = "Exiting PE AFR.  User chose OK.  Any changes to the AFR are being *remembered*.";
+    const QString cancel = "Exiting PE AFR.  User chose CANCEL.  Any changes to the AFR have been *forgotten*.";
+    const QString closed =
+        "Closing current binary file: cal.bin,Binary file Closed.,Closing binary compare file: N/A,Binary file Closed.";
+    const QString opened =
+        "Opening binary file: other.bin,Reading BIN to array...,Binary read complete.,File opened successfully.|";
+    const QString saved = "Saving Current BIN: cal.bin...,Current BIN Saved.|", apply = "Apply AFR Changes|";
+    const auto row = [](const char* name, const char* way, const QList<B::StandardButton>& clicks,
+                        const QString& outcome) { QTest::newRow(name) << QString(way) << clicks << outcome; };
+    row("frame, Cancel", "frame", {B::Cancel}, keep + "|" + yellow);
+    row("frame, Yes", "frame", {B::Yes}, keep + ok + "|cal.bin 151/11 0/0 no grid Vantorix*");
+    row("frame, No", "frame", {B::No}, keep + cancel + "|cal.bin 0/0 0/0 no grid Vantorix");
+    row("OK", "OK", {}, "|" + ok + "|cal.bin 151/11 0/0 no grid Vantorix*");
+    row("OK, quietly: writes back all the same", "OK quietly", {}, "|" + ok + "|cal.bin 0/0 0/0 no grid Vantorix*");
+    row("Cancel", "Cancel", {}, "|" + cancel + "|cal.bin 0/0 0/0 no grid Vantorix");
+    row("Ctrl+C, Cancel", "C", {B::Cancel}, keep + "|" + yellow);
+    row("Ctrl+C, Yes, not saved", "C", {B::Yes, B::No},
+        "Keep AFR Changes,Save Changes|" + ok + "," + closed + "|no image - 0/0 no grid Vantorix");
+    row("Ctrl+C, quietly", "C quietly", {}, "|" + closed + "|no image - 0/0 no grid Vantorix");
+    row("open, Yes, saved", "open", {B::Yes, B::Yes},
+        "Keep AFR Changes,Save Changes|" + ok + "," + opened + "other.bin 0/0 151/11 no grid Vantorix");
+    row("open, No", "open", {B::No}, keep + cancel + "," + opened + "other.bin 0/0 0/0 no grid Vantorix");
+    row("open, quietly", "open quietly", {}, "|" + opened + "other.bin 0/0 0/0 no grid Vantorix");
+    row("exit", "X", {B::Ok}, "Close AFR Screen||" + yellow);
+    row("save, Yes", "S", {B::Yes}, apply + ok + "," + saved + "cal.bin 151/11 151/11 no grid Vantorix");
+    row("save, No", "S", {B::No}, apply + saved + yellow);
+    row("save, Cancel", "S", {B::Cancel}, apply + "|" + yellow);
+    // With the changes written back to the image by OK, and About open: a close or an exit closes it.
+    const QString kept = "|cal.bin 151/11 0/0 no grid Vantorix* About", fails = "Save Changes,BIN File Error||";
+    const QString about = "Save Changes|Exiting About.",
+                  menu = "Save Changes|" +
+                         QString(opened).replace(",Reading", ",Original BIN backed up as: other.bin.org,Reading");
+    row("after OK, close, Yes", "after OK, C", {B::Yes}, about + "," + closed + "|no image - 151/11 no grid Vantorix");
+    row("after OK, close, No", "after OK, C", {B::No}, about + "," + closed + "|no image - 0/0 no grid Vantorix");
+    row("after OK, close, Cancel", "after OK, C", {B::Cancel}, "Save Changes|" + kept);
+    row("after OK, exit, save fails", "after OK, X", {B::Yes, B::Ok},
+        fails + "cal.bin 151/11 - no grid Vantorix* About");
+    row("after OK, exit, Yes", "after OK, X", {B::Yes}, about + "|cal.bin 151/11 151/11 no grid hidden");
+    row("after OK, open, no file chosen", "after OK, O", {}, "|" + kept);
+    row("after OK, open, Yes", "after OK, O", {B::Yes}, menu + "other.bin 0/0 151/11 no grid Vantorix About");
+    row("after OK, open, No", "after OK, O", {B::No}, menu + "other.bin 0/0 0/0 no grid Vantorix About");
+    row("after OK, open, save fails", "after OK, O", {B::Yes, B::Ok},
+        fails + "cal.bin 151/11 - no grid Vantorix* About");
+    row("after OK, drop, Cancel", "after OK, drop", {B::Cancel}, "Save Changes|" + kept);
+    row("save, Yes, fails", "S", {B::Yes, B::Ok},
+        "Apply AFR Changes,BIN File Error|" + ok +
+            ",Saving Current BIN: cal.bin...,Current BIN NOT saved.|cal.bin "
+            "151/11 - no grid Vantorix*");
   }
-  void theGridAsksBeforeItForgets() {
+  void everyWayOfDroppingChangesAsksFirst() {
     QFETCH(QString, way);
     QFETCH(QList<B::StandardButton>, clicks);
     QFETCH(QString, outcome);
     const QLabel& checksum = f_.window->findChild<StatusPanelBar*>("mssbVarious")->Panel(3);
-    const QString shown = checksum.text();
-    if (outcome.contains("NOT saved")) QFile::remove(path_.c_str());
-    QCOMPARE(Drive(way, clicks), outcome);
+    const QString shown = checksum.text(), other = f_.Write(Calibration(), "other.bin");
+    if (outcome.contains("BIN File Error")) QFile::remove(path_.c_str());  // the save fails
+    if (!way.endsWith("quietly")) Change({"13.5"}), Change({"13", true});  // modifiers 151 and 11
+    const bool afterOk = way.startsWith("after OK, ");
+    way = way.section(u' ', afterOk ? 2 : 0, afterOk ? 2 : 0);
+    if (afterOk) QTest::mouseClick(Button("cmdOK"), Qt::LeftButton), f_.window->mnuAbout_Click();
+    if (afterOk) QVERIFY(f_.Activate());
+    if (!afterOk) f_.window->mnuAFRs_Click();  // the grid brought forward as it is
+    const int before = static_cast<int>(f_.Log().size());
+    f_.boxes.real = true;
+    QString dialog;
+    if (way != "O") test::ClickInTurn(clicks);
+    if (way == "O")
+      test::WhenModalShown<QFileDialog>([&, clicks](QFileDialog& open) {
+        dialog = open.windowTitle() + u' ' + open.nameFilters().join(u';');
+        open.findChild<QLineEdit*>("fileNameEdit")->setText(other);  // typed, as a user would
+        clicks.isEmpty() ? open.reject() : static_cast<QDialog&>(open).accept();
+        test::ClickInTurn(clicks);
+      });
+    if (way == "frame") {
+      test::ClickCloseButton(*qobject_cast<QMdiSubWindow*>(Grid()->parentWidget()));
+    } else if (way == "open") {
+      f_.window->OpenBinaryFile(false, other);
+    } else if (way == "drop") {
+      QVERIFY(!test::DropFile(*f_.window, f_.dir->File("a.txt").c_str()));  // only .bin files are taken
+      QVERIFY(test::DropFile(*f_.window, other));
+      QCoreApplication::processEvents();  // the open follows the drop
+    } else if (way.size() > 1) {
+      QTest::mouseClick(Button(way == "OK" ? "cmdOK" : "cmdCancel"), Qt::LeftButton);
+    } else {
+      if (!afterOk && way != "S") Button("cmdOK")->setFocus();  // Ctrl+S goes to the grid: it keeps Ctrl+A, Ctrl+C
+      QWidget* target = afterOk ? f_.window.get() : way == "S" ? static_cast<QWidget*>(Table()) : Button("cmdOK");
+      Ctrl(target, Qt::Key(way[0].unicode()));
+    }
+    const QString log = f_.Log(before).join(u',').remove(f_.dir->Path().c_str() + QString(u'/'));
+    QCOMPARE(QStringList({f_.BoxTitles(), log, Outcome()}).join(u'|'), outcome);
+    QCOMPARE(dialog, way == "O" ? "Open Binary Binary File (*.bin)" : "");
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    if (way == "OK") {  // reopened, the grid reads the tables written: no yellow
+      f_.window->mnuAFRs_Click();
+      QCOMPARE(Cell(2, 2) + ' ' + MarkedCells().join(' '), outcome.contains("151") ? "10.27 " : "17.45 ");
+    }
     if (way != "S") return;  // a save's panel shows the checksum of what was saved, else what it showed before
-    TestImage saved = Calibration().Byte(TestImage::kRpm8D, ImageBytes()[TestImage::kRpm8D]).CorrectChecksum();
+    const TestImage disk = Calibration(ImageBytes()[TestImage::kRpm8D], ImageBytes()[TestImage::kCoolant8D]);
     QCOMPARE(checksum.text(), outcome.contains("BIN Saved.")
-                                  ? "CSUM (hex): " + QString::number(saved.ExpectedChecksum(), 16).toUpper()
+                                  ? "CSUM (hex): " + QString::number(disk.ExpectedChecksum(), 16).toUpper()
                                   : shown);
   }
 };

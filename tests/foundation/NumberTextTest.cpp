@@ -38,34 +38,16 @@ TEST(NumberText, GeneralTextKeepsFifteenDigitsAndHexTextIsUpperCaseWithoutPrefix
 }
 
 TEST(NumberText, ParsingAcceptsPlainNumbersOnlyAndNeverRunsOutOfStack) {
-  const std::string zeros(100000, '0');
-  EXPECT_EQ(test::Outcomes<std::string>([](const std::string& t) { return ParseDecimal(t); },
-                                        {"70000",
-                                         " 42 ",
-                                         "-3",
-                                         "+2.5",
-                                         ".5",
-                                         "1e3",
-                                         std::string(100000, ' ') + "-42" + std::string(100000, '\t'),
-                                         "0." + zeros + "5e100001",
-                                         "",
-                                         " ",
-                                         "abc",
-                                         "12abc",
-                                         "0x1A",
-                                         "inf",
-                                         "nan",
-                                         "1,5",
-                                         "--1",
-                                         ".",
-                                         zeros + "1x",
-                                         "1e999",
-                                         std::string(1000000, '7')}),
+  const std::string zeros(100000, '0'), padded = std::string(100000, ' ') + "-42" + std::string(100000, '\t'),
+                                        tiny = "0." + zeros + "5e100001", junk = zeros + "1x", sevens(1000000, '7');
+  const std::initializer_list<std::string> decimals{"70000", " 42 ", "-3",  "+2.5", ".5",    "1e3",   padded,
+                                                    tiny,    "",     " ",   "abc",  "12abc", "0x1A",  "inf",
+                                                    "nan",   "1,5",  "--1", ".",    junk,    "1e999", sevens},
+      hex{"3A5", "abcd", "FFFF", "0", "7FFFFFFF", "FFFFFFFF", "", "G1", " 3A5", "123456789"};
+  EXPECT_EQ(test::Outcomes([](const std::string& t) { return ParseDecimal(t); }, decimals),
             "70000 42 -3 2.5 0.5 1000 -42 5 E13 E13 E13 E13 E13 E13 E13 E13 E13 E13 E13 E6 E6");
-  EXPECT_EQ(
-      test::Outcomes<std::string>([](const std::string& t) { return ParseHexLong(t); },
-                                  {"3A5", "abcd", "FFFF", "0", "7FFFFFFF", "FFFFFFFF", "", "G1", " 3A5", "123456789"}),
-      "933 43981 65535 0 2147483647 -1 E13 E13 E13 E6");
+  EXPECT_EQ(test::Outcomes([](const std::string& t) { return ParseHexLong(t); }, hex),
+            "933 43981 65535 0 2147483647 -1 E13 E13 E13 E6");
 }
 
 }  // namespace

@@ -132,10 +132,10 @@ TEST_F(HistoryStoreTest, FoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
     std::filesystem::permissions(file.parent_path(), std::filesystem::perms(0755));
     history::Recorder(file, say).Record(Event::Saved, "/cal/a.bin", tuned.Bytes());
     EXPECT_EQ(Modes(top), kept + "data/Vantorix/history.sqlite.damaged-1 600|");
-    EXPECT_EQ(said, std::vector<std::string>{"The version history " + file.string() +
-                                             " was open to other users (mode "
-                                             "0755); it is now yours alone, with its folder and the copies moved aside "
-                                             "earlier."});
+    const std::string narrowed =
+        " was open to other users (mode 0755); it is now yours alone, with its folder "
+        "and the copies moved aside earlier.";
+    EXPECT_EQ(said, std::vector<std::string>{"The version history " + file.string() + narrowed});
   }
 }
 

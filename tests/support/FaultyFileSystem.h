@@ -22,17 +22,18 @@ class FaultyFileSystem : public FileSystem {
   std::optional<int> readError;         // every read of an opened file
   std::function<void()> beforeReplace;  // what another user does after the check before a save
   std::size_t failWriteCall = 0, writeCalls = 0, syncCalls = 0;
-  std::optional<std::uintmax_t> shrinkTo;  // another program cuts the file to this length right after the open
+  std::optional<std::uintmax_t> shrinkTo;    // another program cuts the file to this length right after the open
+  FileSystem* services = &RealFileSystem();  // the services the faults are put in front of
 
-  FileKind KindOf(const std::string& path) override { return RealFileSystem().KindOf(path); }
+  FileKind KindOf(const std::string& path) override { return services->KindOf(path); }
   std::unique_ptr<OpenedFile> OpenReadWrite(const std::string& path) override {
-    auto real = RealFileSystem().OpenReadWrite(path);
+    auto real = services->OpenReadWrite(path);
     if (shrinkTo) std::filesystem::resize_file(path, *shrinkTo);
     return std::make_unique<Opened>(*this, std::move(real), path);
   }
   std::unique_ptr<NewContents> Replace(const std::string& path, std::uint32_t permissions) override {
     if (copyError) throw ErrorFromSystem(*copyError, path);
-    return std::make_unique<Contents>(*this, RealFileSystem().Replace(path, permissions), path);
+    return std::make_unique<Contents>(*this, services->Replace(path, permissions), path);
   }
 
  private:

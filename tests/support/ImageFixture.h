@@ -1,12 +1,10 @@
 #pragma once
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
+#include <ostream>
 
 #include "RecordingShell.h"
 #include "TempDir.h"
@@ -16,6 +14,29 @@
 #include "wbpatch/WideBandPatch.h"
 
 namespace vantorix::test {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// Every member a caller sees of an image object; the defaults are those of an object
+// without an image.
+struct Members {
+  bool opened = false;
+  std::string mask = "N/A", promId = "N/A", checksum = "N/A", transmission = "N/A", bcc = "N/A";
+  std::int32_t size = 0;
+  bool changed = false;
+
+  static Members Of(clsBINFile& image) {
+    return {image.FileOpened(),   image.Mask(),  image.PROMID(),   image.Checksum(),
+            image.Transmission(), image.WBBCC(), image.FileSize(), image.Changed()};
+  }
+  bool operator==(const Members&) const = default;
+  friend std::ostream& operator<<(std::ostream& out, const Members& m) {
+    return out << "{opened " << m.opened << ", mask " << m.mask << ", PROM ID " << m.promId << ", checksum "
+               << m.checksum << ", transmission '" << m.transmission << "', code " << m.bcc << ", size " << m.size
+               << ", changed " << m.changed << "}";
+  }
+};
 
 // A temporary folder, a recording shell and an image object that uses them.
 class ImageFixture : public ::testing::Test {
@@ -34,24 +55,18 @@ class ImageFixture : public ::testing::Test {
     return *bin;
   }
 
-  // The members a caller sees, in one line: opened|mask|PROM ID|checksum|transmission|BCC|size|changed.
-  static std::string Members(clsBINFile& image) {
-    return std::to_string(image.FileOpened()) + "|" + image.Mask() + "|" + image.PROMID() + "|" + image.Checksum() +
-           "|" + image.Transmission() + "|" + image.WBBCC() + "|" + std::to_string(image.FileSize()) + "|" +
-           std::to_string(image.Changed());
-  }
-  static constexpr const char* kNoImage = "0|N/A|N/A|N/A|N/A|N/A|0|0";
-  static std::vector<std::uint8_t> BytesOf(const clsBINFile& image) {
-    return {image.Bytes().begin(), image.Bytes().end()};
-  }
-  // The trace of the progress bar over the first `upTo` of `size` bytes: shown at 0, then a
-  // step every 3000 bytes, in percent.
-  static std::vector<std::string> Steps(std::size_t size, std::size_t upTo = SIZE_MAX) {
-    RecordingShell lines;
-    lines.SetProgress(0), lines.ShowProgress();
-    for (std::size_t k = 3000; k <= std::min(size, upTo); k += 3000)
-      lines.SetProgress(static_cast<float>(static_cast<double>(k) / static_cast<double>(size) * 100.0));
-    return lines.Trace();
+  static Bytes BytesOf(const clsBINFile& image) { return {image.Bytes().begin(), image.Bytes().end()}; }
+  // A trace with the progress bar over a 32768-byte image, up to the given step, between
+  // the given lines: shown at 0, then a step every 3000 bytes, in percent.
+  static std::vector<std::string> Bar(std::vector<std::string> before, std::size_t steps,
+                                      std::initializer_list<std::string> after) {
+    static const std::vector<std::string> all{"progress 0",       "show progress",    "progress 9.15527",
+                                              "progress 18.3105", "progress 27.4658", "progress 36.6211",
+                                              "progress 45.7764", "progress 54.9316", "progress 64.0869",
+                                              "progress 73.2422", "progress 82.3975", "progress 91.5527"};
+    before.insert(before.end(), all.begin(), all.begin() + 2 + static_cast<std::ptrdiff_t>(steps));
+    before.insert(before.end(), after);
+    return before;
   }
 
   // The file services the image object uses; a test may put a faulty one in.

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QListWidget>
-#include <QTest>
 #include <memory>
 
 #include "FaultyFileSystem.h"
@@ -14,7 +12,7 @@
 namespace vantorix::test {
 
 // The main window as the window tests drive it: scripted message boxes (real ones on
-// request), a fixed clock, en_US, non-native dialogs, image files in a fresh folder, and
+// request), a fixed clock, en_US unless told, non-native dialogs, image files in a fresh folder, and
 // the real file services with the faults a test arms.
 struct MainWindowFixture {
   std::unique_ptr<TempDir> dir;
@@ -22,7 +20,7 @@ struct MainWindowFixture {
   FaultyFileSystem faulty;
   std::unique_ptr<frmMain> window;
 
-  bool Start(wbpatch::TableSource* tables = nullptr) {
+  bool Start(wbpatch::TableSource* tables = nullptr, const QLocale& locale = QLocale("en_US")) {
     dir = std::make_unique<TempDir>();
     boxes = ScriptedMessageBoxes();
     faulty = FaultyFileSystem();
@@ -31,7 +29,7 @@ struct MainWindowFixture {
     services.files = &faulty;
     services.patchTables = tables;
     services.clock = [] { return QDateTime(QDate(2026, 12, 5), QTime(21, 8, 44)); };
-    services.locale = QLocale("en_US");
+    services.locale = locale;
     services.nativeFileDialog = false;
     window = std::make_unique<frmMain>(InitializeSettings(), services);
     window->show();

@@ -1,14 +1,7 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMdiSubWindow>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QStyleOptionTitleBar>
-#include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 #include <functional>
 #include <memory>
 
@@ -23,32 +16,19 @@ template <class Dialog>
 void WhenModalShown(std::function<void(Dialog&)> action) {
   auto* timer = new QTimer(QCoreApplication::instance());  // owned, so none outlives the program
   timer->setObjectName(QStringLiteral("WhenModalShown"));
-  timer->setInterval(10);
   auto ticks = std::make_shared<int>(0);
   auto acted = std::make_shared<bool>(false);
   QObject::connect(timer, &QTimer::timeout, [timer, action, ticks, acted] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!*acted) {
-      if (auto* dialog = qobject_cast<Dialog*>(modal)) {
-        *acted = true;
-        action(*dialog);
-        return;
-      }
-    } else if (modal == nullptr) {
-      timer->stop();
-      timer->deleteLater();
-      return;
-    }
-    if (++*ticks > 500) {
-      if (modal != nullptr)
-        modal->close();
-      else {
-        timer->stop();
-        timer->deleteLater();
-      }
+    if (auto* dialog = qobject_cast<Dialog*>(modal); dialog != nullptr && !*acted) {
+      *acted = true;
+      action(*dialog);
+    } else if (++*ticks > 500 || *acted) {
+      if (modal == nullptr) timer->stop(), timer->deleteLater();
+      if (modal != nullptr && *ticks > 500) modal->close();
     }
   });
-  timer->start();
+  timer->start(10);
 }
 
 // Drops the actions still waiting for a modal window, so that none acts in a later test.
@@ -56,10 +36,11 @@ inline void ForgetUnshownModals() {
   qDeleteAll(QCoreApplication::instance()->findChildren<QTimer*>(QStringLiteral("WhenModalShown")));
 }
 
-// Answers the next real message boxes in turn, each with a mouse click on its button.
+// Answers the next real message boxes in turn, each with a mouse click on its button; a box
+// beyond them is closed, so that the test fails instead of waiting for it.
 inline void ClickInTurn(QList<QMessageBox::StandardButton> buttons) {
-  if (buttons.isEmpty()) return;
   WhenModalShown<QMessageBox>([buttons](QMessageBox& box) {
+    if (buttons.isEmpty()) return void(box.close());
     QTest::mouseClick(box.button(buttons.first()), Qt::LeftButton);
     ClickInTurn(buttons.mid(1));
   });
@@ -73,18 +54,19 @@ inline void ClickCloseButton(QMdiSubWindow& frame) {
   bar.rect.setHeight(frame.style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, &frame));
   const QPoint close =
       frame.style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, &frame).center();
-  QTest::mouseMove(&frame, close);  // the frame learns which button is under the pointer
+  QTest::mouseMove(&frame, {});  // the frame learns which button is under the pointer as it moves
+  QTest::mouseMove(&frame, close);
   QTest::mouseClick(&frame, Qt::LeftButton, {}, close);
 }
 
-// Drags a file over the widget and drops it there if the widget takes it; false if not.
+// Drags a file over the widget and drops it there if the widget takes it: whether it took the drop.
 inline bool DropFile(QWidget& target, const QString& path) {
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(path)});
   QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, {});
   QDropEvent drop({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, {});
   QApplication::sendEvent(&target, &enter);
-  return enter.isAccepted() && (QApplication::sendEvent(&target, &drop), true);
+  return enter.isAccepted() && QApplication::sendEvent(&target, &drop) && drop.isAccepted();
 }
 
 }  // namespace vantorix::test

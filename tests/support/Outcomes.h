@@ -22,21 +22,24 @@ std::string ErrorTextOf(Call&& call) {
   return {};
 }
 
-// Each result as text, or E and the error number: "0 2 2 4 E6".
+// Each result as text, or E and the error number: "0 2 2 4 E6". Each input is converted once.
 template <class In, class Convert>
 std::string Outcomes(Convert convert, std::initializer_list<In> inputs) {
   std::ostringstream text;
   for (const In& input : inputs) {
     if (text.tellp() > 0) text << ' ';
-    if (const std::string error = ErrorTextOf([&] { convert(input); }); !error.empty()) {
-      text << 'E' << error.substr(0, error.find(' '));
-    } else if constexpr (std::is_floating_point_v<decltype(convert(input))>) {
-      char shortest[32];  // the text that reads back as exactly this double
-      text << std::string_view(shortest, std::to_chars(shortest, shortest + 32, convert(input)).ptr);
-    } else if constexpr (std::is_arithmetic_v<decltype(convert(input))>) {
-      text << +convert(input);  // a byte as a number
-    } else {
-      text << convert(input);
+    try {
+      const auto result = convert(input);
+      if constexpr (std::is_floating_point_v<std::remove_const_t<decltype(result)>>) {
+        char shortest[32];  // the text that reads back as exactly this double
+        text << std::string_view(shortest, std::to_chars(shortest, shortest + 32, result).ptr);
+      } else if constexpr (std::is_arithmetic_v<std::remove_const_t<decltype(result)>>) {
+        text << +result;  // a byte as a number
+      } else {
+        text << result;
+      }
+    } catch (const RuntimeError& error) {
+      text << 'E' << error.Number();
     }
   }
   return text.str();

@@ -2,29 +2,24 @@
 
 #include <QString>
 #include <QStringList>
-#include <deque>
 
+#include "ScriptedAnswers.h"
 #include "app/MessageBoxes.h"
 
 namespace vantorix::test {
 
-// Message boxes for window tests: each box is recorded as "<style> <title>: <text>", and
-// questions are answered from a script (Cancel, the answer that changes nothing, once
-// the script has run out), or, with real set, the real box is shown for the test to answer.
+// Message boxes for window tests: each box is recorded as "<style name> <title>: <text>" and
+// answered from the script or, with real set, shown for the test to answer.
 class ScriptedMessageBoxes final : public MessageBoxes {
  public:
   MsgBoxResult Show(QWidget* parent, const QString& text, MsgBoxStyle style, const QString& title) override {
-    shown << QString::number(static_cast<int>(style)) + u' ' + title + QStringLiteral(": ") + text;
+    shown << QString::fromStdString(StyleName(style)) + u' ' + title + QStringLiteral(": ") + text;
     if (real) return QtMessageBoxes().Show(parent, text, style, title);
-    if (!IsQuestion(style)) return MsgBoxResult::Ok;
-    if (answers.empty()) return MsgBoxResult::Cancel;
-    const MsgBoxResult answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return script.Next(style);
   }
 
   QStringList shown;
-  std::deque<MsgBoxResult> answers;
+  ScriptedAnswers script;
   bool real = false;
 };
 
