@@ -42,7 +42,7 @@ void WindowShell::QueuePaint() {
 }
 
 void WindowShell::PaintWaiting() {
-  if (step_) progress_.setValue(*std::exchange(step_, std::nullopt));  // a new value paints the bar itself
+  if (std::exchange(barWaiting_, false)) progress_.repaint();
   if (std::exchange(logWaiting_, false)) log_.repaint();
   painted_.start();
 }
@@ -59,12 +59,17 @@ void WindowShell::ShowProgress() {
 }
 
 void WindowShell::HideProgress() {
-  step_.reset();
+  barWaiting_ = false;
   progress_.hide();
 }
 
 void WindowShell::SetProgress(float value) {
-  step_ = static_cast<int>(value);
+  // The bar takes every value at once (whoever watches it sees each step) but paints at
+  // most once a frame: its own repaint on a new value is held back here.
+  progress_.setUpdatesEnabled(false);
+  progress_.setValue(static_cast<int>(value));
+  progress_.setUpdatesEnabled(true);
+  barWaiting_ = true;
   if (InFrame())
     QueuePaint();
   else

@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <QLocale>
 #include <functional>
-#include <optional>
 
 #include "app/MessageBoxes.h"
 #include "foundation/Shell.h"
@@ -54,7 +53,7 @@ class WindowShell final : public Shell {
   static constexpr qint64 kFrameMilliseconds = 16;
   QElapsedTimer painted_;     // since the log or the bar was last painted at once
   bool logWaiting_ = false;   // the log has a line not yet painted
-  std::optional<int> step_;   // a step of the bar not yet set
+  bool barWaiting_ = false;   // the bar has a value not yet painted
   bool paintQueued_ = false;  // the event loop is to paint what waits
 };
 

@@ -96,11 +96,6 @@ void frmMain::BuildControls() {
   ProgressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
   ProgressBar1_->setRange(0, 100);
   ProgressBar1_->setFixedHeight(twips::ToPixels(layout::kProgressBarHeight, dpi_));
-  // Its place stays when it is hidden, as a form's controls keep theirs: showing it for a
-  // read or a write moves nothing else and lays out nothing again.
-  QSizePolicy keepsItsPlace = ProgressBar1_->sizePolicy();
-  keepsItsPlace.setRetainSizeWhenHidden(true);
-  ProgressBar1_->setSizePolicy(keepsItsPlace);
 
   mdiArea_ = new QMdiArea(central);
   mdiArea_->setObjectName(QStringLiteral("mdiArea"));

@@ -138,7 +138,7 @@ class AfrChartTest : public QObject {
     Grid()->findChild<QPushButton*>("cmdCancel")->click();
     f_.boxes.shown.clear();
     f_.window->OpenCompareFile(f_.Write(Calibration(143, 0x6E), "other.bin"));
-    QCOMPARE(f_.boxes.shown.value(0).section(':', 0, 0), "48 Compare Error");
+    QCOMPARE(f_.boxes.shown.value(0).section(':', 0, 0), "Exclamation Compare Error");
     f_.window->mnuClose_Click();
     QVERIFY(f_.Log().contains("Closing binary compare file: " + compare));
     QCOMPARE(test::ReadFile(compare.toStdString()), Calibration(150).Bytes());
