@@ -212,22 +212,14 @@ TEST_F(Identity, SixteenBitStoresWriteTheValueBigEndianAndKeepTheTextAsGiven) {
     const char* text;
     const char* bytes;  // PROM ID high, low, checksum high, low; 55 where untouched
     const char* said;   // box shown, if any
-  } cases[] = {{true, "A5", "55 55 00 A5", ""},
-               {true, "3A5", "55 55 03 A5", ""},
-               {true, "abcd", "55 55 AB CD", ""},
-               {true, "0", "55 55 00 00", ""},
-               {true, "100", "55 55 01 00", ""},
-               {false, "4613", "12 05 55 55", ""},
-               {false, "255", "00 FF 55 55", ""},
-               {false, "256", "01 00 55 55", ""},
-               {false, "65535", "FF FF 55 55", ""},
-               {false, "12.5", "00 0C 55 55", ""},
-               {false, "300.5", "01 2C 55 55", ""},
-               {false, "70000", "55 70 55 55", "Ouch"},
-               {true, "12345", "55 55 55 45", "Ouch"},
-               {true, "xyz", "55 55 55 55", "Error Number: 13"},
-               {false, "12abc", "55 55 55 55", "Error Number: 13"},
-               {false, "-1", "55 55 55 55", "Error Number: 6"}};
+  } cases[] = {         // clang-format off
+      {true, "A5", "55 55 00 A5", ""}, {true, "3A5", "55 55 03 A5", ""}, {true, "abcd", "55 55 AB CD", ""},
+      {true, "0", "55 55 00 00", ""}, {true, "100", "55 55 01 00", ""}, {false, "4613", "12 05 55 55", ""},
+      {false, "255", "00 FF 55 55", ""}, {false, "256", "01 00 55 55", ""}, {false, "65535", "FF FF 55 55", ""},
+      {false, "12.5", "00 0C 55 55", ""}, {false, "300.5", "01 2C 55 55", ""}, {false, "70000", "55 70 55 55", "Ouch"},
+      {true, "12345", "55 55 55 45", "Ouch"}, {true, "xyz", "55 55 55 55", "Error Number: 13"},
+      {false, "12abc", "55 55 55 55", "Error Number: 13"}, {false, "-1", "55 55 55 55", "Error Number: 6"}};
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     clsBINFile& image = Opened(TestImage().PromId(0x5555).StoredChecksum(0x5555));

@@ -31,10 +31,9 @@ struct Members {
             image.Transmission(), image.WBBCC(), image.FileSize(), image.Changed()};
   }
   bool operator==(const Members&) const = default;
-  friend std::ostream& operator<<(std::ostream& out, const Members& m) {
-    return out << "{opened " << m.opened << ", mask " << m.mask << ", PROM ID " << m.promId << ", checksum "
-               << m.checksum << ", transmission '" << m.transmission << "', code " << m.bcc << ", size " << m.size
-               << ", changed " << m.changed << "}";
+  friend std::ostream& operator<<(std::ostream& out, const Members& m) {  // "{1 8D 4613 0A5F 'AUTO' AXXC 32768 0}"
+    return out << '{' << m.opened << ' ' << m.mask << ' ' << m.promId << ' ' << m.checksum << " '" << m.transmission
+               << "' " << m.bcc << ' ' << m.size << ' ' << m.changed << '}';
   }
 };
 
