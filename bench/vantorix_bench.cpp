@@ -57,6 +57,18 @@ void OpenBIN(benchmark::State& state) {
   if (shell.boxes != 0) state.SkipWithError("OpenBIN reported an error");
 }
 
+// A compare image: opened by the read-only file services, without the folder and the lock
+// an image that will be saved needs.
+void OpenCompareBIN(benchmark::State& state) {
+  const std::string path = Image(SizeOf(state));
+  test::CountingShell shell;
+  for (auto _ : state) {
+    clsBINFile image(shell, ReadOnlyFileSystem());
+    benchmark::DoNotOptimize(image.OpenBIN(path));
+  }
+  if (shell.boxes != 0) state.SkipWithError("OpenBIN reported an error");
+}
+
 // The least any reader has to do: open, learn the size, one read call, close.
 void BareRead(benchmark::State& state) {
   const std::string path = Image(SizeOf(state));
@@ -311,6 +323,7 @@ void CheckThousandImages(benchmark::State& state) {
 }
 
 BENCHMARK(OpenBIN)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(OpenCompareBIN)->Arg(32768)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BareRead)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BareReadInFolder)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BytePerCallRead)->Arg(32768)->Arg(65536)->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -338,6 +351,7 @@ const std::vector<Target>& Targets() {
       {"open 32 KB / bare read through its folder", "OpenBIN/32768", "BareReadInFolder/32768", 2.0, true},
       {"open 64 KB / bare read through its folder", "OpenBIN/65536", "BareReadInFolder/65536", 2.0, true},
       {"open 32 KB / bare one-call read", "OpenBIN/32768", "BareRead/32768", 0.0, false},
+      {"open a compare image 32 KB / open an image without backup", "OpenCompareBIN/32768", "OpenBIN/32768", 1.0, true},
       {"byte-per-call reader 32 KB / open", "BytePerCallRead/32768", "OpenBIN/32768", 50.0, false},
       {"byte-per-call reader 64 KB / open", "BytePerCallRead/65536", "OpenBIN/65536", 50.0, false},
       {"checksum 32 KB bandwidth / memcpy bandwidth", "Memcpy/32768", "CalculateCSUM/32768", 1.0 / 3.0, false},

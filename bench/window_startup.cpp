@@ -1,8 +1,9 @@
 // Time from program start to the main window being shown, and the memory the window
 // program holds with an image and the target AFR grid open. Run it under
 // /usr/bin/time -v for the peak resident set size; scripts/bench-window does.
-// With --shown it prints only the milliseconds to the shown window and ends there, to be
-// set against bench/bare_window.cpp.
+// With --shown it prints only the milliseconds to the shown window and ends there, with
+// --grid the milliseconds until an image and its grid are shown, with --chart until an
+// image and its chart are: each to be set against bench/bare_window.cpp.
 #include <sys/resource.h>
 
 #include <QElapsedTimer>
@@ -34,9 +35,14 @@ int main(int argc, char** argv) {
   const vantorix::test::TempDir dir;
   const auto path = vantorix::test::TestImage(32768, 0x8D).Axxc().WriteTo(dir.Path() / "image.bin");
   window.OpenBinaryFile(false, QString::fromStdString(path.string()));
-  window.mnuAFRs_Click();
+  const bool chart = argc > 1 && std::string_view(argv[1]) == "--chart";
+  chart ? window.mnuAFRChart_Click() : window.mnuAFRs_Click();
   QApplication::processEvents();
   const double gridMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  if (argc > 1) {
+    std::printf("%.2f\n", gridMs);
+    return 0;
+  }
 
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

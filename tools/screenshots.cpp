@@ -84,5 +84,17 @@ int main(int argc, char** argv) {
   window.resize(window.width(), window.height() + 250);
   window.mdiArea().activeSubWindow()->showMaximized();
   ok = Save(window, folder, "image-details.png") && ok;
+
+  // The saved image against its backup, the stock one: the chart dashes the stock lines
+  // and the grid marks the row that changed.
+  window.mdiArea().closeAllSubWindows();
+  window.mnuCompareBackup_Click();
+  window.mnuAFRChart_Click();
+  window.mdiArea().activeSubWindow()->showMaximized();
+  ok = Save(window, folder, "afr-chart.png") && ok;
+  window.mdiArea().closeAllSubWindows();
+  window.mnuAFRs_Click();
+  window.mdiArea().activeSubWindow()->adjustSize();
+  ok = Save(window, folder, "compare-grid.png") && ok;
   return ok ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "app/StatusPanelBar.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <algorithm>
 
@@ -19,6 +20,7 @@ StatusPanelBar::StatusPanelBar(const QString& name, const std::vector<main_layou
     label->setContentsMargins(3, 0, 3, 0);
     labels_.push_back(label);
   }
+  measured_.resize(labels_.size());
   LayOut();
 }
 
@@ -27,7 +29,25 @@ QLabel& StatusPanelBar::Panel(int number) { return *labels_.at(static_cast<std::
 QString StatusPanelBar::PanelText(int number) const { return labels_.at(static_cast<std::size_t>(number - 1))->text(); }
 
 void StatusPanelBar::SetPanelText(int number, const QString& text) {
+  if (Panel(number).text() == text) return;
   Panel(number).setText(text);
+  LayOut();
+}
+
+int StatusPanelBar::TextWidth(std::size_t panel) {
+  // Measuring a text shapes it, the costliest step of a layout: each text is measured once.
+  Measured& measured = measured_[panel];
+  if (!measured.width || measured.text != labels_[panel]->text()) {
+    measured.text = labels_[panel]->text();
+    measured.width = labels_[panel]->fontMetrics().horizontalAdvance(measured.text);
+  }
+  return *measured.width;
+}
+
+void StatusPanelBar::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::FontChange) return;
+  measured_.assign(labels_.size(), {});
   LayOut();
 }
 
@@ -58,8 +78,8 @@ void StatusPanelBar::LayOut() {
   for (std::size_t i = 0; i < count; ++i) {
     designed[i] = twips::ToPixels(std::max(panels_[i].width, panels_[i].minWidth), dpi_);
     const QMargins margins = labels_[i]->contentsMargins();
-    needed[i] = std::min(designed[i], labels_[i]->fontMetrics().horizontalAdvance(labels_[i]->text()) + margins.left() +
-                                          margins.right() + 2 * labels_[i]->frameWidth() + 4);
+    needed[i] =
+        std::min(designed[i], TextWidth(i) + margins.left() + margins.right() + 2 * labels_[i]->frameWidth() + 4);
     designedTotal += designed[i];
     neededTotal += needed[i];
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 #include "app/MainWindowLayout.h"
@@ -32,12 +33,20 @@ class StatusPanelBar final : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void LayOut();
+  // The width of a panel's text in the label's font.
+  int TextWidth(std::size_t panel);
 
   std::vector<main_layout::Panel> panels_;
   std::vector<QLabel*> labels_;
+  struct Measured {
+    QString text;
+    std::optional<int> width;
+  };
+  std::vector<Measured> measured_;  // the width of the text each panel showed when it was last measured
   double dpi_;
 };
 

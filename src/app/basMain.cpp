@@ -13,7 +13,17 @@ clsBINFile& ImageReferences::gobjBIN() {
 }
 
 clsBINFile& ImageReferences::gobjCompareBIN() {
-  if (!compareBin_) compareBin_ = std::make_unique<clsBINFile>(shell_, files_, patch_);
+  if (!compareBin_) compareBin_ = NewCompareBIN(ReadOnlyFileSystem());
+  return *compareBin_;
+}
+
+std::unique_ptr<clsBINFile> ImageReferences::NewCompareBIN(FileSystem& files) {
+  return std::make_unique<clsBINFile>(shell_, files, NoImagePatch());
+}
+
+clsBINFile& ImageReferences::ReplaceCompareBIN(std::unique_ptr<clsBINFile> image, std::unique_ptr<FileSystem> files) {
+  compareBin_ = std::move(image);  // first: the old object may still read through the old services
+  compareFiles_ = std::move(files);
   return *compareBin_;
 }
 

@@ -37,6 +37,10 @@ class ImageReferences {
   std::unique_ptr<clsBINFile> NewBIN();
   // Makes an opened object the current image; the old one is released, which closes its file.
   clsBINFile& ReplaceBIN(std::unique_ptr<clsBINFile> image);
+  // The same for the compare image, which is only ever read: through the given file
+  // services (kept as long as it is), or the read-only ones, which take no lock.
+  std::unique_ptr<clsBINFile> NewCompareBIN(FileSystem& files);
+  clsBINFile& ReplaceCompareBIN(std::unique_ptr<clsBINFile> image, std::unique_ptr<FileSystem> files);
 
  private:
   Shell& shell_;
@@ -44,6 +48,7 @@ class ImageReferences {
   ImagePatch& patch_;
   std::unique_ptr<clsBINFile> bin_;
   std::unique_ptr<clsBINFile> compareBin_;
+  std::unique_ptr<FileSystem> compareFiles_;  // a version's bytes held in memory; none for a file
 };
 
 // Starts the window program and runs it until the main window closes.

@@ -105,6 +105,8 @@ void frmMain::BuildControls() {
   pbLog_->setFixedHeight(twips::ToPixels(layout::kLogPanelHeight, dpi_));
   lstLog_ = new QListWidget(pbLog_);
   lstLog_->setObjectName(QStringLiteral("lstLog"));
+  // Every line is one line of text: the list need not measure each item to scroll to the last.
+  lstLog_->setUniformItemSizes(true);
   // The log takes the focus, and with it Ctrl+A and Ctrl+C, only when it is clicked: else
   // it would take it whenever the window is activated, and Ctrl+C would not close.
   lstLog_->setFocusPolicy(Qt::ClickFocus);
@@ -157,6 +159,10 @@ void frmMain::BuildMenus() {
   mnuFile_->setObjectName(QStringLiteral("mnuFile"));
   mnuOpen_ = item(mnuFile_, "mnuOpen", QStringLiteral("&Open..."), QKeySequence(QStringLiteral("Ctrl+O")),
                   &frmMain::mnuOpen_Click);
+  mnuOpenCompare_ = item(mnuFile_, "mnuOpenCompare", QStringLiteral("Open Co&mpare BIN..."),
+                         QKeySequence(QStringLiteral("Ctrl+Shift+O")), &frmMain::mnuOpenCompare_Click);
+  mnuCompareBackup_ = item(mnuFile_, "mnuCompareBackup", QStringLiteral("Compare With &Backup"), QKeySequence(),
+                           &frmMain::mnuCompareBackup_Click);
   mnuClose_ = item(mnuFile_, "mnuClose", QStringLiteral("&Close File"), QKeySequence(QStringLiteral("Ctrl+C")),
                    &frmMain::mnuClose_Click);
   separator(mnuFile_, "mnuBreak1");
@@ -171,6 +177,8 @@ void frmMain::BuildMenus() {
   mnuBinary_->menuAction()->setObjectName(QStringLiteral("mnuBinaryAction"));
   item(mnuBinary_, "mnuAFRs", QStringLiteral("&Power Enrichment Target AFRs"), QKeySequence(QStringLiteral("Ctrl+W")),
        &frmMain::mnuAFRs_Click);
+  item(mnuBinary_, "mnuAFRChart", QStringLiteral("AFR &Chart"), QKeySequence(QStringLiteral("Ctrl+G")),
+       &frmMain::mnuAFRChart_Click);
   separator(mnuBinary_, "mnuBreak20");
   item(mnuBinary_, "mnuWBAdd", QStringLiteral("&Add DIY-WB Hack"), QKeySequence(QStringLiteral("Ctrl+A")),
        &frmMain::mnuWBAdd_Click);
@@ -216,6 +224,8 @@ void frmMain::InitializeControls(int enmFileStatus, bool blnOnStart) {
         mnuOpen_->setEnabled(true);
         mnuClose_->setEnabled(true);
         mnuSave_->setEnabled(true);
+        mnuOpenCompare_->setEnabled(true);
+        mnuCompareBackup_->setEnabled(true);
       } else {
         mnuBinary_->menuAction()->setEnabled(false);
         mnuClose_->setEnabled(true);
@@ -229,7 +239,10 @@ void frmMain::InitializeControls(int enmFileStatus, bool blnOnStart) {
     }
 
     clsBINFile& image = images_->gobjBIN();
-    mssbPaths_->SetPanelText(1, QStringLiteral("Current BIN: ") + Text(image.FilePath()));
+    clsBINFile& compare = images_->gobjCompareBIN();
+    mssbPaths_->SetPanelText(
+        1, QStringLiteral("Current BIN: ") + Text(image.FilePath()) +
+               (compare.FileOpened() ? QStringLiteral("    Compare BIN: ") + Text(compare.FilePath()) : QString()));
     mssbVarious_->SetPanelText(kVariousMaskPanel, QStringLiteral("Mask (hex): ") + Text(image.Mask()));
     mssbVarious_->SetPanelText(kVariousIdPanel, QStringLiteral("ID (dec): ") + Text(image.PROMID()));
     mssbVarious_->SetPanelText(kVariousChecksumPanel, QStringLiteral("CSUM (hex): ") + Text(image.Checksum()));
@@ -255,6 +268,8 @@ void frmMain::SetMenusForNoImage() {
   mnuOpen_->setEnabled(true);
   mnuClose_->setEnabled(false);
   mnuSave_->setEnabled(false);
+  mnuOpenCompare_->setEnabled(false);
+  mnuCompareBackup_->setEnabled(false);
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {

@@ -13,6 +13,7 @@
 #include "app/basMain.h"
 #include "foundation/ErrorReport.h"
 #include "history/Recorder.h"
+#include "pe/AfrTable.h"
 #include "wbpatch/WideBandCommand.h"
 #include "wbpatch/WideBandPatch.h"
 
@@ -28,6 +29,8 @@ namespace vantorix {
 
 class StatusPanelBar;
 class frmAFR;
+class frmAFRChart;
+class frmImageDetails;
 class frmAbout;
 class frmInstructions;
 
@@ -70,12 +73,20 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   // Opens the file at path, or asks for one when path is empty; the command behind
   // File > Open and behind dropping a file on the window.
   void OpenBinaryFile(bool blnBackupFile, QString strPath);
+  // File > Open Compare BIN… and Compare With Backup: a second image of the same mask,
+  // only ever read, whose differences the grid, the chart and Image Details show.
+  void mnuOpenCompare_Click();
+  void mnuCompareBackup_Click();
+  // Opens path as the compare image; path empty: asks for one. `files` holds a version's
+  // bytes in memory; none: the file is read from the disk, without a lock.
+  void OpenCompareFile(QString strPath, std::unique_ptr<FileSystem> files = nullptr);
 
   // Binary menu.
   void mnuAFRs_Click();
   void mnuWBAdd_Click();
   void mnuWBRemove_Click();
   void mnuImageDetails_Click();
+  void mnuAFRChart_Click();
 
   // Help menu.
   void mnuAbout_Click();
@@ -102,6 +113,8 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   bool SaveChangesFirst();
   // The AFR grid while it is open.
   frmAFR* Grid() const;
+  frmAFRChart* ChartWindow() const;
+  frmImageDetails* Details() const;
   // Closes the grid when it holds unwritten changes, after its own question; false when
   // the user goes back to it. Asked before SaveChangesFirst, whose question then covers
   // the changes the grid has kept.
@@ -120,10 +133,25 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   // for Image Details, which also learns of each saved version.
   void Keep(VersionEvent event, const std::string& path, std::span<const std::uint8_t> bytes) override;
 
-  // Every command ends by showing whether the image now differs from its file.
+  // Asks for an image to open with the common dialog; empty when the user cancels.
+  QString AskForImage(const QString& title);
+  // Closes the compare image with its two log lines: always (File > Close), or only when
+  // one is open.
+  void CloseCompareFile(bool evenWhenNoneIsOpen = false);
+  // The compare image's target AFRs, when one is open.
+  std::optional<pe::AfrTable> CompareTable();
+  // The windows that show the image follow it: the chart draws what the grid or the image
+  // holds, and the grid, the chart and Image Details mark the compare image's differences.
+  void RefreshViews();
+
+  // Every command ends by showing whether the image now differs from its file, and the
+  // windows that show it follow.
   template <class Body>
   auto Trapped(std::string_view procedure, Body&& body) {
-    const QScopeGuard showChanges([this] { ShowUnsavedChanges(); });
+    const QScopeGuard showChanges([this] {
+      ShowUnsavedChanges();
+      RefreshViews();
+    });
     return Trap(*shell_, ErrorSite{kWindowErrorTitle, "frmMain", procedure}, std::forward<Body>(body));
   }
 
@@ -155,6 +183,8 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   QAction* mnuClose_ = nullptr;
   QAction* mnuSave_ = nullptr;
   QAction* mnuExit_ = nullptr;
+  QAction* mnuOpenCompare_ = nullptr;
+  QAction* mnuCompareBackup_ = nullptr;
 
   std::unique_ptr<WindowShell> shell_;
   std::unique_ptr<ImageReferences> images_;

@@ -1,6 +1,7 @@
 // The Binary menu: the target AFR grid and the wideband patch.
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 
 #include "app/frmMain.h"
 #include "editor/frmAFR.h"
@@ -16,6 +17,9 @@ void frmMain::mnuAFRs_Click() {
     }
     auto* grid = new frmAFR(*shell_, images_->gobjBIN(), nativeFileDialog_);
     connect(grid, &frmAFR::ImageWritten, this, &frmMain::ShowUnsavedChanges);
+    // The chart follows the grid's pending changes, and the image again once the grid goes.
+    connect(grid, &frmAFR::TablesChanged, this, &frmMain::RefreshViews);
+    connect(grid, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &frmMain::RefreshViews); });
     QMdiSubWindow* child = mdiArea_->addSubWindow(grid);
     child->setWindowIcon(windowIcon());
     child->show();

@@ -13,6 +13,7 @@
 #include "app/frmMain.h"
 #include "bin/ImageRoads.h"
 #include "bin/basStringFunctions.h"
+#include "chart/frmAFRChart.h"
 #include "editor/frmAFR.h"
 #include "foundation/RuntimeError.h"
 
@@ -35,20 +36,22 @@ void frmMain::mnuOpen_Click() {
   Trapped("mnuOpen_Click", [this] { OpenBinaryFile(settings_.gblnBackupBIN, QString()); });
 }
 
+QString frmMain::AskForImage(const QString& title) {
+  int filterIndex = 0;
+  // Made at the first open, not at start-up: a file dialog reads its folder and builds a
+  // model of it, which cost as much as the whole rest of the window.
+  if (dlgCommonDialog1_ == nullptr) {
+    dlgCommonDialog1_ = new QFileDialog(this);
+    dlgCommonDialog1_->setObjectName(QStringLiteral("dlgCommonDialog1"));
+  }
+  dlgCommonDialog1_->setOption(QFileDialog::DontUseNativeDialog, !nativeFileDialog_);
+  return OpenFileDialog(*shell_, *dlgCommonDialog1_, QString::fromStdString(settings_.gstrInitialDirectory),
+                        QStringLiteral("Binary File (*.bin)|*.bin"), title, filterIndex);
+}
+
 void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
   Trapped("OpenBinaryFile", [&] {
-    if (strPath.isEmpty()) {
-      int filterIndex = 0;
-      // Made at the first open, not at start-up: a file dialog reads its folder and builds
-      // a model of it, which cost as much as the whole rest of the window.
-      if (dlgCommonDialog1_ == nullptr) {
-        dlgCommonDialog1_ = new QFileDialog(this);
-        dlgCommonDialog1_->setObjectName(QStringLiteral("dlgCommonDialog1"));
-      }
-      dlgCommonDialog1_->setOption(QFileDialog::DontUseNativeDialog, !nativeFileDialog_);
-      strPath = OpenFileDialog(*shell_, *dlgCommonDialog1_, QString::fromStdString(settings_.gstrInitialDirectory),
-                               QStringLiteral("Binary File (*.bin)|*.bin"), QStringLiteral("Open Binary"), filterIndex);
-    }
+    if (strPath.isEmpty()) strPath = AskForImage(QStringLiteral("Open Binary"));
     show();
     raise();
     activateWindow();
@@ -79,8 +82,12 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
       if (reopening) InitializeControls(1, false);
       return;
     }
-    // The grid's working copies belong to the image being replaced; they go with it.
-    mdiArea_->closeAllSubWindows();
+    // The grid's working copies belong to the image being replaced, and so does Image
+    // Details; they go with it, and so does the compare image it was compared with. The
+    // chart stays and draws the new image.
+    for (QMdiSubWindow* child : mdiArea_->subWindowList())
+      if (qobject_cast<frmAFRChart*>(child->widget()) == nullptr) child->close();
+    CloseCompareFile();
     images_->ReplaceBIN(std::move(image));
     InitializeControls(0, false);
     if (images_->gobjBIN().FileOpened()) ReportStoredChecksum();
@@ -125,10 +132,7 @@ void frmMain::mnuClose_Click() {
     shell_->WriteLog("Closing current binary file: " + image.FilePath());
     image.CloseBIN();
     shell_->WriteLog("Binary file Closed.");
-    clsBINFile& compare = images_->gobjCompareBIN();
-    shell_->WriteLog("Closing binary compare file: " + compare.FilePath());
-    compare.CloseBIN();
-    shell_->WriteLog("Binary file Closed.");
+    CloseCompareFile(true);
     InitializeControls(1, false);
   });
 }

@@ -3,9 +3,18 @@
 #include <QMdiSubWindow>
 
 #include "app/frmMain.h"
+#include "bin/MemoryFileSystem.h"
 #include "details/frmImageDetails.h"
 
 namespace vantorix {
+
+namespace {}  // namespace
+
+frmImageDetails* frmMain::Details() const {
+  for (QMdiSubWindow* child : mdiArea_->subWindowList())
+    if (auto* details = qobject_cast<frmImageDetails*>(child->widget())) return details;
+  return nullptr;
+}
 
 namespace {
 
@@ -32,8 +41,12 @@ void frmMain::mnuImageDetails_Click() {
     }
     clsBINFile& image = images_->gobjBIN();
     if (!image.FileOpened()) return;
-    QMdiSubWindow* child = mdiArea_->addSubWindow(
-        new frmImageDetails(*shell_, image, bytesAtOpen_, *history_, *patchTables_, nativeFileDialog_));
+    auto* details = new frmImageDetails(*shell_, image, bytesAtOpen_, *history_, *patchTables_, nativeFileDialog_);
+    connect(details, &frmImageDetails::CompareWithVersion, this, [this](const QString& name, const QByteArray& bytes) {
+      OpenCompareFile(name, std::make_unique<MemoryFileSystem>(name.toStdString(),
+                                                               std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
+    });
+    QMdiSubWindow* child = mdiArea_->addSubWindow(details);
     child->setWindowIcon(windowIcon());
     child->show();
   });

@@ -44,10 +44,25 @@ bool ReadTables(clsBINFile& image, std::vector<std::int16_t>& coolant, std::vect
   return coolant.size() == afr_grid::kCoolantPoints && rpm.size() == afr_grid::kRpmPoints;
 }
 
+// One JSON object: the temperatures of the columns, then each RPM row with its nine AFRs.
+void PrintJson(std::ostream& out, const std::string& path, const std::string& mask, const afr_grid::Rows& rows) {
+  const auto list = [&](const std::vector<std::string>& texts, std::size_t from) {
+    std::string joined;
+    for (std::size_t i = from; i < texts.size(); ++i) joined += (i == from ? "" : ", ") + texts[i];
+    return "[" + joined + "]";
+  };
+  out << "{\"path\": " << Json(path) << ", \"mask\": " << Json(mask) << ", \"celsius\": " << list(rows[0], 1)
+      << ", \"fahrenheit\": " << list(rows[1], 1) << ", \"rows\": [";
+  for (std::size_t r = 2; r < rows.size(); ++r)
+    out << (r == 2 ? "\n  " : ",\n  ") << "{\"rpm\": " << rows[r][0] << ", \"afrs\": " << list(rows[r], 1) << "}";
+  out << "\n]}\n";
+}
+
 }  // namespace
 
 Status Afr(Arguments& arguments, Context& context) {
   const bool csv = arguments.Flag({"--csv"});
+  const bool json = arguments.Flag({"--json"});
   const std::string path = arguments.Operands(1, 1, "one IMAGE").front();
   clsBINFile image(context.shell, ReadOnlyFileSystem());
   Status status = OpenImage(context, image, ReadOnlyFileSystem(), path);
@@ -59,6 +74,10 @@ Status Afr(Arguments& arguments, Context& context) {
   const afr_grid::Rows rows = afr_grid::GridRows(image, coolant, rpm);
   if (csv) {
     context.out << afr_grid::Csv(rows);
+    return kOk;
+  }
+  if (json) {
+    PrintJson(context.out, path, image.Mask(), rows);
     return kOk;
   }
   for (const auto& row : rows) {

@@ -17,13 +17,13 @@ the same checks, formula, patch tables and checksum rule as the Vantorix window 
 Commands:
   info IMAGE... [--json]        identity, checksum and wideband patch state
   checksum IMAGE... [--fix]     verify the checksum; --fix stores the computed one
-  afr IMAGE [--csv]             the 17 x 9 power-enrichment target AFR grid
+  afr IMAGE [--csv | --json]    the 17 x 9 power-enrichment target AFR grid
   set-afr IMAGE --rpm R --coolant C --afr X --by rpm|coolant
                                 change one target AFR as the change dialog does
   wb add|remove IMAGE [--allow-stand-in]
                                 insert or remove the wideband patch
   wb derive ... / wb install    make and install a patch table (see wb --help)
-  diff A B                      where two images differ, by area
+  diff A B [--afr] [--json]     where two images differ, by area or by target AFR
   sample OUT.bin --mask 8d|6e [--bcc axxc|aujp]
                                 write a made-up image to try the programs on
   history [IMAGE] [--json]      the versions the history keeps (see history --help)
@@ -58,11 +58,14 @@ Compares each image's stored checksum with the one computed over its bytes (offs
        does, after copying the original to "<image>.org". Images that agree are left
        alone.
 )"},
-    {"afr", R"(Usage: vantorix-cli afr IMAGE [--csv]
+    {"afr", R"(Usage: vantorix-cli afr IMAGE [--csv | --json]
 Shows the power-enrichment target air/fuel ratios of a $8D or $6E image: one row per
 RPM point (0 to 6400), one column per coolant temperature (-40 to 152 degrees C, with
 degrees F beneath). Reads only.
---csv  comma-separated values with CR LF line ends, for a spreadsheet.
+--csv   comma-separated values with CR LF line ends, for a spreadsheet.
+--json  one JSON object: "path", "mask", "celsius" and "fahrenheit" (the nine column
+        temperatures) and "rows", one object per RPM point: "rpm" and "afrs" (the nine
+        target AFRs, coldest column first).
 )"},
     {"set-afr", R"(Usage: vantorix-cli set-afr IMAGE --rpm R --coolant C --afr X --by rpm|coolant
 Sets the target AFR at RPM point R (0, 400, ..., 6400) and coolant point C (-40, -16,
@@ -93,12 +96,20 @@ install      checks TABLE and installs it in the user's data folder
              ($XDG_DATA_HOME/Vantorix/wbpatch), where both programs use it in place of
              the built-in table. The version is told from the table unless given.
 )"},
-    {"diff", R"(Usage: vantorix-cli diff A B
+    {"diff", R"(Usage: vantorix-cli diff A B [--afr] [--json]
 Lists the offsets where images A and B differ, in runs of neighbouring bytes, each named
 by the area it lies in: identity, checksum, PE coolant or RPM modifiers, wideband patch
 areas, or other. Short runs show their bytes (A -> B). Exit status 0 when the images are
 identical, 1 when they differ. Reads only. A or B may be a version of the history
 written @VERSION (@12); a file whose name starts with @ is written ./@name.
+--afr   compares the target AFRs instead, each image's read from its own PE tables:
+        one line per cell that differs (RPM, degrees C and F, AFR in A, AFR in B, the
+        change B - A). Exit status 0 when all 153 are the same, 1 when any differs, 3
+        when an image has no PE tables.
+--json  one JSON object. Bytes: "a", "b" (the names given), "sizes", "masks", "runs"
+        (each with "offset", "length", "area", and the run's bytes in "a" and "b" as
+        hexadecimal pairs) and "differingBytes". With --afr: "a", "b", "cells" (each
+        with "rpm", "celsius", "fahrenheit", "a", "b" and "change") and "differingCells".
 )"},
     {"history", R"(Usage: vantorix-cli history [IMAGE] [--json]
        vantorix-cli history show VERSION [-o FILE]

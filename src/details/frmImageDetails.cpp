@@ -16,6 +16,8 @@
 
 #include "diff/ImageDiff.h"
 #include "foundation/NumberText.h"
+#include "pe/AfrGridLabels.h"
+#include "pe/AfrTable.h"
 #include "wbpatch/PatchTable.h"
 
 namespace vantorix {
@@ -81,6 +83,16 @@ frmImageDetails::frmImageDetails(Shell& shell, clsBINFile& image, std::vector<st
   (new QVBoxLayout(changes))->addWidget(lstChanges);
   column->addWidget(changes, 1);
 
+  auto* compare = new QGroupBox(QStringLiteral("Differences from the compare image"), this);
+  grpCompare = compare;
+  grpCompare->setObjectName(QStringLiteral("grpCompare"));
+  lstCompare = new QListWidget(compare);
+  lstCompare->setObjectName(QStringLiteral("lstCompare"));
+  lstCompare->setFont(fixed);
+  (new QVBoxLayout(compare))->addWidget(lstCompare);
+  column->addWidget(compare, 1);
+  grpCompare->hide();
+
   auto* versions = new QGroupBox(QStringLiteral("Versions of this file in the history"), this);
   auto* versionsColumn = new QVBoxLayout(versions);
   lblVersions = new QLabel(versions);
@@ -96,17 +108,25 @@ frmImageDetails::frmImageDetails(Shell& shell, clsBINFile& image, std::vector<st
   cmdCopyVersion = new QPushButton(QStringLiteral("&Copy Version To..."), versions);
   cmdCopyVersion->setObjectName(QStringLiteral("cmdCopyVersion"));
   cmdCopyVersion->setEnabled(false);
+  cmdCompareVersion = new QPushButton(QStringLiteral("Compare &With This Version"), versions);
+  cmdCompareVersion->setObjectName(QStringLiteral("cmdCompareVersion"));
+  cmdCompareVersion->setEnabled(false);
   auto* buttons = new QHBoxLayout();
   buttons->addStretch();
+  buttons->addWidget(cmdCompareVersion);
   buttons->addWidget(cmdCopyVersion);
   versionsColumn->addWidget(lblVersions);
   versionsColumn->addWidget(lstVersions);
   versionsColumn->addLayout(buttons);
   column->addWidget(versions, 1);
 
-  connect(lstVersions, &QTreeWidget::itemSelectionChanged, this,
-          [this] { cmdCopyVersion->setEnabled(!lstVersions->selectedItems().isEmpty()); });
+  connect(lstVersions, &QTreeWidget::itemSelectionChanged, this, [this] {
+    const bool chosen = !lstVersions->selectedItems().isEmpty();
+    cmdCopyVersion->setEnabled(chosen);
+    cmdCompareVersion->setEnabled(chosen);
+  });
   connect(cmdCopyVersion, &QPushButton::clicked, this, &frmImageDetails::cmdCopyVersion_Click);
+  connect(cmdCompareVersion, &QPushButton::clicked, this, &frmImageDetails::cmdCompareVersion_Click);
   connect(&m_watch, &QTimer::timeout, this, &frmImageDetails::RefreshWhenChanged);
   Refresh();
   m_watch.start(kWatchMilliseconds);
@@ -130,6 +150,7 @@ void frmImageDetails::Refresh() {
     const std::string mask = IdentityOf(m_shownBytes).mask;
     ShowPatch(mask);
     ShowChanges(mask);
+    ShowCompare(mask);
     ShowVersions();
   });
 }
@@ -212,6 +233,56 @@ void frmImageDetails::ShowVersions() {
                          Text(CurrentExceptionAsRuntimeError().Description()));
   }
   cmdCopyVersion->setEnabled(false);
+  cmdCompareVersion->setEnabled(false);
+}
+
+void frmImageDetails::SetCompare(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  if (path == m_comparePath && bytes == m_compareBytes) return;
+  m_comparePath = path;
+  m_compareBytes = bytes;
+  ShowCompare(IdentityOf(m_shownBytes).mask);
+}
+
+// The same runs vantorix-cli diff lists, compare image first, then the target AFRs that
+// differ, each named by its RPM and temperature.
+void frmImageDetails::ShowCompare(const std::string& mask) {
+  lstCompare->clear();
+  grpCompare->setVisible(!m_comparePath.empty());
+  if (m_comparePath.empty()) return;
+  lstCompare->addItem(QStringLiteral("Compare image: ") + Text(m_comparePath));
+  for (const diff::Run& run : diff::DifferingRuns(m_compareBytes, m_shownBytes, mask))
+    lstCompare->addItem(Text(diff::RunLine(run, m_compareBytes, m_shownBytes)));
+  const auto before = pe::AfrTableOf(m_compareBytes, mask);
+  const auto now = pe::AfrTableOf(m_shownBytes, mask);
+  if (before && now)
+    for (const pe::AfrCellChange& cell : pe::DifferingAfrs(*before, *now))
+      lstCompare->addItem(QStringLiteral("target AFR at %1 RPM, %2 °C (%3 °F): %4 -> %5")
+                              .arg(Text(afr_grid::RpmLabel(cell.row + 1)),
+                                   Text(afr_grid::CelsiusLabel(cell.column + 1)),
+                                   Text(afr_grid::FahrenheitLabel(cell.column + 1)), Text(number::GeneralText(cell.a)),
+                                   Text(number::GeneralText(cell.b))));
+  if (lstCompare->count() == 1) lstCompare->addItem(QStringLiteral("The images are identical."));
+}
+
+std::optional<std::vector<std::uint8_t>> frmImageDetails::SelectedVersionBytes() {
+  const QList<QTreeWidgetItem*> selected = lstVersions->selectedItems();
+  std::optional<std::vector<std::uint8_t>> bytes;
+  if (selected.isEmpty()) return bytes;
+  m_history.Read([&](history::Store* store) {
+    if (store != nullptr) bytes = store->Bytes(selected.front()->data(0, Qt::UserRole).toString().toStdString());
+  });
+  return bytes;
+}
+
+void frmImageDetails::cmdCompareVersion_Click() {
+  Trapped("cmdCompareVersion_Click", [this] {
+    const auto bytes = SelectedVersionBytes();
+    if (!bytes) return;
+    const QString name =
+        QStringLiteral("version %1 of %2").arg(lstVersions->selectedItems().front()->text(0), Text(m_image.FilePath()));
+    emit CompareWithVersion(
+        name, QByteArray(reinterpret_cast<const char*>(bytes->data()), static_cast<qsizetype>(bytes->size())));
+  });
 }
 
 void frmImageDetails::cmdCopyVersion_Click() {
@@ -235,10 +306,7 @@ void frmImageDetails::cmdCopyVersion_Click() {
           MsgBoxStyle::Exclamation, "Copy Version", BoxKind::Message("CopyOverFile"));
       return;
     }
-    std::optional<std::vector<std::uint8_t>> bytes;
-    m_history.Read([&](history::Store* store) {
-      if (store != nullptr) bytes = store->Bytes(selected.front()->data(0, Qt::UserRole).toString().toStdString());
-    });
+    const auto bytes = SelectedVersionBytes();
     if (!bytes) return;
     const std::string unflushed = ReplaceFileContents(RealFileSystem(), path, *bytes);
     m_shell.WriteLog("Version " + number.toStdString() + " copied to " + path + ".");

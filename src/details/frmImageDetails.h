@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,14 @@ class frmImageDetails final : public QWidget {
   void Refresh();
   // Asks for a new file and writes the selected version's bytes to it.
   void cmdCopyVersion_Click();
+  // Asks the main window to open the selected version as the compare image.
+  void cmdCompareVersion_Click();
+  // The compare image whose differences from this image are listed; none: the list hides.
+  void SetCompare(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+ signals:
+  // The user chose a version to compare with: its name and bytes.
+  void CompareWithVersion(const QString& name, const QByteArray& bytes);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -45,6 +54,9 @@ class frmImageDetails final : public QWidget {
   void ShowPatch(const std::string& mask);
   void ShowChanges(const std::string& mask);
   void ShowVersions();
+  void ShowCompare(const std::string& mask);
+  // The selected version's bytes, read from the history; none when there are none.
+  std::optional<std::vector<std::uint8_t>> SelectedVersionBytes();
 
   Shell& m_shell;
   const ErrorTrapper Trapped{m_shell, kWindowErrorTitle, "frmImageDetails"};
@@ -70,6 +82,11 @@ class frmImageDetails final : public QWidget {
   QLabel* lblVersions = nullptr;
   QTreeWidget* lstVersions = nullptr;
   QPushButton* cmdCopyVersion = nullptr;
+  QPushButton* cmdCompareVersion = nullptr;
+  QWidget* grpCompare = nullptr;
+  QListWidget* lstCompare = nullptr;
+  std::string m_comparePath;
+  std::vector<std::uint8_t> m_compareBytes;
 
   // What was shown last: the window is filled again when the image differs from it.
   std::vector<std::uint8_t> m_shownBytes;

@@ -30,6 +30,10 @@ constexpr int kGridHeightTwips = 4695;
 
 const QColor kChangedBackground(255, 255, 0);
 const QColor kChangedText(0, 0, 0);
+// The corner mark of a cell that differs from the compare image: dark enough to stand out
+// on white and on yellow alike.
+const QColor kCompareMark(0, 70, 200);
+constexpr int kCompareRole = Qt::UserRole + 1;  // the compare image's AFR, on cells that differ
 
 bool IsDataCell(int row, int column) { return row >= frmAFR::kFirstDataRow && column >= frmAFR::kFirstDataColumn; }
 
@@ -40,6 +44,20 @@ class CurrentCellFrame final : public QStyledItemDelegate {
   explicit CurrentCellFrame(QAbstractItemView& view) : QStyledItemDelegate(&view), view_(view) {}
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    PaintCell(painter, option, index);
+    if (!index.data(kCompareRole).isValid()) return;
+    const QRectF cell(option.rect);
+    const double side = std::max(7.0, cell.height() * 0.45);
+    painter->save();
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(kCompareMark);
+    painter->drawPolygon(
+        QPolygonF({cell.topRight(), cell.topRight() - QPointF(side, 0), cell.topRight() + QPointF(0, side)}));
+    painter->restore();
+  }
+
+ private:
+  void PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     if (index != view_.currentIndex()) return QStyledItemDelegate::paint(painter, option, index);
     QStyleOptionViewItem own(option);
     own.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
@@ -51,7 +69,6 @@ class CurrentCellFrame final : public QStyledItemDelegate {
     painter->restore();
   }
 
- private:
   const QAbstractItemView& view_;
 };
 
@@ -252,7 +269,36 @@ void frmAFR::SetCell(int row, int column, const std::string& text, bool changed)
     item->setBackground(kChangedBackground);
     item->setForeground(kChangedText);
   }
-  if (IsDataCell(row, column)) item->setToolTip(CellTip(row, column, item->data(Qt::UserRole).toString()));
+  if (!IsDataCell(row, column)) return;
+  // Marked where the compare image commands another AFR than the cell now shows.
+  QVariant compared;
+  if (m_compare) {
+    const double other = (*m_compare)[static_cast<std::size_t>(row - kFirstDataRow)]
+                                     [static_cast<std::size_t>(column - kFirstDataColumn)];
+    if (other != number::ParseDecimal(text)) compared = other;
+  }
+  item->setData(kCompareRole, compared);
+  item->setToolTip(CellTip(row, column, item->data(Qt::UserRole).toString()));
+}
+
+pe::AfrTable frmAFR::WorkingTable() const { return pe::AfrTableFrom(m_aintCoolantModifiers, m_aintRPMModifiers); }
+
+std::set<std::pair<int, int>> frmAFR::PendingCells() const {
+  std::set<std::pair<int, int>> cells;
+  for (int row = kFirstDataRow; row < kRows; ++row)
+    for (int column = kFirstDataColumn; column < kColumns; ++column)
+      if (const auto* item = MSFlexGrid1->item(row, column); item != nullptr && !item->data(Qt::UserRole).isNull())
+        cells.emplace(row - kFirstDataRow, column - kFirstDataColumn);
+  return cells;
+}
+
+void frmAFR::SetCompare(const std::optional<pe::AfrTable>& compare) {
+  if (compare == m_compare) return;
+  m_compare = compare;
+  for (int row = kFirstDataRow; row < kRows; ++row)
+    for (int column = kFirstDataColumn; column < kColumns; ++column)
+      if (const auto* item = MSFlexGrid1->item(row, column)) SetCell(row, column, item->text().toStdString());
+  MSFlexGrid1->viewport()->update();
 }
 
 QString frmAFR::CellTip(int row, int column, const QString& before) const {
@@ -262,6 +308,12 @@ QString frmAFR::CellTip(int row, int column, const QString& before) const {
   QString tip = QStringLiteral("RPM modifier: ") + modifier(m_aintRPMModifiers, row - kFirstDataRow) +
                 QStringLiteral("\nCoolant modifier: ") + modifier(m_aintCoolantModifiers, column - kFirstDataColumn);
   if (!before.isEmpty()) tip += QStringLiteral("\nTarget AFR before the change: ") + before;
+  if (const QVariant other = MSFlexGrid1->item(row, column)->data(kCompareRole); other.isValid()) {
+    const double difference = number::RoundTwoDecimals(number::ParseDecimal(CellText(row, column)) - other.toDouble());
+    tip += QStringLiteral("\nCompare image: ") + QString::fromStdString(number::GeneralText(other.toDouble())) +
+           QStringLiteral(" (difference ") + (difference > 0 ? QStringLiteral("+") : QString()) +
+           QString::fromStdString(number::GeneralText(difference)) + QStringLiteral(")");
+  }
   return tip;
 }
 

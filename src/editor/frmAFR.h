@@ -2,11 +2,15 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <optional>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "bin/clsBINFile.h"
 #include "foundation/ErrorReport.h"
 #include "foundation/Shell.h"
+#include "pe/AfrTable.h"
 
 class QTableWidget;
 class QPushButton;
@@ -43,10 +47,19 @@ class frmAFR final : public QWidget {
 
   // True from an accepted change until OK has written it or Cancel has dropped it.
   bool HasUnwrittenChanges() const { return m_blnUnwritten; }
+  // The target AFRs of the working copies, and the cells a change has made yellow
+  // ((RPM row, coolant column), from 0).
+  pe::AfrTable WorkingTable() const;
+  std::set<std::pair<int, int>> PendingCells() const;
+  // The compare image's target AFRs, or none: each cell that differs from it is marked in
+  // its corner and names the compare value and the difference in its tool tip.
+  void SetCompare(const std::optional<pe::AfrTable>& compare);
 
  signals:
   // OK has put the working copies into the image (all of them, or some before an error).
   void ImageWritten();
+  // A change has rewritten a row or a column of the working copies.
+  void TablesChanged();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -86,6 +99,7 @@ class frmAFR final : public QWidget {
   bool m_blnUnloading = false;
   bool m_blnUnwritten = false;
   bool m_nativeFileDialog;
+  std::optional<pe::AfrTable> m_compare;
 };
 
 }  // namespace vantorix

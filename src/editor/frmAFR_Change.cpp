@@ -83,6 +83,7 @@ void frmAFR::CalculateNewAFRs_RPMModifier(std::int16_t intRow, std::int16_t intC
       SetCell(intRow, static_cast<int>(i) + kFirstDataColumn,
               Text(m_image.Calculate_PE_AFR(m_aintCoolantModifiers[i], m)), true);
     m_shell.WriteLog("AFRs recalculated successfully based on new RPM Modifier.");
+    emit TablesChanged();
   });
 }
 
@@ -97,6 +98,7 @@ void frmAFR::CalculateNewAFRs_CoolantModifier(std::int16_t intRow, std::int16_t 
       SetCell(static_cast<int>(j) + kFirstDataRow, intCol, Text(m_image.Calculate_PE_AFR(m_aintRPMModifiers[j], m)),
               true);
     m_shell.WriteLog("AFRs recalculated successfully based on new Coolant Modifier.");
+    emit TablesChanged();
   });
 }
 

@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <fstream>
 #include <functional>
 #include <regex>
@@ -127,6 +130,9 @@ TEST_F(CliTest, ReadingCommandsTellWhatTheImagesHoldAndExitWithTheWorstStatus) {
   TestImage b = Axxc8D().PromId(0x0001).StoredChecksum(0x9999).CoolantModifiers({1, 2, 3, 4, 5, 6, 7, 8, 9});
   Put(b.Byte(0x0617, 0xEE).Byte(0x2004, 0).Byte(0x2005, 0).Byte(0x4C9C, 0).Byte(0x5000, 0).Byte(0x7168, 0), "b.bin");
   Put(TestImage(32768, 0x6E).CorrectChecksum(), "e.bin"), Put(TestImage(32768, 0x32), "t.bin");
+  const TestImage tables = Axxc8D().CoolantModifiers({0, 88, 30, 40, 50, 20, 60, 70, 255});
+  Put(TestImage(tables).Byte(0x0617 + 8, 143), "g.bin"), Put(TestImage(tables).Byte(0x0617 + 8, 150), "h.bin");
+  Put(TestImage(32768, 0xAA), "x.bin");
   // clang-format off
   const Step reads[] = {
       {"version", "--version", 0, {"vantorix-cli " + std::string(app::kVersionText) + "\n"}},
@@ -155,13 +161,46 @@ TEST_F(CliTest, ReadingCommandsTellWhatTheImagesHoldAndExitWithTheWorstStatus) {
         "0x7168             1 byte   identity: broadcast code: 3C -> 00\n"
         "19 bytes differ, in 8 runs\n"}},
       {"derive from images that are no pair", "wb derive --stock a.bin --patched b.bin --version 8d-axxc -o t.txt", 3},
+      // 3770.1608988764 / (coolant + 143 + 128) against / (coolant + 150 + 128), to two decimals.
+      {"target AFRs of one RPM row", "diff --afr g.bin h.bin", 1,
+       {"    RPM     C     F    AFR A    AFR B   change\n"
+        "   3200   -40   -40    13.91    13.56    -0.35\n   3200   -16   3.2     10.5     10.3     -0.2\n"
+        "   3200     8  46.4    12.53    12.24    -0.29\n   3200    32  89.6    12.12    11.86    -0.26\n"
+        "   3200    56 132.8    11.75    11.49    -0.26\n   3200    80   176    12.96    12.65    -0.31\n"
+        "   3200   104 219.2    11.39    11.15    -0.24\n   3200   128 262.4    11.06    10.83    -0.23\n"
+        "   3200   152 305.6     7.17     7.07     -0.1\n9 target AFRs differ\n"}},
+      {"the same target AFRs", "diff --afr a.bin a.bin", 0, {"the target AFRs are identical\n"}},
+      {"a mask without PE tables", "diff --afr a.bin x.bin", 3, {"x.bin (mask $AA) holds no PE modifier tables"}},
       // Output lost to a full disk must not pass for a clean run.
       {"table to a full disk", "afr --csv a.bin >/dev/full", 3, {"could not be written: No space left on device"}},
       {"version to a full disk", "--version >/dev/full", 3, {"could not be written: No space left on device"}}};
   // clang-format on
   for (const Step& read : reads) Expect(read);
-  EXPECT_EQ(Files(), 4);
+  EXPECT_EQ(Files(), 7);
   EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
+}
+
+// --json writes one document that a JSON reader takes, holding what the text says.
+TEST_F(CliTest, JsonOfDiffAndAfrParsesAndHoldsTheSameValues) {
+  const TestImage tables = Axxc8D().CoolantModifiers({0, 88, 30, 40, 50, 20, 60, 70, 255});
+  Put(TestImage(tables).Byte(0x0617 + 8, 143), "g.bin"), Put(TestImage(tables).Byte(0x0617 + 8, 150), "h.bin");
+  const auto parsed = [this](const std::string& words) {
+    const Result result = Run(words);
+    return QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
+  };
+  const QJsonObject afrs = parsed("diff --afr --json g.bin h.bin");
+  const QJsonArray cells = afrs["cells"].toArray();
+  EXPECT_EQ(cells.size(), 9);
+  EXPECT_EQ(afrs["differingCells"].toInt(), 9);
+  EXPECT_EQ(QJsonDocument(cells[5].toObject()).toJson(QJsonDocument::Compact).toStdString(),
+            R"({"a":12.96,"b":12.65,"celsius":80,"change":-0.31,"fahrenheit":176,"rpm":3200})");
+  const QJsonObject bytes = parsed("diff --json g.bin h.bin");
+  EXPECT_EQ(QJsonDocument(bytes["runs"].toArray()).toJson(QJsonDocument::Compact).toStdString(),
+            R"([{"a":"8F","area":"PE RPM modifiers","b":"96","length":1,"offset":1567}])");
+  const QJsonArray rows = parsed("afr --json g.bin")["rows"].toArray();
+  EXPECT_EQ(rows.size(), 17);
+  EXPECT_EQ(QJsonDocument(rows[8].toObject()).toJson(QJsonDocument::Compact).toStdString(),
+            R"({"afrs":[13.91,10.5,12.53,12.12,11.75,12.96,11.39,11.06,7.17],"rpm":3200})");
 }
 
 // Read-only files in a read-only folder, as a user that cannot override permissions.

@@ -1,0 +1,154 @@
+// The AFR chart and the compare image: what the chart draws and follows, and how a compare
+// image is opened, marked in the grid, the chart and Image Details, and never written.
+#include <QtCharts/QChart>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QScatterSeries>
+#include <QtCharts/QValueAxis>
+#include <QtTest>
+#include <QtWidgets>
+
+#include "MainWindowFixture.h"
+#include "app/StatusPanelBar.h"
+#include "app/VantorixApplication.h"
+#include "chart/frmAFRChart.h"
+#include "details/frmImageDetails.h"
+#include "editor/frmAFR.h"
+#include "editor/frmNewAFR.h"
+
+using namespace vantorix;
+using test::TestImage;
+
+namespace {
+
+// At 3200 RPM (row 8) and 80 °C (column 5) the modifiers are 143 and 20: 3770.1608988764 /
+// 291 = 12.96; at 0 RPM and -40 °C both are 0: / 128 = 29.45.
+constexpr std::array<std::uint8_t, 9> kCoolant{0, 88, 30, 40, 50, 20, 60, 70, 255};
+constexpr std::array<std::uint8_t, 17> kRpm{0, 80, 10, 20, 30, 40, 50, 60, 143, 70, 80, 90, 100, 110, 120, 130, 255};
+
+TestImage Calibration(std::uint8_t rpm3200 = 143, std::uint8_t mask = 0x8D) {
+  std::array<std::uint8_t, 17> rpm = kRpm;
+  rpm[8] = rpm3200;
+  return TestImage(32768, mask).CoolantModifiers(kCoolant).RpmModifiers(rpm).CorrectChecksum();
+}
+
+}  // namespace
+
+class AfrChartTest : public QObject {
+  Q_OBJECT
+
+ private:
+  test::MainWindowFixture f_;
+  QString image_;
+
+  frmAFRChart* Chart() { return f_.window->findChild<frmAFRChart*>("frmAFRChart"); }
+  QList<QXYSeries*> Series(const char* kind = "QLineSeries") {
+    QList<QXYSeries*> series;
+    for (QAbstractSeries* one : Chart()->Chart().series())
+      if (one->inherits(kind)) series << static_cast<QXYSeries*>(one);
+    return series;
+  }
+  // The AFR a line of the chart draws at x.
+  static double At(QXYSeries* series, double x) {
+    for (const QPointF& point : series->points())
+      if (point.x() == x) return point.y();
+    return -1;
+  }
+  frmAFR* Grid() { return f_.window->findChild<frmAFR*>("frmAFR"); }
+  QStringList NewLog(qsizetype& from) {
+    const QStringList lines = f_.Log(static_cast<int>(from));
+    from += lines.size();
+    return lines;
+  }
+
+ private slots:
+  void init() {
+    QVERIFY(f_.Start());
+    image_ = f_.Write(Calibration(), "cal.bin");
+    f_.window->OpenBinaryFile(true, image_);
+    f_.window->findChild<QAction*>("mnuAFRChart")->trigger();
+    QVERIFY(Chart() != nullptr);
+  }
+  void cleanup() { f_.Stop(); }
+
+  // Nine lines, one per coolant column, hold the grid's values; a pending change shows
+  // (its points marked) until the grid's Cancel; the switch plots per RPM point; the chart
+  // saves as a PNG file.
+  void drawsTheGridsValuesFollowsItsChangesAndSaves() {
+    QList<QXYSeries*> lines = Series();
+    QCOMPARE(lines.size(), 9);
+    QCOMPARE(lines[5]->name(), "80 °C (176 °F)");
+    QCOMPARE(At(lines[5], 3200), 12.96);
+    QCOMPARE(At(lines[0], 0), 29.45);
+    f_.window->findChild<QAction*>("mnuAFRs")->trigger();
+    test::WhenModalShown<frmNewAFR>([](frmNewAFR& dialog) {
+      QTest::keyClicks(dialog.findChild<QLineEdit*>("txtNewValue"), "14.7");
+      dialog.findChild<QPushButton*>("cmdOK")->click();
+    });
+    Grid()->MSFlexGrid1_DblClick();  // the top-left cell, by RPM: the 0 RPM row gets modifier 128
+    QCOMPARE(At(Series()[0], 0), 14.73);
+    QCOMPARE(Series("QScatterSeries").value(0)->count(), 9);
+    Grid()->findChild<QPushButton*>("cmdCancel")->click();
+    QTRY_COMPARE(At(Series()[0], 0), 29.45);
+    QVERIFY(Series("QScatterSeries").isEmpty());
+    Chart()->PlotAgainstTemperature(true);
+    QCOMPARE(Series().size(), 17);
+    QCOMPARE(Series()[8]->name(), "3200 RPM");
+    QCOMPARE(At(Series()[8], 80), 12.96);
+    const std::string png = f_.dir->File("chart.png");
+    Chart()->SaveChartAs(png);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(test::ReadFile(png).data()), 4), QByteArray("\x89PNG"));
+  }
+
+  // A compare image of the same mask is read, never written, named in the path bar, marked
+  // cell by cell in the grid, dashed in the chart, listed in Image Details and closed by
+  // Close; one of another mask is refused.
+  void aCompareImageIsMarkedEverywhereAndNeverWritten() {
+    const QString compare = f_.Write(Calibration(150), "stock.bin");  // 3200 RPM: 20 + 150 + 128 -> 12.65
+    const auto written = QFileInfo(compare).lastModified();
+    f_.window->findChild<QAction*>("mnuAFRs")->trigger();
+    f_.window->findChild<QAction*>("mnuImageDetails")->trigger();
+    qsizetype logged = f_.Log().size();
+    f_.window->OpenCompareFile(compare);
+    QCOMPARE(NewLog(logged),
+             QStringList({"Opening binary file: " + compare, "Reading BIN to array...", "Binary read complete.",
+                          "File opened successfully.", "Comparing with: " + compare}));
+    QCOMPARE(f_.window->findChild<StatusPanelBar*>("mssbPaths")->PanelText(1),
+             "Current BIN: " + image_ + "    Compare BIN: " + compare);
+    QStringList marked;
+    auto* table = Grid()->findChild<QTableWidget*>("MSFlexGrid1");
+    for (int row = 2; row < frmAFR::kRows; ++row)
+      for (int column = 1; column < frmAFR::kColumns; ++column)
+        if (table->item(row, column)->toolTip().contains("Compare image"))
+          marked << QString("%1,%2").arg(row).arg(column);
+    QCOMPARE(marked, QStringList({"10,1", "10,2", "10,3", "10,4", "10,5", "10,6", "10,7", "10,8", "10,9"}));
+    QCOMPARE(table->item(10, 6)->toolTip().section(u'\n', -1), "Compare image: 12.65 (difference +0.31)");
+    const QList<QXYSeries*> lines = Series();
+    QCOMPARE(lines.size(), 18);
+    QCOMPARE(lines[11]->pen().style(), Qt::DashLine);  // column 5's compare line follows its own
+    QCOMPARE(lines[11]->color(), lines[10]->color());
+    QCOMPARE(At(lines[11], 3200), 12.65);
+    const QStringList listed = [this] {
+      QStringList items;
+      auto* list = f_.window->findChild<QListWidget*>("lstCompare");
+      for (int k = 0; k < list->count(); ++k) items << list->item(k)->text();
+      return items;
+    }();
+    QCOMPARE(listed.size(), 12);  // the path, the checksum, the modifier, nine target AFRs
+    QVERIFY(listed.contains("target AFR at 3200 RPM, 80 °C (176 °F): 12.65 -> 12.96"));
+    Grid()->findChild<QPushButton*>("cmdCancel")->click();
+    f_.boxes.shown.clear();
+    f_.window->OpenCompareFile(f_.Write(Calibration(143, 0x6E), "other.bin"));
+    QCOMPARE(f_.boxes.shown.value(0).section(':', 0, 0), "Exclamation Compare Error");
+    f_.window->mnuClose_Click();
+    QVERIFY(f_.Log().contains("Closing binary compare file: " + compare));
+    QCOMPARE(test::ReadFile(compare.toStdString()), Calibration(150).Bytes());
+    QCOMPARE(QFileInfo(compare).lastModified(), written);
+  }
+};
+
+int main(int argc, char** argv) {
+  VantorixApplication application(argc, argv);
+  AfrChartTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+#include "tst_frmAFRChart.moc"
