@@ -1,5 +1,7 @@
 #include "app/basMain.h"
 
+#include <QFile>
+
 #include "app/VantorixApplication.h"
 #include "app/frmMain.h"
 
@@ -42,6 +44,12 @@ int Main(int argc, char** argv) {
   frmMain window(settings);
   application.SetReportWindow(&window);
   window.show();
+  // Qt has taken its own options out of argv by now; the rest name files (`vantorix FILE`,
+  // the desktop entry's %f), in the file system's own bytes.
+  QStringList paths;
+  for (int k = 1; k < argc; ++k)
+    if (*argv[k] != '\0') paths << QFile::decodeName(argv[k]);
+  window.OpenGivenFiles(paths);
   return VantorixApplication::exec();
 }
 

@@ -73,6 +73,9 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   // Opens the file at path, or asks for one when path is empty; the command behind
   // File > Open and behind dropping a file on the window.
   void OpenBinaryFile(bool blnBackupFile, QString strPath);
+  // The files named on the command line: the first is opened as File > Open opens it,
+  // once the event loop runs; each of the others gets a log line saying it was not.
+  void OpenGivenFiles(const QStringList& paths);
   // File > Open Compare BIN… and Compare With Backup: a second image of the same mask,
   // only ever read, whose differences the grid, the chart and Image Details show.
   void mnuOpenCompare_Click();
@@ -121,6 +124,7 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   bool CloseGridFirst();
   // Whether both paths name one file, so that reopening it lets go of the open one first.
   static bool IsSameFile(const std::string& first, const std::string& second);
+  // Logs a stored checksum that does not match the image just opened, and keeps whether it did.
   void ReportStoredChecksum();
   // The title's modified marker follows the image's Changed.
   void ShowUnsavedChanges();
@@ -190,6 +194,9 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   std::unique_ptr<ImageReferences> images_;
   std::unique_ptr<history::Recorder> history_;
   std::vector<std::uint8_t> bytesAtOpen_;  // for the changes Image Details shows
+  // Whether the file, as last read or saved, stores the checksum of its bytes: Image
+  // Details warns only about a file that does not.
+  bool fileChecksumAgrees_ = true;
   QPointer<frmAbout> about_;
   QPointer<frmInstructions> instructions_;
 

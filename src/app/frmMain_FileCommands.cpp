@@ -94,6 +94,20 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
   });
 }
 
+void frmMain::OpenGivenFiles(const QStringList& paths) {
+  if (paths.isEmpty()) return;
+  // Queued, as a drop is: started from main() the window is on the screen by then, so the
+  // questions and reports of the open have it to stand over.
+  QMetaObject::invokeMethod(
+      this,
+      [this, paths] {
+        OpenBinaryFile(settings_.gblnBackupBIN, paths.front());
+        for (const QString& path : paths.mid(1))
+          shell_->WriteLog("Vantorix opens one image at a time; not opened: " + FileSystemPath(path));
+      },
+      Qt::QueuedConnection);
+}
+
 bool frmMain::IsSameFile(const std::string& first, const std::string& second) {
   std::error_code unknown;
   return std::filesystem::equivalent(first, second, unknown);
@@ -103,7 +117,8 @@ void frmMain::ReportStoredChecksum() {
   clsBINFile& image = images_->gobjBIN();
   const std::string stored = image.Checksum();
   const std::string computed = PadLeft(image.CalculateCSUM(), 4, "0");
-  if (stored != computed)
+  fileChecksumAgrees_ = stored == computed;
+  if (!fileChecksumAgrees_)
     shell_->WriteLog("Stored checksum " + stored + " does not match the contents (" + computed +
                      "); saving will store " + computed + ".");
 }

@@ -30,7 +30,11 @@ void frmMain::Keep(VersionEvent event, const std::string& path, std::span<const 
   if (event == VersionEvent::Opened) bytesAtOpen_.assign(bytes.begin(), bytes.end());
   history_->Record(event, path, bytes);
   if (event == VersionEvent::Opened) return;
-  if (frmImageDetails* details = DetailsWindow(*mdiArea_)) details->Refresh();  // its list gains the version
+  if (event == VersionEvent::Saved) fileChecksumAgrees_ = true;  // a save stores the checksum of what it writes
+  if (frmImageDetails* details = DetailsWindow(*mdiArea_)) {
+    details->FileChecksumAgrees(fileChecksumAgrees_);
+    details->Refresh();  // its list gains the version
+  }
 }
 
 void frmMain::mnuImageDetails_Click() {
@@ -41,13 +45,15 @@ void frmMain::mnuImageDetails_Click() {
     }
     clsBINFile& image = images_->gobjBIN();
     if (!image.FileOpened()) return;
-    auto* details = new frmImageDetails(*shell_, image, bytesAtOpen_, *history_, *patchTables_, nativeFileDialog_);
+    auto* details = new frmImageDetails(*shell_, image, bytesAtOpen_, fileChecksumAgrees_, *history_, *patchTables_,
+                                        nativeFileDialog_);
     connect(details, &frmImageDetails::CompareWithVersion, this, [this](const QString& name, const QByteArray& bytes) {
       OpenCompareFile(name, std::make_unique<MemoryFileSystem>(name.toStdString(),
                                                                std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
     });
     QMdiSubWindow* child = mdiArea_->addSubWindow(details);
     child->setWindowIcon(windowIcon());
+    child->resize(child->sizeHint().boundedTo(mdiArea_->viewport()->size()));
     child->show();
   });
 }

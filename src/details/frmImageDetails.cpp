@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -39,12 +41,13 @@ QString Numbers(const std::vector<std::int16_t>& values) {
 }  // namespace
 
 frmImageDetails::frmImageDetails(Shell& shell, clsBINFile& image, std::vector<std::uint8_t> bytesAtOpen,
-                                 history::Recorder& history, wbpatch::TableSource& patchTables, bool nativeFileDialog,
-                                 QWidget* parent)
+                                 bool fileChecksumAgrees, history::Recorder& history, wbpatch::TableSource& patchTables,
+                                 bool nativeFileDialog, QWidget* parent)
     : QWidget(parent),
       m_shell(shell),
       m_image(image),
       m_bytesAtOpen(std::move(bytesAtOpen)),
+      m_fileChecksumAgrees(fileChecksumAgrees),
       m_history(history),
       m_patchTables(patchTables),
       m_nativeFileDialog(nativeFileDialog) {
@@ -53,13 +56,25 @@ frmImageDetails::frmImageDetails(Shell& shell, clsBINFile& image, std::vector<st
   setAttribute(Qt::WA_DeleteOnClose);
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
 
-  auto* column = new QVBoxLayout(this);
+  // The window can be made smaller than its rows: they scroll then, each kept whole,
+  // instead of being squeezed until their text is cut.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("scrDetails"));
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  (new QVBoxLayout(this))->addWidget(scroll);
+  auto* contents = new QWidget(scroll);
+  m_contents = contents;
+  scroll->setWidget(contents);
+  auto* column = new QVBoxLayout(contents);
   auto* facts = new QFormLayout();
   column->addLayout(facts);
   const auto row = [&](const QString& caption, const char* name) {
-    auto* value = new QLabel(this);
+    auto* value = new QLabel(contents);
     value->setObjectName(QString::fromLatin1(name));
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Sentences wrap to the window's width; a path, one long word, scrolls sideways instead.
+    value->setWordWrap(qstrcmp(name, "lblPath") != 0);
     facts->addRow(caption, value);
     return value;
   };
@@ -76,14 +91,14 @@ frmImageDetails::frmImageDetails(Shell& shell, clsBINFile& image, std::vector<st
   lblCoolantModifiers = row(QStringLiteral("PE coolant modifiers:"), "lblCoolantModifiers");
   lblRpmModifiers = row(QStringLiteral("PE RPM modifiers:"), "lblRpmModifiers");
 
-  auto* changes = new QGroupBox(QStringLiteral("Changes since the image was opened"), this);
+  auto* changes = new QGroupBox(QStringLiteral("Changes since the image was opened"), contents);
   lstChanges = new QListWidget(changes);
   lstChanges->setObjectName(QStringLiteral("lstChanges"));
   lstChanges->setFont(fixed);
   (new QVBoxLayout(changes))->addWidget(lstChanges);
   column->addWidget(changes, 1);
 
-  auto* compare = new QGroupBox(QStringLiteral("Differences from the compare image"), this);
+  auto* compare = new QGroupBox(QStringLiteral("Differences from the compare image"), contents);
   grpCompare = compare;
   grpCompare->setObjectName(QStringLiteral("grpCompare"));
   lstCompare = new QListWidget(compare);
@@ -93,7 +108,7 @@ frmImageDetails::frmImageDetails(Shell& shell, clsBINFile& image, std::vector<st
   column->addWidget(compare, 1);
   grpCompare->hide();
 
-  auto* versions = new QGroupBox(QStringLiteral("Versions of this file in the history"), this);
+  auto* versions = new QGroupBox(QStringLiteral("Versions of this file in the history"), contents);
   auto* versionsColumn = new QVBoxLayout(versions);
   lblVersions = new QLabel(versions);
   lblVersions->setObjectName(QStringLiteral("lblVersions"));
@@ -155,6 +170,12 @@ void frmImageDetails::Refresh() {
   });
 }
 
+QSize frmImageDetails::sizeHint() const {
+  const QMargins margins = layout()->contentsMargins();
+  const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  return m_contents->sizeHint() + QSize(margins.left() + margins.right() + scrollBar, margins.top() + margins.bottom());
+}
+
 void frmImageDetails::ShowFacts() {
   const history::Facts facts = IdentityOf(m_shownBytes);
   lblPath->setText(Text(m_image.FilePath()));
@@ -165,11 +186,17 @@ void frmImageDetails::ShowFacts() {
   const QString computed =
       Text(number::HexText(static_cast<std::uint32_t>(number::ParseHexLong(m_image.CalculateCSUM())), 4));
   const bool agrees = computed == Text(facts.storedChecksum);
-  lblComputedChecksum->setText(
-      computed + (agrees ? QStringLiteral(" (agrees)") : QStringLiteral(" (does not agree with the stored checksum)")));
-  // The engine computer checks this sum: a mismatch must stand out.
-  lblComputedChecksum->setProperty("warning", !agrees);
-  lblComputedChecksum->setStyleSheet(agrees ? QString() : QStringLiteral("color: #b00000; font-weight: bold;"));
+  // Changes in memory leave the stored checksum alone until the save stores the new one:
+  // that is the ordinary way of things, not a fault. A file that came with a wrong one is.
+  const bool untilSaved = !agrees && m_fileChecksumAgrees && m_image.Changed();
+  const bool warning = !agrees && !untilSaved;
+  lblComputedChecksum->setText(computed + (agrees ? QStringLiteral(" (agrees)")
+                                           : untilSaved
+                                               ? QStringLiteral(" \u2014 stored when you save")
+                                               : QStringLiteral(" (does not agree with the stored checksum)")));
+  // The engine computer checks this sum: a file that does not carry it must stand out.
+  lblComputedChecksum->setProperty("warning", warning);
+  lblComputedChecksum->setStyleSheet(warning ? QStringLiteral("color: #b00000; font-weight: bold;") : QString());
   const std::string transmission = m_image.Transmission();
   lblTransmission->setText(transmission.empty() ? QStringLiteral("-") : Text(transmission));
   lblBcc->setText(Text(m_image.WBBCC()));

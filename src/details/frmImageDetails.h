@@ -29,11 +29,15 @@ class frmImageDetails final : public QWidget {
   Q_OBJECT
 
  public:
-  frmImageDetails(Shell& shell, clsBINFile& image, std::vector<std::uint8_t> bytesAtOpen, history::Recorder& history,
-                  wbpatch::TableSource& patchTables, bool nativeFileDialog, QWidget* parent = nullptr);
+  // fileChecksumAgrees: whether the image's file, as it was read, stores the checksum of its bytes.
+  frmImageDetails(Shell& shell, clsBINFile& image, std::vector<std::uint8_t> bytesAtOpen, bool fileChecksumAgrees,
+                  history::Recorder& history, wbpatch::TableSource& patchTables, bool nativeFileDialog,
+                  QWidget* parent = nullptr);
 
   // Fills the window afresh from the image and the history.
   void Refresh();
+  // After a save: the file now stores the checksum of what it holds.
+  void FileChecksumAgrees(bool agrees) { m_fileChecksumAgrees = agrees; }
   // Asks for a new file and writes the selected version's bytes to it.
   void cmdCopyVersion_Click();
   // Asks the main window to open the selected version as the compare image.
@@ -44,6 +48,11 @@ class frmImageDetails final : public QWidget {
  signals:
   // The user chose a version to compare with: its name and bytes.
   void CompareWithVersion(const QString& name, const QByteArray& bytes);
+
+ public:
+  // Room for every row whole, with the lists at their own preferred height: the size the
+  // window opens at where the main window has the room.
+  QSize sizeHint() const override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -62,9 +71,13 @@ class frmImageDetails final : public QWidget {
   const ErrorTrapper Trapped{m_shell, kWindowErrorTitle, "frmImageDetails"};
   clsBINFile& m_image;
   const std::vector<std::uint8_t> m_bytesAtOpen;
+  // A stored checksum that differs from the computed one only because of unsaved changes
+  // is told without the warning.
+  bool m_fileChecksumAgrees;
   history::Recorder& m_history;
   wbpatch::TableSource& m_patchTables;
   bool m_nativeFileDialog;
+  QWidget* m_contents = nullptr;  // the scrolled rows
 
   QLabel* lblPath = nullptr;
   QLabel* lblSize = nullptr;

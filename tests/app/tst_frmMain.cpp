@@ -131,6 +131,10 @@ class MainWindowTest : public QObject {
         {"Opening binary file: %1", "Reading BIN to array...",
          report.arg("File Error: Error in basFileFunctions.BackupFile", "%1"),
          report.arg("BIN File Error: Error in clsBINFile.ReadBinaryToArray", "%1"), "progress 0", kNoImage});
+    row("given on the command line, with two more", "", "8D given",
+        opened + QStringList{mismatch, "Vantorix opens one image at a time; not opened: two.bin",
+                             "Vantorix opens one image at a time; not opened: three.bin", kProgress,
+                             QString(kFirst).replace("%2", "%1") + "Vantorix"});
     row("missing", "8D", "missing",
         {"File does not exist: %1", "Exclamation File Access Error: File does not exist.  Please try again.",
          kFirst + "Vantorix"});
@@ -196,6 +200,8 @@ class MainWindowTest : public QObject {
     if (file == "save") f_.faulty.folderSyncError = EIO;
     if (file.startsWith("add") || file.startsWith("remove"))
       file.startsWith("add") ? f_.window->mnuWBAdd_Click() : f_.window->mnuWBRemove_Click();
+    else if (file.endsWith("given"))  // as main() passes them, opened once the event loop runs
+      f_.window->OpenGivenFiles({path, "two.bin", "three.bin"}), QCoreApplication::processEvents();
     else
       file == "save" ? test::Ctrl(f_.window.get(), Qt::Key_S) : Open(path);
     const QString checksum = QString::number(Image(file).ExpectedChecksum(), 16).toUpper().rightJustified(4, u'0');

@@ -22,13 +22,13 @@ QString Bytes(const TestImage& image, std::size_t offset, std::size_t count, boo
 
 // The facts line of an image, from the builder's own knowledge of the format ($8D: the
 // patch absent); "!" marks the warning style of a stored checksum that disagrees.
-QString Facts(const TestImage& image, const QString& transmissionAndCode, QString patch = {}) {
+QString Facts(const TestImage& image, const QString& transmissionAndCode, QString patch = {},
+              const QString& disagreement = " (does not agree with the stored checksum)!") {
   if (patch.isEmpty())
     patch = "absent (8D/" + transmissionAndCode.section(u'|', 1) +
             ": of the 39 entries that tell patched from unpatched, 0 patched, 39 unpatched)";
   const unsigned stored = image.At(6) * 256U + image.At(7);
-  const QString agreement =
-      stored == image.ExpectedChecksum() ? " (agrees)" : " (does not agree with the stored checksum)!";
+  const QString agreement = stored == image.ExpectedChecksum() ? " (agrees)" : disagreement;
   const QString mask = image.At(TestImage::kMaskOffset) == 0x6E ? "$6E" : "$8D";
   return (QStringList() << "%1" << QString("32768 bytes") << mask << QString::number(image.At(0) * 256U + image.At(1))
                         << Hex(stored, 4) << Hex(image.ExpectedChecksum(), 4) + agreement << transmissionAndCode
@@ -57,19 +57,32 @@ class ImageDetailsTest : public QObject {
   Control* Find(const char* name) {
     return main_.window->findChild<frmImageDetails*>()->findChild<Control*>(name);
   }
-  QString Open(const TestImage& image, const char* name = "cal.bin", bool details = true) {  // and the details
+  // As `vantorix FILE` opens it, then the details.
+  QString Open(const TestImage& image, const char* name = "cal.bin", bool details = true) {
     const QString path = main_.Write(image, name);
-    main_.window->OpenBinaryFile(true, path);
+    main_.window->OpenGivenFiles({path});
+    QCoreApplication::processEvents();
     if (details) main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
     return path;
   }
-  // Every fact in one line, then the changes, then the versions without their times.
+  // Every fact in one line ("~" after a text the window shows cut), then the changes, then
+  // the versions without their times.
   QStringList State() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QStringList facts;
     for (const char* name :
          {"lblPath", "lblSize", "lblMask", "lblPromId", "lblStoredChecksum", "lblComputedChecksum", "lblTransmission",
-          "lblBcc", "lblPatch", "lblPatchTable", "lblCoolantModifiers", "lblRpmModifiers"})
-      facts << Find<QLabel>(name)->text() + (Find<QLabel>(name)->property("warning").toBool() ? "!" : "");
+          "lblBcc", "lblPatch", "lblPatchTable", "lblCoolantModifiers", "lblRpmModifiers"}) {
+      const QLabel& label = *Find<QLabel>(name);
+      const QSize shown = (label.visibleRegion().boundingRect() & label.contentsRect()).size();
+      const QSize text =
+          label.fontMetrics()
+              .boundingRect(QRect(0, 0, label.wordWrap() ? shown.width() : QWIDGETSIZE_MAX, QWIDGETSIZE_MAX),
+                            Qt::TextWordWrap, label.text())
+              .size();
+      facts << label.text() + (label.property("warning").toBool() ? "!" : "") +
+                   (text.width() > shown.width() || text.height() > shown.height() ? "~" : "");
+    }
     QStringList state{facts.join(u'|')};
     for (int row = 0; row < Find<QListWidget>("lstChanges")->count(); ++row)
       state << Find<QListWidget>("lstChanges")->item(row)->text().simplified();
@@ -100,6 +113,11 @@ class ImageDetailsTest : public QObject {
     const QString none = "No changes since the image was opened.";
     QCOMPARE(State(),
              (QStringList{Facts(axxc, "MANUAL|AXXC").arg(first), none, "1 opened 32768 $8D 4613 1234 first seen"}));
+    QCOMPARE(test::ReadFile(first.toStdString() + ".org"), axxc.Bytes());
+    // Its file stores a wrong checksum: the warning stays through changes in memory.
+    main_.window->images().gobjBIN().PutPEModifier_RPM(1, 99);
+    QTRY_COMPARE(State().value(0), Facts(TestImage(axxc).Byte(TestImage::kRpm8D, 99), "MANUAL|AXXC").arg(first));
+    main_.boxes.script.answers = {MsgBoxResult::No};  // not saved
 
     const TestImage e6 =
         Stock(TestImage(32768, 0x6E).PromId(7).Manual(false), wbpatch::Version::Mask6E, true).CorrectChecksum();
@@ -119,7 +137,9 @@ class ImageDetailsTest : public QObject {
     const QString path = Open(tuned);
     clsBINFile& image = main_.window->images().gobjBIN();
     image.PutPEModifier_RPM(7, saved.At(k2400));
-    QTRY_COMPARE(State().value(1).left(6), "0x061D");
+    QTRY_COMPARE(
+        State().value(0),
+        Facts(TestImage(tuned).Byte(k2400, saved.At(k2400)), "AUTO|AUJP", {}, " — stored when you save").arg(path));
     image.PutPEModifier_RPM(8, saved.At(k2400 + 1));
     main_.window->findChild<QAction*>("mnuSave")->trigger();
     const QString checksum = Hex(tuned.ExpectedChecksum(), 4);
@@ -140,7 +160,7 @@ class ImageDetailsTest : public QObject {
     }
     QCOMPARE(test::ReadFile(copy.toStdString()), tuned.Bytes());
     QCOMPARE(test::ReadFile(path.toStdString()), saved.Bytes());
-    QCOMPARE(main_.boxes.shown.size(), 1);
+    QCOMPARE(main_.boxes.shown.size(), 2);  // the save question, the copy over the image
   }
 
   void aHistoryThatCannotBeWrittenNeitherStopsAnOpenNorASaveAndIsToldOnce() {
