@@ -76,6 +76,8 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
   images_ = std::make_unique<ImageReferences>(*shell_, *files_, patch_);
   history_ = std::make_unique<history::Recorder>([this](const std::string& line) { shell_->WriteLog(line); });
   BuildMenus();
+  // After the first paint: the history is a database to open and check.
+  QMetaObject::invokeMethod(this, &frmMain::LoadRecentImages, Qt::QueuedConnection);
   qApp->installEventFilter(this);
   MDIForm_Load();
 }
@@ -159,6 +161,10 @@ void frmMain::BuildMenus() {
   mnuFile_->setObjectName(QStringLiteral("mnuFile"));
   mnuOpen_ = item(mnuFile_, "mnuOpen", QStringLiteral("&Open..."), QKeySequence(QStringLiteral("Ctrl+O")),
                   &frmMain::mnuOpen_Click);
+  mnuRecent_ = mnuFile_->addMenu(QStringLiteral("Recent &Images"));
+  mnuRecent_->setObjectName(QStringLiteral("mnuRecent"));
+  mnuRecent_->menuAction()->setObjectName(QStringLiteral("mnuRecent"));
+  mnuRecent_->setEnabled(false);
   mnuOpenCompare_ = item(mnuFile_, "mnuOpenCompare", QStringLiteral("Open Co&mpare BIN..."),
                          QKeySequence(QStringLiteral("Ctrl+Shift+O")), &frmMain::mnuOpenCompare_Click);
   mnuCompareBackup_ = item(mnuFile_, "mnuCompareBackup", QStringLiteral("Compare With &Backup"), QKeySequence(),

@@ -136,6 +136,11 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   // What the open and save roads keep: into the history, and the bytes as read at open
   // for Image Details, which also learns of each saved version.
   void Keep(VersionEvent event, const std::string& path, std::span<const std::uint8_t> bytes) override;
+  // File > Recent Images: the files last opened or saved, read from the history once the
+  // window is up and followed from then on.
+  void LoadRecentImages();
+  void NoteRecentImage(const std::string& path);
+  void ShowRecentImages();
 
   // Asks for an image to open with the common dialog; empty when the user cancels.
   QString AskForImage(const QString& title);
@@ -189,6 +194,8 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   QAction* mnuExit_ = nullptr;
   QAction* mnuOpenCompare_ = nullptr;
   QAction* mnuCompareBackup_ = nullptr;
+  QMenu* mnuRecent_ = nullptr;
+  std::vector<std::string> recent_;  // absolute paths, the most recent first
 
   std::unique_ptr<WindowShell> shell_;
   std::unique_ptr<ImageReferences> images_;

@@ -277,17 +277,18 @@ class MainWindowTest : public QObject {
     QVERIFY(f_.window->screen()->availableGeometry().contains(f_.window->frameGeometry()));
     seen << QString("%1x%2 ").arg(f_.window->width()).arg(f_.window->height()) +
                 QGuiApplication::applicationDisplayName();
-    QCOMPARE(seen,
-             QStringList(
-                 {"21:08:44, " + kBanner, "  9:08 PM,  12.05.2026  ", "keys 100 110 111 011",
-                  "&File: mnuOpen Ctrl+O mnuOpenCompare Ctrl+Shift+O mnuCompareBackup mnuClose Ctrl+C mnuBreak1 "
-                  "mnuSave Ctrl+S mnubreak13 mnuExit Ctrl+X",
-                  "&Binary: mnuAFRs Ctrl+W mnuAFRChart Ctrl+G mnuBreak20 mnuWBAdd Ctrl+A mnuWBRemove Ctrl+R mnuBreak21 "
-                  "mnuImageDetails Ctrl+I",
-                  "&Help: mnuInstructions mnuAbout", "mssbPaths 0 25", "ProgressBar1 hidden", "mdiArea 25 -78",
-                  "pbLog -78 -21", "mssbVarious -21 0",
-                  "log 3 5 714 49",  // 50, 75, 10705 (the window's 10905 less 200) and 735 twips
-                  "723x496 Vantorix"}));
+    QCOMPARE(
+        seen,
+        QStringList(
+            {"21:08:44, " + kBanner, "  9:08 PM,  12.05.2026  ", "keys 100 110 111 011",
+             "&File: mnuOpen Ctrl+O mnuRecent mnuOpenCompare Ctrl+Shift+O mnuCompareBackup mnuClose Ctrl+C mnuBreak1 "
+             "mnuSave Ctrl+S mnubreak13 mnuExit Ctrl+X",
+             "&Binary: mnuAFRs Ctrl+W mnuAFRChart Ctrl+G mnuBreak20 mnuWBAdd Ctrl+A mnuWBRemove Ctrl+R mnuBreak21 "
+             "mnuImageDetails Ctrl+I",
+             "&Help: mnuInstructions mnuAbout", "mssbPaths 0 25", "ProgressBar1 hidden", "mdiArea 25 -78",
+             "pbLog -78 -21", "mssbVarious -21 0",
+             "log 3 5 714 49",  // 50, 75, 10705 (the window's 10905 less 200) and 735 twips
+             "723x496 Vantorix"}));
   }
 
   // Real boxes of each style, answered by Return and then by Escape: the icon and the
