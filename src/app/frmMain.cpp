@@ -174,6 +174,8 @@ void frmMain::BuildMenus() {
   separator(mnuFile_, "mnuBreak1");
   mnuSave_ = item(mnuFile_, "mnuSave", QStringLiteral("&Save"), QKeySequence(QStringLiteral("Ctrl+S")),
                   &frmMain::mnuSave_Click);
+  mnuSaveAs_ = item(mnuFile_, "mnuSaveAs", QStringLiteral("Save &As..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
+                    &frmMain::mnuSaveAs_Click);
   separator(mnuFile_, "mnubreak13");
   mnuExit_ = item(mnuFile_, "mnuExit", QStringLiteral("E&xit"), QKeySequence(QStringLiteral("Ctrl+X")),
                   &frmMain::mnuExit_Click);
@@ -230,12 +232,14 @@ void frmMain::InitializeControls(int enmFileStatus, bool blnOnStart) {
         mnuOpen_->setEnabled(true);
         mnuClose_->setEnabled(true);
         mnuSave_->setEnabled(true);
+        mnuSaveAs_->setEnabled(true);
         mnuOpenCompare_->setEnabled(true);
         mnuCompareBackup_->setEnabled(true);
       } else {
         mnuBinary_->menuAction()->setEnabled(false);
         mnuClose_->setEnabled(true);
         mnuSave_->setEnabled(true);
+        mnuSaveAs_->setEnabled(true);
         mnuClose_Click();
         shell_->MsgBox(std::string(roads::kEditableMasksOnly), MsgBoxStyle::OkOnly, std::string(app::kTitle),
                        BoxKind::Message("EditableMasksOnly"));
@@ -274,6 +278,7 @@ void frmMain::SetMenusForNoImage() {
   mnuOpen_->setEnabled(true);
   mnuClose_->setEnabled(false);
   mnuSave_->setEnabled(false);
+  mnuSaveAs_->setEnabled(false);
   mnuOpenCompare_->setEnabled(false);
   mnuCompareBackup_->setEnabled(false);
 }

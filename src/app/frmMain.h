@@ -69,6 +69,7 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   void mnuOpen_Click();
   void mnuClose_Click();
   void mnuSave_Click();
+  void mnuSaveAs_Click();
   void mnuExit_Click();
   // Opens the file at path, or asks for one when path is empty; the command behind
   // File > Open and behind dropping a file on the window.
@@ -114,6 +115,9 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   void SetMenusForNoImage();
   // Asks to save unsaved changes; false when the user cancels or the save failed.
   bool SaveChangesFirst();
+  // Offers to apply the grid's changes that are not in the image yet before a save; false
+  // when the save is not to go on.
+  bool ApplyGridChangesFirst();
   // The AFR grid while it is open.
   frmAFR* Grid() const;
   frmAFRChart* ChartWindow() const;
@@ -191,6 +195,7 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   QAction* mnuOpen_ = nullptr;
   QAction* mnuClose_ = nullptr;
   QAction* mnuSave_ = nullptr;
+  QAction* mnuSaveAs_ = nullptr;
   QAction* mnuExit_ = nullptr;
   QAction* mnuOpenCompare_ = nullptr;
   QAction* mnuCompareBackup_ = nullptr;
