@@ -321,21 +321,12 @@ TEST_F(CliTest, SampleWritesAnImageThatOpensCleanlyButNeverOverAFile) {
   }
 }
 
-// The field after `key` up to the next comma, brace or quote, read from `from` on.
-std::string FieldAfter(const std::string& text, const std::string& key, std::size_t& from) {
-  from = text.find(key, from) + key.size();
-  return text.substr(from, text.find_first_of(",}\"", from) - from);
-}
-
 // The versions `history --json` lists, newest first: "number event differing|...".
 std::string Listed(const Result& json) {
   std::string listed;
-  for (std::size_t at = json.out.find("{\"version\": "); at != std::string::npos;
-       at = json.out.find("{\"version\": ", at)) {
-    listed += FieldAfter(json.out, "\"version\": ", at) + ' ';
-    listed += FieldAfter(json.out, "\"event\": \"", at) + ' ';
-    listed += FieldAfter(json.out, "\"differingBytes\": ", at) + '|';
-  }
+  for (const QJsonValue v : QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array())
+    listed += std::to_string(v["version"].toInt()) + ' ' + v["event"].toString().toStdString() + ' ' +
+              (v["differingBytes"].isNull() ? "null" : std::to_string(v["differingBytes"].toInt())) + '|';
   return listed;
 }
 
