@@ -42,9 +42,6 @@ auto WithFileSizeLimit(rlim_t bytes, Call call) {
   return result;
 }
 
-// How many names a folder holds: a failed or interrupted write must leave no fragment behind.
-std::ptrdiff_t Entries(const fs::path& folder) { return std::distance(fs::directory_iterator(folder), {}); }
-
 class SaveBin : public ImageFixture {
  protected:
   FileSystem& files() override { return faulty; }
@@ -185,7 +182,8 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
     EXPECT_FALSE(fs::is_symlink(org));
     EXPECT_EQ(ReadFile(org), end.org);
     EXPECT_TRUE(end.org == kept || fs::status(org).permissions() == mode);
-    EXPECT_EQ(Entries(folder), fs::exists(path) ? 2 : 1);  // and the backup
+    // A failed or interrupted write leaves no fragment behind: the image, if there, and the backup.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), fs::exists(path) ? 2 : 1);
     fs::remove_all(folder), fs::remove(record);
   }
 }

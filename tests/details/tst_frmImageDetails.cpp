@@ -2,6 +2,7 @@
 // test-image builder states on its own; and the history the window program keeps.
 #include <fstream>
 
+#include "../wbpatch/PatchFacts.h"
 #include "MainWindowFixture.h"
 #include "details/frmImageDetails.h"
 #include "foundation/NumberText.h"
@@ -35,13 +36,6 @@ QString Facts(const TestImage& image, const QString& transmissionAndCode, QStrin
                         << patch << QString("built-in stand-in") << Bytes(image, image.CoolantOffset(), 9)
                         << Bytes(image, image.RpmOffset(), 17))
       .join(u'|');
-}
-
-// An image that holds the removal (or insertion) value of every entry of the version's table.
-TestImage Stock(TestImage image, wbpatch::Version version, bool patched = false) {
-  for (const wbpatch::Entry& entry : wbpatch::BuiltInTables().Load(version).entries)
-    image.Byte(entry.offset, (patched ? entry.insertion : entry.removal).value_or(image.At(entry.offset)));
-  return image;
 }
 
 }  // namespace
@@ -113,8 +107,7 @@ class ImageDetailsTest : public QObject {
   // tell it, then the save and the versions the history keeps, one of them copied out.
   void showsWhatTheImageHoldsAndFollowsItsChanges() {
     QTRY_VERIFY(!main_.window->findChild<QMenu*>("mnuRecent")->isEnabled());  // nothing opened yet
-    const TestImage axxc =
-        Stock(TestImage().Axxc().PromId(4613).Manual(true).StoredChecksum(0x1234), wbpatch::Version::Axxc8D);
+    const TestImage axxc = test::StockImage(wbpatch::Version::Axxc8D).PromId(4613).Manual(true).StoredChecksum(0x1234);
     const QString first = Open(axxc, "first.bin");
     const QString none = "No changes since the image was opened.";
     QCOMPARE(State(),
@@ -125,8 +118,10 @@ class ImageDetailsTest : public QObject {
     QTRY_COMPARE(State().value(0), Facts(TestImage(axxc).Byte(TestImage::kRpm8D, 99), "MANUAL|AXXC").arg(first));
     main_.boxes.script.answers = {MsgBoxResult::No};  // not saved
 
-    const TestImage e6 =
-        Stock(TestImage(32768, 0x6E).PromId(7).Manual(false), wbpatch::Version::Mask6E, true).CorrectChecksum();
+    TestImage e6 = TestImage(32768, 0x6E).PromId(7).Manual(false);  // the stand-in's own values: present
+    for (const wbpatch::Entry& entry : tables_.Load(wbpatch::Version::Mask6E).entries)
+      if (entry.insertion) e6.Byte(entry.offset, *entry.insertion);
+    e6.CorrectChecksum();
     const QString patched = Open(e6, "patched.bin");
     QTRY_COMPARE(
         State(),
@@ -136,8 +131,7 @@ class ImageDetailsTest : public QObject {
                      none, "2 opened 32768 $6E 7 " + Hex(e6.ExpectedChecksum(), 4) + " first seen"}));
 
     // RPM modifiers at 2400 and 2800 RPM change by +1 and -1: the checksum stays as it was.
-    const TestImage tuned =
-        Stock(TestImage().Aujp().PromId(1).Manual(false), wbpatch::Version::Aujp8D).CorrectChecksum();
+    const TestImage tuned = test::StockImage(wbpatch::Version::Aujp8D).PromId(1).Manual(false).CorrectChecksum();
     const std::size_t k2400 = TestImage::kRpm8D + 6;
     const TestImage saved = TestImage(tuned).Byte(k2400, tuned.At(k2400) + 1).Byte(k2400 + 1, tuned.At(k2400 + 1) - 1);
     const QString path = Open(tuned);
