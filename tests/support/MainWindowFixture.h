@@ -24,13 +24,12 @@ struct MainWindowFixture {
     dir = std::make_unique<TempDir>();
     boxes = ScriptedMessageBoxes();
     faulty = FaultyFileSystem();
-    MainWindowServices services;
-    services.boxes = &boxes;
-    services.files = &faulty;
-    services.patchTables = tables;
-    services.clock = [] { return QDateTime(QDate(2026, 12, 5), QTime(21, 8, 44)); };
-    services.locale = locale;
-    services.nativeFileDialog = false;
+    const MainWindowServices services{.boxes = &boxes,
+                                      .files = &faulty,
+                                      .patchTables = tables,
+                                      .clock = [] { return QDateTime(QDate(2026, 12, 5), QTime(21, 8, 44)); },
+                                      .locale = locale,
+                                      .nativeFileDialog = false};
     window = std::make_unique<frmMain>(InitializeSettings(), services);
     window->show();
     return QTest::qWaitForWindowActive(window.get());
