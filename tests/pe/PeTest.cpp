@@ -9,10 +9,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-struct Pair {
-  std::int16_t first;
-  double second;
-};
+using Pair = std::pair<std::int16_t, double>;
 
 // The AFR follows from the sum of both modifiers, rounded to hundredths; its inverse finds
 // the modifier for a wanted ratio, halves to even, and outside a byte too: the caller
