@@ -321,15 +321,6 @@ TEST_F(CliTest, SampleWritesAnImageThatOpensCleanlyButNeverOverAFile) {
   }
 }
 
-// The versions `history --json` lists, newest first: "number event differing|...".
-std::string Listed(const Result& json) {
-  std::string listed;
-  for (const QJsonValue v : QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array())
-    listed += std::to_string(v["version"].toInt()) + ' ' + v["event"].toString().toStdString() + ' ' +
-              (v["differingBytes"].isNull() ? "null" : std::to_string(v["differingBytes"].toInt())) + '|';
-  return listed;
-}
-
 // Two pages in the middle overwritten, as a failing disk leaves them; the damaged bytes.
 std::string Damage(const fs::path& db) {
   const auto middle = static_cast<std::streamoff>(fs::file_size(db) / 8192 * 4096);
@@ -370,7 +361,11 @@ TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItRepla
   Expect({"a change not recorded", afr + "13", 0, {}, off});
   Expect({"a restore not recorded", "history restore a.bin 1", 3, {}, off});
   Expect({"saved, but the folder is not flushed", afr + "12.5", 3, {}, kFolderFlushFails});
-  EXPECT_EQ(Listed(Run("history --json")),
+  std::string listed;  // the versions `history --json` lists, newest first: "number event differing|..."
+  for (const QJsonValue v : QJsonDocument::fromJson(QByteArray::fromStdString(Run("history --json").out)).array())
+    listed += std::to_string(v["version"].toInt()) + ' ' + v["event"].toString().toStdString() + ' ' +
+              (v["differingBytes"].isNull() ? "null" : std::to_string(v["differingBytes"].toInt())) + '|';
+  EXPECT_EQ(listed,
             "10 changed by the CLI 2|9 backed up 3|8 restored 127|7 backed up 0|6 restored 127|5 backed up 0|4 changed "
             "by the CLI 127|3 backed up 0|2 changed by the CLI 2|1 backed up null|");
 
