@@ -28,6 +28,7 @@ frmImageDetails* DetailsWindow(QMdiArea& area) {
 
 void frmMain::Keep(VersionEvent event, const std::string& path, std::span<const std::uint8_t> bytes) {
   if (event == VersionEvent::Opened) bytesAtOpen_.assign(bytes.begin(), bytes.end());
+  if (event == VersionEvent::Opened || event == VersionEvent::Saved) fileBytes_.assign(bytes.begin(), bytes.end());
   history_->Record(event, path, bytes);
   if (event == VersionEvent::Opened) return;
   if (event == VersionEvent::Saved) fileChecksumAgrees_ = true;  // a save stores the checksum of what it writes

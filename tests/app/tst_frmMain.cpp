@@ -282,6 +282,7 @@ class MainWindowTest : public QObject {
                  {"21:08:44, " + kBanner, "  9:08 PM,  12.05.2026  ", "keys 100 110 111 011",
                   "&File: mnuOpen Ctrl+O mnuOpenCompare Ctrl+Shift+O mnuCompareBackup mnuClose Ctrl+C mnuBreak1 "
                   "mnuSave Ctrl+S mnubreak13 mnuExit Ctrl+X",
+                  "&Edit: mnuUndo Ctrl+Z mnuRedo Ctrl+Shift+Z",
                   "&Binary: mnuAFRs Ctrl+W mnuAFRChart Ctrl+G mnuBreak20 mnuWBAdd Ctrl+A mnuWBRemove Ctrl+R mnuBreak21 "
                   "mnuImageDetails Ctrl+I",
                   "&Help: mnuInstructions mnuAbout", "mssbPaths 0 25", "ProgressBar1 hidden", "mdiArea 25 -78",
