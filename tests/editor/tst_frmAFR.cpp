@@ -296,7 +296,8 @@ class AfrGridTest : public QObject {
   // While the grid is open, Ctrl+Z and Ctrl+Y take its yellow changes back and forth one by
   // one; once it is closed, the image's steps, each giving back exactly the bytes before or
   // after it, changed unless the file holds just those. Each state: the bytes by name, the
-  // yellow cells, the title, Undo|Redo (- when off); Open empties the list.
+  // yellow cells (pending while OK has some to write), the title, Undo|Redo (- when off);
+  // Open empties the list.
   void undoAndRedoTakeTheGridsChangesThenTheImagesSteps() {
     f_.window->OpenBinaryFile(false, f_.Write(Calibration().Axxc().CorrectChecksum(), "wb.bin"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the grid of cal.bin
@@ -313,7 +314,8 @@ class AfrGridTest : public QObject {
       const auto bytes = ImageBytes();  // the status bar shows the checksum they store
       const QString stored =
           "CSUM (hex): " + QString("%1").arg(bytes[6] * 256 + bytes[7], 4, 16, QChar(u'0')).toUpper();
-      seen << named[bytes] + u' ' + QString::number(Grid() ? MarkedCells().size() : -1) + u' ' + f_.Title() + u' ' +
+      seen << named[bytes] + u' ' + QString::number(Grid() ? MarkedCells().size() : -1) +
+                  (Grid() && Grid()->HasUnwrittenChanges() ? " pending " : " ") + f_.Title() + u' ' +
                   action("mnuUndo") + u'|' + action("mnuRedo") +
                   (f_.window->findChild<StatusPanelBar*>("mssbVarious")->PanelText(3) == stored ? "" : " stale");
     };
@@ -341,8 +343,9 @@ class AfrGridTest : public QObject {
                   patch = "adding the wideband patch";
     QCOMPARE(seen,
              QStringList(
-                 {"opened 25 Vantorix Undo " + column + "|Redo -", "opened 9 Vantorix Undo " + row + "|Redo " + column,
-                  "opened 0 Vantorix Undo -|Redo " + row, "opened 9 Vantorix Undo " + row + "|Redo " + column,
+                 {"opened 25 pending Vantorix Undo " + column + "|Redo -",
+                  "opened 9 pending Vantorix Undo " + row + "|Redo " + column, "opened 0 Vantorix Undo -|Redo " + row,
+                  "opened 9 pending Vantorix Undo " + row + "|Redo " + column,
                   "grid -1 Vantorix* Undo " + row + "|Redo -", "saved -1 Vantorix Undo " + row + "|Redo -",
                   "patched -1 Vantorix* Undo " + patch + "|Redo -", "saved -1 Vantorix Undo " + row + "|Redo " + patch,
                   "opened -1 Vantorix* Undo -|Redo " + row, "grid -1 Vantorix* Undo " + row + "|Redo " + patch,
