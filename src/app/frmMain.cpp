@@ -77,6 +77,8 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
   images_ = std::make_unique<ImageReferences>(*shell_, *files_, patch_);
   history_ = std::make_unique<history::Recorder>([this](const std::string& line) { shell_->WriteLog(line); });
   BuildMenus();
+  // After the first paint: the history is a database to open and check.
+  QMetaObject::invokeMethod(this, &frmMain::LoadRecentImages, Qt::QueuedConnection);
   qApp->installEventFilter(this);
   MDIForm_Load();
 }
@@ -163,6 +165,10 @@ void frmMain::BuildMenus() {
   mnuFile_->setObjectName(QStringLiteral("mnuFile"));
   mnuOpen_ = item(mnuFile_, "mnuOpen", QStringLiteral("&Open..."), QKeySequence(QStringLiteral("Ctrl+O")),
                   &frmMain::mnuOpen_Click);
+  mnuRecent_ = mnuFile_->addMenu(QStringLiteral("Recent &Images"));
+  mnuRecent_->setObjectName(QStringLiteral("mnuRecent"));
+  mnuRecent_->menuAction()->setObjectName(QStringLiteral("mnuRecent"));
+  mnuRecent_->setEnabled(false);
   mnuOpenCompare_ = item(mnuFile_, "mnuOpenCompare", QStringLiteral("Open Co&mpare BIN..."),
                          QKeySequence(QStringLiteral("Ctrl+Shift+O")), &frmMain::mnuOpenCompare_Click);
   mnuCompareBackup_ = item(mnuFile_, "mnuCompareBackup", QStringLiteral("Compare With &Backup"), QKeySequence(),
@@ -172,6 +178,8 @@ void frmMain::BuildMenus() {
   separator(mnuFile_, "mnuBreak1");
   mnuSave_ = item(mnuFile_, "mnuSave", QStringLiteral("&Save"), QKeySequence(QStringLiteral("Ctrl+S")),
                   &frmMain::mnuSave_Click);
+  mnuSaveAs_ = item(mnuFile_, "mnuSaveAs", QStringLiteral("Save &As..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
+                    &frmMain::mnuSaveAs_Click);
   separator(mnuFile_, "mnubreak13");
   mnuExit_ = item(mnuFile_, "mnuExit", QStringLiteral("E&xit"), QKeySequence(QStringLiteral("Ctrl+X")),
                   &frmMain::mnuExit_Click);
@@ -236,12 +244,14 @@ void frmMain::InitializeControls(int enmFileStatus, bool blnOnStart) {
         mnuOpen_->setEnabled(true);
         mnuClose_->setEnabled(true);
         mnuSave_->setEnabled(true);
+        mnuSaveAs_->setEnabled(true);
         mnuOpenCompare_->setEnabled(true);
         mnuCompareBackup_->setEnabled(true);
       } else {
         mnuBinary_->menuAction()->setEnabled(false);
         mnuClose_->setEnabled(true);
         mnuSave_->setEnabled(true);
+        mnuSaveAs_->setEnabled(true);
         mnuClose_Click();
         shell_->MsgBox(std::string(roads::kEditableMasksOnly), MsgBoxStyle::OkOnly, std::string(app::kTitle),
                        BoxKind::Message("EditableMasksOnly"));
@@ -280,6 +290,7 @@ void frmMain::SetMenusForNoImage() {
   mnuOpen_->setEnabled(true);
   mnuClose_->setEnabled(false);
   mnuSave_->setEnabled(false);
+  mnuSaveAs_->setEnabled(false);
   mnuOpenCompare_->setEnabled(false);
   mnuCompareBackup_->setEnabled(false);
 }

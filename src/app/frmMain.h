@@ -71,6 +71,7 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   void mnuOpen_Click();
   void mnuClose_Click();
   void mnuSave_Click();
+  void mnuSaveAs_Click();
   void mnuExit_Click();
   // Opens the file at path, or asks for one when path is empty; the command behind
   // File > Open and behind dropping a file on the window.
@@ -120,6 +121,9 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   void SetMenusForNoImage();
   // Asks to save unsaved changes; false when the user cancels or the save failed.
   bool SaveChangesFirst();
+  // Offers to apply the grid's changes that are not in the image yet before a save; false
+  // when the save is not to go on.
+  bool ApplyGridChangesFirst();
   // The AFR grid while it is open.
   frmAFR* Grid() const;
   frmAFRChart* ChartWindow() const;
@@ -150,6 +154,11 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   // What the open and save roads keep: into the history, and the bytes as read at open
   // for Image Details, which also learns of each saved version.
   void Keep(VersionEvent event, const std::string& path, std::span<const std::uint8_t> bytes) override;
+  // File > Recent Images: the files last opened or saved, read from the history once the
+  // window is up and followed from then on.
+  void LoadRecentImages();
+  void NoteRecentImage(const std::string& path);
+  void ShowRecentImages();
 
   // Asks for an image to open with the common dialog; empty when the user cancels.
   QString AskForImage(const QString& title);
@@ -201,9 +210,12 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   QAction* mnuOpen_ = nullptr;
   QAction* mnuClose_ = nullptr;
   QAction* mnuSave_ = nullptr;
+  QAction* mnuSaveAs_ = nullptr;
   QAction* mnuExit_ = nullptr;
   QAction* mnuOpenCompare_ = nullptr;
   QAction* mnuCompareBackup_ = nullptr;
+  QMenu* mnuRecent_ = nullptr;
+  std::vector<std::string> recent_;  // absolute paths, the most recent first
   QAction* mnuUndo_ = nullptr;
   QAction* mnuRedo_ = nullptr;
   QUndoGroup* undoGroup_ = nullptr;   // Edit > Undo and Redo act on its active list

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QUndoStack>
@@ -13,10 +14,12 @@
 #include "app/StatusPanelBar.h"
 #include "app/frmMain.h"
 #include "bin/ImageRoads.h"
+#include "bin/basFileFunctions.h"
 #include "bin/basStringFunctions.h"
 #include "chart/frmAFRChart.h"
 #include "editor/frmAFR.h"
 #include "foundation/RuntimeError.h"
+#include "widgets/SaveFileDialog.h"
 
 namespace vantorix {
 
@@ -156,24 +159,58 @@ void frmMain::mnuClose_Click() {
   });
 }
 
+bool frmMain::ApplyGridChangesFirst() {
+  const QPointer<frmAFR> grid = Grid();
+  if (grid == nullptr || !grid->HasUnwrittenChanges()) return true;
+  const MsgBoxResult answer = shell_->MsgBox(
+      "The Target AFR grid holds changes that are not in the BIN yet.  Do you wish to apply them before "
+      "saving?\r\n\r\nYes applies them (as OK on the grid does) and saves, No saves without them, Cancel "
+      "saves nothing.",
+      MsgBoxStyle::YesNoCancelExclamation, "Apply AFR Changes", BoxKind::Question("ApplyAfrChanges"));
+  if (answer == MsgBoxResult::Cancel) return false;
+  if (answer == MsgBoxResult::Yes) {
+    grid->cmdOK_Click();
+    if (grid != nullptr && grid->HasUnwrittenChanges()) return false;  // the write-back failed and was reported
+  }
+  return true;
+}
+
 void frmMain::mnuSave_Click() {
   Trapped("mnuSave_Click", [this] {
-    if (const QPointer<frmAFR> grid = Grid(); grid != nullptr && grid->HasUnwrittenChanges()) {
-      const MsgBoxResult answer = shell_->MsgBox(
-          "The Target AFR grid holds changes that are not in the BIN yet.  Do you wish to apply them before "
-          "saving?\r\n\r\nYes applies them (as OK on the grid does) and saves, No saves without them, Cancel "
-          "saves nothing.",
-          MsgBoxStyle::YesNoCancelExclamation, "Apply AFR Changes", BoxKind::Question("ApplyAfrChanges"));
-      if (answer == MsgBoxResult::Cancel) return;
-      if (answer == MsgBoxResult::Yes) {
-        grid->cmdOK_Click();
-        if (grid != nullptr && grid->HasUnwrittenChanges()) return;  // the write-back failed and was reported
-      }
-    }
+    if (!ApplyGridChangesFirst()) return;
     clsBINFile& image = images_->gobjBIN();
     const BusyPointer busy;
     if (!roads::SaveImage(*shell_, image, this, VersionEvent::Saved, roads::SaveLines::Logged)) return;
     mssbVarious_->SetPanelText(3, QStringLiteral("CSUM (hex): ") + QString::fromStdString(image.Checksum()));
+  });
+}
+
+void frmMain::mnuSaveAs_Click() {
+  Trapped("mnuSaveAs_Click", [this] {
+    if (!ApplyGridChangesFirst()) return;
+    clsBINFile& image = images_->gobjBIN();
+    const std::string current = image.FilePath();
+    const std::string path = AskForFileToWrite(
+        this, *shell_,
+        {.title = QStringLiteral("Save As"),
+         .objectName = QStringLiteral("dlgSaveAs"),
+         .nameFilter = QStringLiteral("Binary File (*.bin)"),
+         .suffix = QStringLiteral("bin"),
+         .folder = QFileInfo(QFile::decodeName(current.c_str())).absolutePath(),
+         .nativeDialog = nativeFileDialog_,
+         .refusal = [&current](const std::string& chosen) { return SaveAsRefusal(chosen, current); },
+         .refusalBox = "SaveAsOverBackup",
+         .replaceBox = "ReplaceImage",
+         // The open image itself: a plain Save, which nobody asks about.
+         .writtenUnasked = [&current](const std::string& chosen) { return NamesFile(chosen, current); }});
+    if (path.empty()) return;
+    const BusyPointer busy;
+    const Outcome saved = roads::SaveImage(*shell_, image, this, VersionEvent::Saved, roads::SaveLines::Logged, path);
+    // A refusal the dialog did not catch (the backup's name made meanwhile) is told here.
+    if (saved.Result() == Outcome::Kind::Refused && !saved.Detail().empty())
+      shell_->MsgBox(saved.Detail(), MsgBoxStyle::Exclamation, "Save As", BoxKind::Message("SaveAsOverBackup"));
+    // The path bar names the file that is the image's now, also after a failure.
+    InitializeControls(2, false);
   });
 }
 

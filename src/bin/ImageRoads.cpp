@@ -28,17 +28,18 @@ Outcome OpenImage(Shell& shell, clsBINFile& image, const std::string& path, bool
   return opened;
 }
 
-Outcome SaveImage(Shell& shell, clsBINFile& image, VersionKeeper* keeper, VersionEvent event, SaveLines lines) {
-  const std::string path = image.FilePath();
+Outcome SaveImage(Shell& shell, clsBINFile& image, VersionKeeper* keeper, VersionEvent event, SaveLines lines,
+                  const std::string& target) {
+  const std::string path = target.empty() ? image.FilePath() : target;
   const bool logged = lines == SaveLines::Logged;
   if (logged) shell.WriteLog("Saving Current BIN: " + path + "...");
-  const Outcome saved = image.SaveBIN();
+  const Outcome saved = target.empty() ? image.SaveBIN() : image.SaveBINAs(target);
   if (!saved) {
     if (logged) shell.WriteLog("Current BIN NOT saved.");
     return saved;
   }
   // Once the file holds the image the version is kept, also when the disk may not hold it yet.
-  if (keeper != nullptr) keeper->Keep(event, path, image.Bytes());
+  if (keeper != nullptr) keeper->Keep(event, image.FilePath(), image.Bytes());
   if (logged) shell.WriteLog("Current BIN Saved.");
   if (!saved.Detail().empty()) shell.WriteLog(saved.Detail());
   return saved;

@@ -36,8 +36,10 @@ enum class SaveLines { Logged, Quiet };
 
 // Saves: "Saving Current BIN: ….", SaveBIN, then "Current BIN Saved." with the saved bytes
 // kept as `event`, or "Current BIN NOT saved."; a warning of a save that happened is
-// logged however quiet the save.
-Outcome SaveImage(Shell& shell, clsBINFile& image, VersionKeeper* keeper, VersionEvent event, SaveLines lines);
+// logged however quiet the save. Given a target, the image is saved as that file
+// (SaveBINAs), the lines name it, and the version is kept for it.
+Outcome SaveImage(Shell& shell, clsBINFile& image, VersionKeeper* keeper, VersionEvent event, SaveLines lines,
+                  const std::string& target = {});
 
 // The AFR grid and the wideband patch are for $8D and $6E images only, and both programs
 // say so in these words.

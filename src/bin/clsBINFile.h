@@ -77,6 +77,13 @@ class clsBINFile {
   // when the file now holds the image (with the warning to tell, when the disk may not
   // hold it yet); failed after a reported failure, with the file as it was.
   Outcome SaveBIN();
+  // Saves the image, with its recalculated checksum, to another file by the same
+  // replacement, and makes that file the image's: its lock, identity and path. The first
+  // file is never written, and keeps its lock until the new one holds the image. A path
+  // that names the image's own file is a plain SaveBIN; its backup is refused with the
+  // reason; an existing file is replaced only once it could be opened and locked. After
+  // a failure the image, its changes and its file are as they were.
+  Outcome SaveBINAs(const std::string& strPath);
 
   // --- power-enrichment model (pe/clsBINFile_pe.cpp) ---
   double Calculate_PE_AFR(std::int16_t intCoolantModifier, std::int16_t intRPMModifier);
@@ -125,6 +132,9 @@ class clsBINFile {
   std::string GetPROMID();
   std::string GetWBBCC();
   void CloseFile();
+  // Writes the whole image into the new contents and commits them, with the bar; returns
+  // what Commit says.
+  std::string WriteImage(NewContents& next);
   // What a short image ends before, of the fields its mask has, for the open's warning;
   // empty when it holds them all. Each was reported when its decoder met the end.
   std::string FieldsPastTheEnd() const;

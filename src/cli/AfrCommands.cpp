@@ -89,6 +89,7 @@ Status Afr(Arguments& arguments, Context& context) {
 
 Status SetAfr(Arguments& arguments, Context& context) {
   const auto values = arguments.Required({"--rpm", "--coolant", "--afr", "--by"}, "set-afr");
+  const auto output = arguments.Value("-o");
   const std::string path = arguments.Operands(1, 1, "one IMAGE").front();
   const int r = PointIndex("--rpm", values[0], afr_grid::kRpmPoints, [](int i) { return (i - 1) * 400.0; });
   const int c = PointIndex("--coolant", values[1], afr_grid::kCoolantPoints, afr_grid::CelsiusAt);
@@ -97,7 +98,7 @@ Status SetAfr(Arguments& arguments, Context& context) {
     throw UsageError("--by " + values[3] + ": it must be rpm or coolant");
   const bool byRpm = values[3] == "rpm";
 
-  return ChangeImage(context, path, true, [&](clsBINFile& image, std::string& done) {
+  return ChangeImage(context, path, true, output, [&](clsBINFile& image, std::string& done) {
     Shell& shell = context.shell;
     std::vector<std::int16_t> coolant;
     std::vector<std::int16_t> rpm;

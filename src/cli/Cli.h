@@ -71,8 +71,16 @@ using Change = std::function<Status(clsBINFile& image, std::string& done)>;
 // Opens the image for writing and runs the change. Only when every check passed, every
 // step succeeded and the change altered the image's bytes, the file is first backed
 // up as "<path>.org" and then saved with its recalculated checksum; the history records
-// the image before and after. Otherwise nothing is written.
-Status ChangeImage(Context& context, const std::string& path, bool editableMaskOnly, const Change& change);
+// the image before and after. Otherwise nothing is written. With an output (-o) the
+// changed image is saved as that new file instead, and the history records it there;
+// the image and its backup are not written, and an output that exists, or names the
+// image or its backup, is refused before anything is done.
+Status ChangeImage(Context& context, const std::string& path, bool editableMaskOnly,
+                   const std::optional<std::string>& output, const Change& change);
+
+// Throws, for a file that an output option may not replace, the reason with what to do
+// instead.
+void RefuseExisting(const std::string& path, std::string_view instead);
 
 Status Info(Arguments& arguments, Context& context);
 Status Checksum(Arguments& arguments, Context& context);

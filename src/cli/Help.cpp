@@ -16,11 +16,12 @@ the same checks, formula, patch tables and checksum rule as the Vantorix window 
 
 Commands:
   info IMAGE... [--json]        identity, checksum and wideband patch state
-  checksum IMAGE... [--fix]     verify the checksum; --fix stores the computed one
+  checksum IMAGE... [--fix [-o OUT]]
+                                verify the checksum; --fix stores the computed one
   afr IMAGE [--csv | --json]    the 17 x 9 power-enrichment target AFR grid
-  set-afr IMAGE --rpm R --coolant C --afr X --by rpm|coolant
+  set-afr IMAGE --rpm R --coolant C --afr X --by rpm|coolant [-o OUT]
                                 change one target AFR as the change dialog does
-  wb add|remove IMAGE [--allow-stand-in]
+  wb add|remove IMAGE [--allow-stand-in] [-o OUT]
                                 insert or remove the wideband patch
   wb derive ... / wb install    make and install a patch table (see wb --help)
   diff A B [--afr] [--json]     where two images differ, by area or by target AFR
@@ -35,9 +36,11 @@ Options:
   --version       the program's version
 
 A command that changes an image writes it only when every check passed, after copying
-the original to "<image>.org"; the saved image carries its recalculated checksum. The
-version history keeps the image as it was before and after (VANTORIX_NO_HISTORY=1 in
-the environment turns recording off).
+the original to "<image>.org"; the saved image carries its recalculated checksum. With
+-o OUT the changed image goes to the new file OUT instead: the image is left as it was
+and no backup is made. OUT must not exist yet and may not be the image's backup; a
+change that changes nothing writes no OUT. The version history keeps the image as it
+was before and after (VANTORIX_NO_HISTORY=1 in the environment turns recording off).
 Exit status: 0 success, 1 a check failed (checksum mismatch, refused AFR, images
 differ), 2 usage error (also an option given twice, a stand-in patch table without
 --allow-stand-in, another file's version to restore without --force), 3 file or image
@@ -51,12 +54,14 @@ the table knows and that differ), and which patch table that is judged by: the
 built-in stand-in or the installed file. Reads only.
 --json writes one JSON array with an object per image that could be read.
 )"},
-    {"checksum", R"(Usage: vantorix-cli checksum IMAGE... [--fix]
+    {"checksum", R"(Usage: vantorix-cli checksum IMAGE... [--fix [-o OUT]]
 Compares each image's stored checksum with the one computed over its bytes (offset
 0x0008 to the end). Exit status 1 when any does not agree. Reads only, unless:
 --fix  stores the computed checksum in each image that disagrees, exactly as a save
        does, after copying the original to "<image>.org". Images that agree are left
        alone.
+-o OUT with --fix and one IMAGE: writes the fixed image to the new file OUT; IMAGE
+       is left as it was and no backup is made.
 )"},
     {"afr", R"(Usage: vantorix-cli afr IMAGE [--csv | --json]
 Shows the power-enrichment target air/fuel ratios of a $8D or $6E image: one row per
@@ -67,7 +72,7 @@ degrees F beneath). Reads only.
         temperatures) and "rows", one object per RPM point: "rpm" and "afrs" (the nine
         target AFRs, coldest column first).
 )"},
-    {"set-afr", R"(Usage: vantorix-cli set-afr IMAGE --rpm R --coolant C --afr X --by rpm|coolant
+    {"set-afr", R"(Usage: vantorix-cli set-afr IMAGE --rpm R --coolant C --afr X --by rpm|coolant [-o OUT]
 Sets the target AFR at RPM point R (0, 400, ..., 6400) and coolant point C (-40, -16,
 8, 32, 56, 80, 104, 128, 152 degrees C) to X, as the change dialog does:
   --by rpm      solves for that RPM's modifier: the whole RPM row changes;
@@ -77,9 +82,11 @@ with exit status 1 and the image is left as it was; one for which no modifier ca
 calculated (0, or so close to 0 that it would leave -32768..32767) is a usage mistake,
 exit status 2. Otherwise the image is saved with
 its recalculated checksum after the original is copied to "<image>.org".
+-o OUT  writes the changed image to the new file OUT instead; IMAGE is left as it
+        was and no backup is made.
 )"},
-    {"wb", R"(Usage: vantorix-cli wb add IMAGE [--allow-stand-in]
-       vantorix-cli wb remove IMAGE [--allow-stand-in]
+    {"wb", R"(Usage: vantorix-cli wb add IMAGE [--allow-stand-in] [-o OUT]
+       vantorix-cli wb remove IMAGE [--allow-stand-in] [-o OUT]
        vantorix-cli wb derive --stock S --patched P --version 8d-axxc|8d-aujp|6e -o TABLE
        vantorix-cli wb install TABLE [--version 8d-axxc|8d-aujp|6e]
 add, remove  insert or remove the wideband patch in a $8D or $6E image; the version
@@ -87,6 +94,8 @@ add, remove  insert or remove the wideband patch in a $8D or $6E image; the vers
              image is saved with its checksum after the original is copied to
              "<image>.org". Removal leaves bytes whose unpatched values the table does
              not know as they are, and says so.
+-o OUT       (add, remove) writes the changed image to the new file OUT instead;
+             IMAGE is left as it was and no backup is made.
 --allow-stand-in  write even when the table is a stand-in (the built-in tables are):
              the image then gets only the bytes the published patch fixes and NO
              wideband function. Without it such a change is refused with status 2.

@@ -76,14 +76,6 @@ Status List(Arguments& arguments, Context& context, const std::optional<std::str
 
 // Nothing the history holds is ever written over an existing file: that file would be
 // lost without a trace. Putting a version back over an image is what restore is for.
-void RefuseExisting(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found)
-    throw RuntimeError(ErrorNumber::PathFileAccessError,
-                       "it exists and was left as it was: choose a new file, or put a version back over an image "
-                       "with history restore");
-}
-
 Status Show(Arguments& arguments, Context& context) {
   const auto output = arguments.Value("-o");
   const std::int64_t number = *VersionReference(arguments.Operands(1, 1, "one VERSION").front(), true);
@@ -95,7 +87,7 @@ Status Show(Arguments& arguments, Context& context) {
     return kOk;
   }
   context.shell.Subject(*output);
-  RefuseExisting(*output);
+  RefuseExisting(*output, "put a version back over an image with history restore");
   const std::string unflushed = ReplaceFileContents(RealFileSystem(), *output, bytes);
   context.out << *output << ": version " << number << ", " << bytes.size() << " bytes\n";
   return Unflushed(context, unflushed);

@@ -111,8 +111,10 @@ Status Info(Arguments& arguments, Context& context) {
 
 Status Checksum(Arguments& arguments, Context& context) {
   const bool fix = arguments.Flag({"--fix"});
+  const auto output = arguments.Value("-o");
+  if (output && !fix) throw UsageError("-o " + *output + ": only --fix writes an image");
   Status worst = kOk;
-  for (const std::string& path : arguments.Operands(1, SIZE_MAX, "IMAGE")) {
+  for (const std::string& path : arguments.Operands(1, output ? 1 : SIZE_MAX, output ? "one IMAGE with -o" : "IMAGE")) {
     Status status = kOk;
     std::string stored;
     std::string computed;
@@ -127,12 +129,13 @@ Status Checksum(Arguments& arguments, Context& context) {
       computed = FourDigits(image.CalculateCSUM());
     }  // closed here: a fix opens the file again, for writing
     if (stored == computed) {
-      context.out << path << ": checksum " << stored << " agrees\n";
+      context.out << path << ": checksum " << stored << " agrees" << (output ? "; " + *output + " was not written" : "")
+                  << '\n';
     } else if (!fix) {
       context.out << path << ": checksum MISMATCH: stored " << stored << ", computed " << computed << '\n';
       status = Worst(status, kCheckFailed);
     } else {
-      status = Worst(status, ChangeImage(context, path, false, [](clsBINFile& image, std::string& done) {
+      status = Worst(status, ChangeImage(context, path, false, output, [](clsBINFile& image, std::string& done) {
                        done = "checksum " + image.Checksum() + " replaced by " + FourDigits(image.CalculateCSUM());
                        image.CheckSum(image.CalculateCSUM());
                        return kOk;

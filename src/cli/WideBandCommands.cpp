@@ -34,8 +34,9 @@ Status Refused(Context& context) {
 
 Status AddOrRemove(Arguments& arguments, Context& context, const wbpatch::WideBandCommand& command) {
   context.shell.AllowStandIn(arguments.Flag({"--allow-stand-in"}));
+  const auto output = arguments.Value("-o");
   const std::string path = arguments.Operands(1, 1, "one IMAGE").front();
-  return ChangeImage(context, path, true, [&](clsBINFile& image, std::string& done) {
+  return ChangeImage(context, path, true, output, [&](clsBINFile& image, std::string& done) {
     // A patch that ends past a short image would be written in part (each byte past the end
     // reported): the command line writes a whole patch or nothing.
     if (const auto version = wbpatch::VersionFor(image.Mask(), image.WBBCC());

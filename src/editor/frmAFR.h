@@ -104,8 +104,6 @@ class frmAFR final : public QWidget {
   // The selected cells as tab-separated rows, the way spreadsheets paste them.
   QString SelectedCellsText() const;
   void ExportCsv();
-  // Whether path names the open image or its backup, which an export must never replace.
-  bool IsImageOrBackup(const std::string& path) const;
 
   Shell& m_shell;
   const ErrorTrapper Trapped{m_shell, kWindowErrorTitle, "frmAFR"};

@@ -3,16 +3,16 @@
 // writes it.
 #include <QAction>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QTableWidget>
 #include <algorithm>
-#include <filesystem>
 
 #include "bin/FileSystem.h"
+#include "bin/basFileFunctions.h"
 #include "editor/frmAFR.h"
 #include "pe/AfrGridCsv.h"
 #include "widgets/EditingKeys.h"
+#include "widgets/SaveFileDialog.h"
 
 namespace vantorix {
 
@@ -51,38 +51,31 @@ QString frmAFR::SelectedCellsText() const {
 
 void frmAFR::ExportCsv() {
   Trapped("ExportCsv", [this] {
-    QFileDialog dialog(this, QStringLiteral("Export CSV"));
-    dialog.setObjectName(QStringLiteral("dlgExportCSV"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // asked below, after the image is ruled out
-    dialog.setOption(QFileDialog::DontUseNativeDialog, !m_nativeFileDialog);
-    dialog.setNameFilter(QStringLiteral("CSV File (*.csv)"));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.setDirectory(QFileInfo(QFile::decodeName(m_image.FilePath().c_str())).absolutePath());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    const std::string path = QFile::encodeName(dialog.selectedFiles().front()).toStdString();
-    if (IsImageOrBackup(path)) {
-      m_shell.MsgBox(path + " holds the open image or its backup.  Please choose another name for the CSV file.",
-                     MsgBoxStyle::Exclamation, "Export CSV", BoxKind::Message("CsvOverImage"));
-      return;
-    }
-    std::error_code error;
-    if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found &&
-        m_shell.MsgBox(path + " already exists.  Do you want to replace it?", MsgBoxStyle::YesNoExclamation,
-                       "Export CSV", BoxKind::Question("ReplaceCsv")) != MsgBoxResult::Yes)
-      return;
+    const std::string image = m_image.FilePath();
+    const std::string path = AskForFileToWrite(
+        this, m_shell,
+        {.title = QStringLiteral("Export CSV"),
+         .objectName = QStringLiteral("dlgExportCSV"),
+         .nameFilter = QStringLiteral("CSV File (*.csv)"),
+         .suffix = QStringLiteral("csv"),
+         .folder = QFileInfo(QFile::decodeName(image.c_str())).absolutePath(),
+         .nativeDialog = m_nativeFileDialog,
+         .refusal =
+             [&image](const std::string& chosen) {
+               return NamesFile(chosen, image) || NamesFile(chosen, image + ".org")
+                          ? chosen +
+                                " holds the open image or its backup.  Please choose another name for the CSV file."
+                          : std::string();
+             },
+         .refusalBox = "CsvOverImage",
+         .replaceBox = "ReplaceCsv"});
+    if (path.empty()) return;
     // The working copies, yellow cells included: what OK would write.
     const std::string unflushed = ReplaceFileContents(
         RealFileSystem(), path, afr_grid::Csv(afr_grid::GridRows(m_image, m_aintCoolantModifiers, m_aintRPMModifiers)));
     m_shell.WriteLog("Target AFR grid exported to " + path + ".");
     if (!unflushed.empty()) m_shell.WriteLog(unflushed);
   });
-}
-
-bool frmAFR::IsImageOrBackup(const std::string& path) const {
-  const std::string image = m_image.FilePath();
-  std::error_code error;  // a file that does not exist is neither
-  return std::filesystem::equivalent(path, image, error) || std::filesystem::equivalent(path, image + ".org", error);
 }
 
 }  // namespace vantorix

@@ -361,6 +361,17 @@ std::vector<Version> Store::Versions(const std::string& absolutePath) {
   return versions;
 }
 
+std::vector<std::string> Store::RecentPaths(std::size_t count) {
+  // Backups, restores and the CLI's changes are not what the user worked on in the window.
+  Statement rows(db_, file_,
+                 "SELECT path FROM events WHERE event IN ('opened', 'saved') GROUP BY path "
+                 "ORDER BY max(number) DESC LIMIT ?");
+  rows.Bind(static_cast<std::int64_t>(count));
+  std::vector<std::string> paths;
+  while (rows.Step()) paths.push_back(rows.Text(0));
+  return paths;
+}
+
 std::optional<Version> Store::Find(std::int64_t number) {
   Statement row(db_, file_, (std::string(kVersionColumns) + "WHERE number = ?").c_str());
   if (!row.Bind(number).Step()) return std::nullopt;

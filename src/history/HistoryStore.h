@@ -76,6 +76,8 @@ class Store {
   // The versions of one path, or of every path for an empty one, newest first.
   std::vector<Version> Versions(const std::string& absolutePath = {});
   std::optional<Version> Find(std::int64_t number);
+  // The paths last opened or saved, each once, the most recent first; at most count.
+  std::vector<std::string> RecentPaths(std::size_t count);
   // The bytes of a content, checked against their key: damaged bytes are never handed out.
   std::vector<std::uint8_t> Bytes(const std::string& content);
 

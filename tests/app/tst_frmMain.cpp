@@ -1,3 +1,8 @@
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <fstream>
+
 #include "MainWindowFixture.h"
 #include "app/StatusPanelBar.h"
 #include "app/VantorixApplication.h"
@@ -216,6 +221,77 @@ class MainWindowTest : public QObject {
     QCOMPARE(seen, state.replaceInStrings("%4", f_.dir->Path().c_str()));
   }
 
+  void saveAsMakesTheChosenFileTheImageAndLeavesTheFirstAsItWas_data() {
+    // The name typed in the dialog, and how the test goes on: "No" to replacing old.bin (else Yes), "held": old.bin
+    // locked by another program.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("state");  // %1 the folder; last the folder's files and which are locked
+    const QString saved =
+        "Current BIN: %1/%2|Mask (hex): 8D|ID (dec): 4613|CSUM (hex): BED1|Binary 1 Open 1 Close 1 "
+        "Save 1|Vantorix";
+    const QString kept =
+        "Current BIN: %1/first.bin|Mask (hex): 8D|ID (dec): 4613|CSUM (hex): 0A5F|Binary 1 Open 1 "
+        "Close 1 Save 1|Vantorix*";
+    const QString replace = "YesNoExclamation Save As: %1/old.bin already exists.  Do you want to replace it?";
+    const QString first = "first.bin first, first.bin.org first, ", untouched = first + "old.bin old|locked first.bin";
+    const auto row = [](const char* name, const char* typed, const QStringList& state) {
+      QTest::newRow(name) << QString(typed) << state;
+    };
+    row("new, its suffix added", "new",
+        {"Saving Current BIN: %1/new.bin...", "Current BIN Saved.", kProgress, saved.arg("%1", "new.bin"),
+         first + "new.bin saved, old.bin old|locked new.bin"});
+    row("existing, Yes", "old.bin",
+        {"Saving Current BIN: %1/old.bin...", "Current BIN Saved.", replace, kProgress, saved.arg("%1", "old.bin"),
+         first + "old.bin saved|locked old.bin"});
+    row("existing, No", "old.bin No", {replace, kept, untouched});
+    row("its backup", "first.bin.org",
+        {"Exclamation Save As: %1/first.bin.org is the backup of the open image, which keeps the image as it was "
+         "before it was changed.  Please choose another name.",
+         kept, untouched});
+    row("existing, locked by another program", "old.bin held",
+        {"Saving Current BIN: %1/old.bin...", "Current BIN NOT saved.", replace,
+         "Critical BIN File Error: Error in clsBINFile.SaveBINAs", kept, untouched});
+  }
+  void saveAsMakesTheChosenFileTheImageAndLeavesTheFirstAsItWas() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, state);
+    const std::filesystem::path folder = f_.dir->Path();
+    const QString first = f_.Write(Image("8D"), "first.bin");
+    // An hour old: a write, even of the same bytes, would show in its time.
+    const auto time = std::filesystem::last_write_time(folder / "first.bin") - std::chrono::hours(1);
+    std::filesystem::last_write_time(folder / "first.bin", time);
+    std::ofstream(folder / "old.bin") << "old";
+    Open(first);
+    f_.window->images().gobjBIN().PutPEModifier_RPM(1, 99);
+    State();
+    auto held = typed.endsWith("held") ? RealFileSystem().OpenReadWrite(f_.dir->File("old.bin")) : nullptr;
+    f_.boxes.script.answers = {typed.endsWith("No") ? MsgBoxResult::No : MsgBoxResult::Yes};
+    test::WhenModalShown<QFileDialog>([typed](QFileDialog& dialog) {
+      dialog.findChild<QLineEdit*>("fileNameEdit")->setText(typed.section(u' ', 0, 0));
+      static_cast<QDialog&>(dialog).accept();
+    });
+    QTest::keyClick(f_.window.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QStringList seen = State();
+    for (QString& line : seen) line = line.section(u'\r', 0, 0);  // the first line of the error report
+    held.reset();
+    QStringList files, locked;
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
+      const auto bytes = test::ReadFile(folder / name.toStdString());
+      files << name + u' ' +
+                   (bytes == Image("8D").Bytes()                       ? "first"
+                    : bytes == Image("save").CorrectChecksum().Bytes() ? "saved"
+                                                                       : "old");
+      try {
+        RealFileSystem().OpenReadWrite(f_.dir->File(name.toStdString()));
+      } catch (const RuntimeError&) {
+        locked << name;
+      }
+    }
+    seen << files.join(", ") + "|locked " + locked.join(u' ');
+    QCOMPARE(std::filesystem::last_write_time(folder / "first.bin"), time);
+    QCOMPARE(seen, state.replaceInStrings("%1", folder.c_str()));
+  }
+
   // Each opened from its menu twice, closed by OK and then by the frame; About logs both.
   void eachHelpWindowShowsItsTextAndLogsAsItSays() {
     const std::map<QString, QStringList> pieces{
@@ -281,18 +357,19 @@ class MainWindowTest : public QObject {
     QVERIFY(f_.window->screen()->availableGeometry().contains(f_.window->frameGeometry()));
     seen << QString("%1x%2 ").arg(f_.window->width()).arg(f_.window->height()) +
                 QGuiApplication::applicationDisplayName();
-    QCOMPARE(seen,
-             QStringList(
-                 {"21:08:44, " + kBanner, "  9:08 PM,  12.05.2026  ", "keys 100 110 111 011",
-                  "&File: mnuOpen Ctrl+O mnuOpenCompare Ctrl+Shift+O mnuCompareBackup mnuClose Ctrl+C mnuBreak1 "
-                  "mnuSave Ctrl+S mnubreak13 mnuExit Ctrl+X",
-                  "&Edit: mnuUndo Ctrl+Z mnuRedo Ctrl+Shift+Z",
-                  "&Binary: mnuAFRs Ctrl+W mnuAFRChart Ctrl+G mnuBreak20 mnuWBAdd Ctrl+A mnuWBRemove Ctrl+R mnuBreak21 "
-                  "mnuImageDetails Ctrl+I",
-                  "&Help: mnuInstructions mnuAbout", "mssbPaths 0 25", "ProgressBar1 hidden", "mdiArea 25 -78",
-                  "pbLog -78 -21", "mssbVarious -21 0",
-                  "log 3 5 714 49",  // 50, 75, 10705 (the window's 10905 less 200) and 735 twips
-                  "723x496 Vantorix"}));
+    QCOMPARE(
+        seen,
+        QStringList(
+            {"21:08:44, " + kBanner, "  9:08 PM,  12.05.2026  ", "keys 100 110 111 011",
+             "&File: mnuOpen Ctrl+O mnuRecent mnuOpenCompare Ctrl+Shift+O mnuCompareBackup mnuClose Ctrl+C mnuBreak1 "
+             "mnuSave Ctrl+S mnuSaveAs Ctrl+Shift+S mnubreak13 mnuExit Ctrl+X",
+             "&Edit: mnuUndo Ctrl+Z mnuRedo Ctrl+Shift+Z",
+             "&Binary: mnuAFRs Ctrl+W mnuAFRChart Ctrl+G mnuBreak20 mnuWBAdd Ctrl+A mnuWBRemove Ctrl+R mnuBreak21 "
+             "mnuImageDetails Ctrl+I",
+             "&Help: mnuInstructions mnuAbout", "mssbPaths 0 25", "ProgressBar1 hidden", "mdiArea 25 -78",
+             "pbLog -78 -21", "mssbVarious -21 0",
+             "log 3 5 714 49",  // 50, 75, 10705 (the window's 10905 less 200) and 735 twips
+             "723x496 Vantorix"}));
   }
 
   // Real boxes of each style, answered by Return and then by Escape: the icon and the

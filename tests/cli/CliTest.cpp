@@ -107,6 +107,7 @@ TEST_F(CliTest, UsageMistakesExitWith2AndWriteNothing) {
       {"diff with one image", "diff a.bin", 2}, {"wb alone", "wb", 2}, {"an unknown wb action", "wb frob", 2},
       {"derive lacking options", "wb derive --stock a.bin", 2}, {"an unknown version", "wb install t --version 7f", 2},
       {"set-afr without --by", "set-afr a.bin --rpm 2400 --coolant 80 --afr 12.5", 2},
+      {"-o without --fix", "checksum a.bin -o o.bin", 2}, {"-o for two images", "checksum --fix a.bin a.bin -o o.bin", 2},
       {"an RPM off the grid", "set-afr a.bin --rpm 2500 --coolant 80 --afr 12.5 --by rpm", 2},
       {"a temperature off the grid", "set-afr a.bin --rpm 2400 --coolant 50 --afr 12.5 --by rpm", 2},
       // Beside a coolant modifier of 146 no RPM modifier solves to 0.114.
@@ -234,6 +235,13 @@ TEST_F(CliTest, EveryChangeWritesWhatTheCoreSavesOrNothing) {
   std::vector<Change> changes{
       {{"by RPM, telling what it does", "--verbose set-afr s.bin --rpm 2400 --coolant 80 --afr 12.5 --by rpm", 0,
         {", Recalculating AFRs based on 2400RPMs...\n"}}, grid, [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }},
+      {{"by RPM into another file", "set-afr s.bin --rpm 2400 --coolant 80 --afr 12.5 --by rpm -o o.bin", 0,
+        {"o.bin: ", "; s.bin was left as it was.\n"}}, grid, [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }},
+      {{"into its backup", "set-afr s.bin --rpm 2400 --coolant 80 --afr 12.5 --by rpm -o ./s.bin.org", 3,
+        {"./s.bin.org: Path/File access error (it is the backup of s.bin, "}}, grid},
+      {{"into a file that exists", "checksum --fix s.bin -o a.bin", 3, {"a.bin: Path/File access error (it exists and was left"}},
+       axxc},
+      {{"add into another file", "wb add --allow-stand-in s.bin -o o.bin", 0}, axxc, add},
       {{"by coolant", "set-afr s.bin --rpm 6400 --coolant -40 --afr 14.7 --by coolant", 0}, grid,
        [](clsBINFile& b) { b.PutPEModifier_Coolant(1, b.CalculateCoolantModifier(0, 14.7)); }},
       {{"the cell already targets that", "set-afr s.bin --rpm 0 --coolant -40 --afr 27.32 --by rpm", 0}, grid},
@@ -259,14 +267,20 @@ TEST_F(CliTest, EveryChangeWritesWhatTheCoreSavesOrNothing) {
     const auto remove = [](clsBINFile& b) { b.RemoveWBHackFromBIN(); };
     changes.push_back({{"remove", "wb remove s.bin --allow-stand-in", 0}, CoreSaves(image.Bytes(), add), remove});
   }
+  const fs::path out = dir.Path() / "o.bin";  // where -o o.bin sends the change, leaving s.bin and its backup be
   for (const Change& c : changes) {
     const std::string path = Write(c.image, dir.Path() / "s.bin");
-    fs::remove(path + ".org");
+    fs::remove(path + ".org"), fs::remove(out);
     Expect(c.step);
     SCOPED_TRACE(c.step.what);
-    EXPECT_THAT(ReadFile(path), ElementsAreArray(c.core ? CoreSaves(c.image, c.core) : c.image));
-    EXPECT_EQ(fs::exists(path + ".org") ? ReadFile(path + ".org") : Bytes{}, c.core ? c.image : Bytes{});
+    const bool elsewhere = c.step.words.ends_with(" -o o.bin");
+    const Bytes saved = c.core ? CoreSaves(c.image, c.core) : c.image;
+    EXPECT_THAT(ReadFile(path), ElementsAreArray(elsewhere ? c.image : saved));
+    EXPECT_EQ(fs::exists(out) ? ReadFile(out) : Bytes{}, elsewhere ? saved : Bytes{});
+    EXPECT_EQ(fs::exists(path + ".org") ? ReadFile(path + ".org") : Bytes{}, c.core && !elsewhere ? c.image : Bytes{});
   }
+  EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
+  EXPECT_THAT(Run("history o.bin").out, HasSubstr(" changed by the CLI "));  // kept for the file written
 }
 
 // A table derived from a stock image and the published patch, once installed, is what

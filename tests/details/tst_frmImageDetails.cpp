@@ -65,6 +65,11 @@ class ImageDetailsTest : public QObject {
     if (details) main_.window->findChild<QAction*>("mnuImageDetails")->trigger();
     return path;
   }
+  QStringList RecentImages() {
+    QStringList texts;
+    for (const QAction* action : main_.window->findChild<QMenu*>("mnuRecent")->actions()) texts << action->text();
+    return texts;
+  }
   // Every fact in one line ("~" after a text the window shows cut), then the changes, then
   // the versions without their times.
   QStringList State() {
@@ -107,6 +112,7 @@ class ImageDetailsTest : public QObject {
   // The window follows the image it shows: a change made in memory, with no command to
   // tell it, then the save and the versions the history keeps, one of them copied out.
   void showsWhatTheImageHoldsAndFollowsItsChanges() {
+    QTRY_VERIFY(!main_.window->findChild<QMenu*>("mnuRecent")->isEnabled());  // nothing opened yet
     const TestImage axxc =
         Stock(TestImage().Axxc().PromId(4613).Manual(true).StoredChecksum(0x1234), wbpatch::Version::Axxc8D);
     const QString first = Open(axxc, "first.bin");
@@ -161,6 +167,15 @@ class ImageDetailsTest : public QObject {
     QCOMPARE(test::ReadFile(copy.toStdString()), tuned.Bytes());
     QCOMPARE(test::ReadFile(path.toStdString()), saved.Bytes());
     QCOMPARE(main_.boxes.shown.size(), 2);  // the save question, the copy over the image
+
+    // File > Recent Images: the latest first, and so again at the next start, from the history.
+    const QStringList recent{"&1  " + path, "&2  " + patched, "&3  " + first};
+    QCOMPARE(RecentImages(), recent);
+    main_.Stop();  // its folder, with the files, goes
+    QVERIFY(main_.Start(&tables_));
+    QTRY_COMPARE(RecentImages(), recent);
+    main_.window->findChild<QAction*>("mnuRecent2")->trigger();
+    QCOMPARE(main_.boxes.shown, QStringList{"Exclamation File Access Error: File does not exist.  Please try again."});
   }
 
   void aHistoryThatCannotBeWrittenNeitherStopsAnOpenNorASaveAndIsToldOnce() {

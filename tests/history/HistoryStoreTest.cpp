@@ -61,6 +61,10 @@ TEST_F(HistoryStoreTest, KeepsEqualContentsOnceAndTellsWhatEachVersionHolds) {
   sqlite3_open(File().c_str(), &db);
   sqlite3_exec(db, "UPDATE contents SET bytes = zeroblob(32768)", nullptr, nullptr, nullptr), sqlite3_close(db);
   EXPECT_THROW(store.Bytes(store.Find(2)->content), RuntimeError);
+
+  // The files worked on, by their latest opening or saving; backups and the CLI's work are not.
+  store.Record(Event::Saved, "/cal/a.bin", stock.Bytes()), store.Record(Event::BackedUp, "/cal/c.bin", stock.Bytes());
+  EXPECT_EQ(store.RecentPaths(2), (std::vector<std::string>{"/cal/a.bin", "/cal/abc"}));
 }
 
 TEST_F(HistoryStoreTest, EventsFromProcessesWritingAtOnceAllArrive) {
