@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
+#include <QUndoGroup>
 #include <QVBoxLayout>
 
 #include "app/LogTime.h"
@@ -82,7 +83,10 @@ frmMain::frmMain(const Settings& settings, MainWindowServices services)
   MDIForm_Load();
 }
 
-frmMain::~frmMain() { qApp->removeEventFilter(this); }
+frmMain::~frmMain() {
+  qApp->removeEventFilter(this);
+  undoGroup_->disconnect(this);  // the lists go with the window's children, after its members
+}
 
 void frmMain::BuildControls() {
   auto* central = new QWidget(this);
@@ -179,6 +183,14 @@ void frmMain::BuildMenus() {
   separator(mnuFile_, "mnubreak13");
   mnuExit_ = item(mnuFile_, "mnuExit", QStringLiteral("E&xit"), QKeySequence(QStringLiteral("Ctrl+X")),
                   &frmMain::mnuExit_Click);
+
+  mnuEdit_ = menuBar()->addMenu(QStringLiteral("&Edit"));
+  mnuEdit_->setObjectName(QStringLiteral("mnuEdit"));
+  mnuUndo_ = item(mnuEdit_, "mnuUndo", QStringLiteral("&Undo"), QKeySequence(QStringLiteral("Ctrl+Z")),
+                  &frmMain::mnuUndo_Click);
+  mnuRedo_ = item(mnuEdit_, "mnuRedo", QStringLiteral("&Redo"), QKeySequence(), &frmMain::mnuRedo_Click);
+  mnuRedo_->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+  BuildUndo();
 
   mnuBinary_ = menuBar()->addMenu(QStringLiteral("&Binary"));
   mnuBinary_->setObjectName(QStringLiteral("mnuBinary"));

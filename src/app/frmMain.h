@@ -24,6 +24,8 @@ class QMdiArea;
 class QMenu;
 class QMimeData;
 class QProgressBar;
+class QUndoGroup;
+class QUndoStack;
 
 namespace vantorix {
 
@@ -85,6 +87,10 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   // bytes in memory; none: the file is read from the disk, without a lock.
   void OpenCompareFile(QString strPath, std::unique_ptr<FileSystem> files = nullptr);
 
+  // Edit menu: while the grid is open, its changes not yet written; else the image's steps.
+  void mnuUndo_Click();
+  void mnuRedo_Click();
+
   // Binary menu.
   void mnuAFRs_Click();
   void mnuWBAdd_Click();
@@ -136,7 +142,15 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   void UnloadOtherWindows();
   void RefreshKeyPanels();
   static QString DroppedImagePath(const QMimeData* data);
-  void RunWideBandCommand(const wbpatch::WideBandCommand& command);
+  void RunWideBandCommand(const wbpatch::WideBandCommand& command, const QString& step);
+  // The undo lists and the Edit menu's names for their next steps.
+  void BuildUndo();
+  // Makes the change from `before` to the image's bytes now one step of the image's undo
+  // list; a change that left every byte as it was is none.
+  void PushImageStep(const QString& text, std::vector<std::uint8_t> before);
+  // What undo and redo of an image step do: the bytes back into the image, changed unless
+  // its file holds just these.
+  void PutImageBytes(const std::vector<std::uint8_t>& bytes);
   // What the open and save roads keep: into the history, and the bytes as read at open
   // for Image Details, which also learns of each saved version.
   void Keep(VersionEvent event, const std::string& path, std::span<const std::uint8_t> bytes) override;
@@ -190,6 +204,7 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   QFileDialog* dlgCommonDialog1_ = nullptr;
 
   QMenu* mnuFile_ = nullptr;
+  QMenu* mnuEdit_ = nullptr;
   QMenu* mnuBinary_ = nullptr;
   QMenu* mnuHelp_ = nullptr;
   QAction* mnuOpen_ = nullptr;
@@ -201,11 +216,16 @@ class frmMain final : public QMainWindow, private VersionKeeper {
   QAction* mnuCompareBackup_ = nullptr;
   QMenu* mnuRecent_ = nullptr;
   std::vector<std::string> recent_;  // absolute paths, the most recent first
+  QAction* mnuUndo_ = nullptr;
+  QAction* mnuRedo_ = nullptr;
+  QUndoGroup* undoGroup_ = nullptr;   // Edit > Undo and Redo act on its active list
+  QUndoStack* imageSteps_ = nullptr;  // the image's: emptied when an image is opened or closed
 
   std::unique_ptr<WindowShell> shell_;
   std::unique_ptr<ImageReferences> images_;
   std::unique_ptr<history::Recorder> history_;
   std::vector<std::uint8_t> bytesAtOpen_;  // for the changes Image Details shows
+  std::vector<std::uint8_t> fileBytes_;    // what the file holds, as last read or saved
   // Whether the file, as last read or saved, stores the checksum of its bytes: Image
   // Details warns only about a file that does not.
   bool fileChecksumAgrees_ = true;

@@ -2,6 +2,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
+#include <QUndoGroup>
+#include <QUndoStack>
 
 #include "app/frmMain.h"
 #include "editor/frmAFR.h"
@@ -16,7 +18,16 @@ void frmMain::mnuAFRs_Click() {
       return;
     }
     auto* grid = new frmAFR(*shell_, images_->gobjBIN(), nativeFileDialog_);
-    connect(grid, &frmAFR::ImageWritten, this, &frmMain::ShowUnsavedChanges);
+    connect(grid, &frmAFR::ImageWritten, this, [this](const QByteArray& before, const QString& step) {
+      const auto* bytes = reinterpret_cast<const std::uint8_t*>(before.constData());
+      PushImageStep(step, std::vector<std::uint8_t>(bytes, bytes + before.size()));
+      ShowUnsavedChanges();
+    });
+    // While the grid is open, Edit > Undo and Redo take its changes not yet written: the
+    // image's steps wait, since undoing one would leave the grid's working copies (which
+    // OK writes back whole) holding tables the image no longer has.
+    undoGroup_->addStack(&grid->PendingSteps());
+    undoGroup_->setActiveStack(&grid->PendingSteps());
     // The chart follows the grid's pending changes, and the image again once the grid goes.
     connect(grid, &frmAFR::TablesChanged, this, &frmMain::RefreshViews);
     connect(grid, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &frmMain::RefreshViews); });
@@ -37,11 +48,14 @@ bool frmMain::CloseGridFirst() {
   return grid == nullptr || !grid->HasUnwrittenChanges() || grid->close();
 }
 
-void frmMain::RunWideBandCommand(const wbpatch::WideBandCommand& command) {
+void frmMain::RunWideBandCommand(const wbpatch::WideBandCommand& command, const QString& step) {
   Trapped(command.procedure, [&] {
     clsBINFile& image = images_->gobjBIN();
     if (!image.FileOpened()) return;
-    if (wbpatch::RunWideBandOperation(*shell_, image, command))
+    std::vector<std::uint8_t> before(image.Bytes().begin(), image.Bytes().end());
+    const bool done = wbpatch::RunWideBandOperation(*shell_, image, command);
+    PushImageStep(step, std::move(before));  // also what one that failed wrote before its error
+    if (done)
       shell_->MsgBox(wbpatch::SuccessText(command, image.WBBCC()), MsgBoxStyle::OkOnly, "Success",
                      BoxKind::Message("WideBandSuccess"));
     else
@@ -50,8 +64,12 @@ void frmMain::RunWideBandCommand(const wbpatch::WideBandCommand& command) {
   });
 }
 
-void frmMain::mnuWBAdd_Click() { RunWideBandCommand(wbpatch::kAddCommand); }
+void frmMain::mnuWBAdd_Click() {
+  RunWideBandCommand(wbpatch::kAddCommand, QStringLiteral("adding the wideband patch"));
+}
 
-void frmMain::mnuWBRemove_Click() { RunWideBandCommand(wbpatch::kRemoveCommand); }
+void frmMain::mnuWBRemove_Click() {
+  RunWideBandCommand(wbpatch::kRemoveCommand, QStringLiteral("removing the wideband patch"));
+}
 
 }  // namespace vantorix

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QUndoStack>
 #include <filesystem>
 
 #include "app/FileSystemPath.h"
@@ -78,6 +79,7 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
       mdiArea_->closeAllSubWindows();
       shell_->WriteLog("Closing current binary file: " + current.FilePath());
       current.CloseBIN();
+      imageSteps_->clear();
       shell_->WriteLog("Binary file Closed.");
     }
     std::unique_ptr<clsBINFile> image = images_->NewBIN();
@@ -92,6 +94,7 @@ void frmMain::OpenBinaryFile(bool blnBackupFile, QString strPath) {
       if (qobject_cast<frmAFRChart*>(child->widget()) == nullptr) child->close();
     CloseCompareFile();
     images_->ReplaceBIN(std::move(image));
+    imageSteps_->clear();  // the steps were the other image's
     InitializeControls(0, false);
     if (images_->gobjBIN().FileOpened()) ReportStoredChecksum();
   });
@@ -149,6 +152,7 @@ void frmMain::mnuClose_Click() {
     clsBINFile& image = images_->gobjBIN();
     shell_->WriteLog("Closing current binary file: " + image.FilePath());
     image.CloseBIN();
+    imageSteps_->clear();
     shell_->WriteLog("Binary file Closed.");
     CloseCompareFile(true);
     InitializeControls(1, false);

@@ -19,6 +19,7 @@ frmImageDetails* frmMain::Details() const {
 
 void frmMain::Keep(VersionEvent event, const std::string& path, std::span<const std::uint8_t> bytes) {
   if (event == VersionEvent::Opened) bytesAtOpen_.assign(bytes.begin(), bytes.end());
+  if (event == VersionEvent::Opened || event == VersionEvent::Saved) fileBytes_.assign(bytes.begin(), bytes.end());
   history_->Record(event, path, bytes);
   if (event == VersionEvent::Opened || event == VersionEvent::Saved) NoteRecentImage(path);
   if (event == VersionEvent::Opened) return;

@@ -115,6 +115,11 @@ class clsBINFile {
 
   // The image bytes in memory, file offset 0 first (empty while no image is open).
   std::span<const std::uint8_t> Bytes() const noexcept { return m_abytImage; }
+  // Puts back bytes this image held before (the window's undo and redo), with whether
+  // they differ from what its file holds; the stored checksum and PROM ID are read from
+  // them again. Bytes of another length are not this image's: refused (Subscript out of
+  // range, reported) with nothing changed, as is any while no image is open.
+  bool RestoreBytes(std::span<const std::uint8_t> bytes, bool changed);
 
  private:
   void Class_Initialize();

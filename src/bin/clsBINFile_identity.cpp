@@ -76,6 +76,20 @@ void clsBINFile::StoreSixteenBit(double number, std::int64_t highOffset) {
   m_blnChanged = true;
 }
 
+bool clsBINFile::RestoreBytes(std::span<const std::uint8_t> bytes, bool changed) {
+  return Trapped("RestoreBytes", [&] {
+    if (!m_blnFileOpened || bytes.size() != m_abytImage.size())
+      throw RuntimeError(
+          ErrorNumber::SubscriptOutOfRange,
+          std::to_string(bytes.size()) + " bytes cannot replace an image of " + std::to_string(m_abytImage.size()));
+    m_abytImage.assign(bytes.begin(), bytes.end());
+    m_strPROMID = GetPROMID();
+    m_strChecksum = GetCheckSum();
+    m_blnChanged = changed;
+    return true;
+  });
+}
+
 std::string clsBINFile::GetPROMID() {
   return Trapped("GetPROMID", [this] { return identity::PromIdText(m_abytImage); });
 }

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -20,6 +21,7 @@
 #include "pe/AfrChange.h"
 #include "pe/AfrGridLabels.h"
 #include "widgets/Twips.h"
+#include "widgets/UndoSteps.h"
 
 namespace vantorix {
 
@@ -97,6 +99,7 @@ frmAFR::frmAFR(Shell& shell, clsBINFile& image, bool nativeFileDialog, QWidget* 
   setObjectName(QStringLiteral("frmAFR"));
   setWindowTitle(QStringLiteral("Power Enrichment Target Air/Fuel Ratios"));
   setAttribute(Qt::WA_DeleteOnClose);
+  m_pending = new QUndoStack(this);
 
   auto* frame = new QGroupBox(this);
   frame->setObjectName(QStringLiteral("Frame1"));
@@ -210,7 +213,10 @@ double frmAFR::CurrentValue() {
 }
 
 void frmAFR::cmdOK_Click() {
-  const QScopeGuard written([this] { emit ImageWritten(); });
+  const std::span<const std::uint8_t> bytes = m_image.Bytes();
+  const QByteArray before(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  const QString step = m_pending->index() == 1 ? m_pending->text(0) : QStringLiteral("AFR changes");
+  const QScopeGuard written([&] { emit ImageWritten(before, step); });
   Trapped("cmdOK_Click", [this] {
     for (std::size_t i = 0; i < m_aintCoolantModifiers.size(); ++i)
       m_image.PutPEModifier_Coolant(static_cast<std::int16_t>(i + 1), m_aintCoolantModifiers[i]);
@@ -250,6 +256,7 @@ void frmAFR::closeEvent(QCloseEvent* event) {
     }
   }
   QWidget::closeEvent(event);
+  m_pending->setActive(false);  // Edit > Undo and Redo go back to the image's steps at once
   if (auto* frame = parentWidget(); frame != nullptr && frame->inherits("QMdiSubWindow")) frame->close();
 }
 
@@ -279,6 +286,43 @@ void frmAFR::SetCell(int row, int column, const std::string& text, bool changed)
   }
   item->setData(kCompareRole, compared);
   item->setToolTip(CellTip(row, column, item->data(Qt::UserRole).toString()));
+}
+
+frmAFR::WorkingState frmAFR::Working() const {
+  WorkingState state{m_aintCoolantModifiers, m_aintRPMModifiers, {}, m_blnUnwritten};
+  for (int row = kFirstDataRow; row < kRows; ++row)
+    for (int column = kFirstDataColumn; column < kColumns; ++column)
+      state.before.push_back(MSFlexGrid1->item(row, column) ? MSFlexGrid1->item(row, column)->data(Qt::UserRole)
+                                                            : QVariant());
+  return state;
+}
+
+void frmAFR::PutWorking(const WorkingState& state) {
+  Trapped("PutWorking", [&] {
+    m_aintCoolantModifiers = state.coolant;
+    m_aintRPMModifiers = state.rpm;
+    m_blnUnwritten = state.unwritten;
+    auto before = state.before.begin();
+    for (int row = kFirstDataRow; row < kRows; ++row)
+      for (int column = kFirstDataColumn; column < kColumns; ++column, ++before) {
+        QTableWidgetItem* item = MSFlexGrid1->item(row, column);
+        if (item == nullptr) continue;  // left out by a filling that failed
+        item->setData(Qt::UserRole, *before);
+        item->setData(Qt::BackgroundRole, before->isNull() ? QVariant() : QVariant(QBrush(kChangedBackground)));
+        item->setData(Qt::ForegroundRole, before->isNull() ? QVariant() : QVariant(QBrush(kChangedText)));
+        const auto coolant = static_cast<std::size_t>(column - kFirstDataColumn);
+        const auto rpm = static_cast<std::size_t>(row - kFirstDataRow);
+        SetCell(row, column,
+                number::GeneralText(
+                    m_image.Calculate_PE_AFR(m_aintCoolantModifiers.at(coolant), m_aintRPMModifiers.at(rpm))));
+      }
+    emit TablesChanged();
+  });
+}
+
+void frmAFR::PushPending(const std::string& text, WorkingState before) {
+  m_pending->push(new StateStep<WorkingState>(QString::fromStdString(text), std::move(before), Working(),
+                                              [this](const WorkingState& state) { PutWorking(state); }));
 }
 
 pe::AfrTable frmAFR::WorkingTable() const { return pe::AfrTableFrom(m_aintCoolantModifiers, m_aintRPMModifiers); }

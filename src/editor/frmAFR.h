@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QVariant>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -14,6 +15,7 @@
 
 class QTableWidget;
 class QPushButton;
+class QUndoStack;
 
 namespace vantorix {
 
@@ -22,7 +24,8 @@ namespace vantorix {
 // changes a target by solving for a new RPM or coolant modifier; its context menu copies
 // the grid or exports it as CSV. OK writes both tables back into the image,
 // Cancel drops the copies and leaves the image as it was. Closed any other way while it
-// holds changes not yet written (yellow cells), it asks which of the two to do.
+// holds changes not yet written (yellow cells), it asks which of the two to do. Its own
+// undo list takes back and puts back those changes one by one.
 class frmAFR final : public QWidget {
   Q_OBJECT
 
@@ -45,8 +48,12 @@ class frmAFR final : public QWidget {
   // Acts on the grid's current data cell.
   void MSFlexGrid1_DblClick();
 
-  // True from an accepted change until OK has written it or Cancel has dropped it.
+  // True from an accepted change until OK has written it, Cancel has dropped it or it has
+  // been undone.
   bool HasUnwrittenChanges() const { return m_blnUnwritten; }
+  // The changes not yet written, one step each ("AFR change at 3200 RPM"), for Edit >
+  // Undo and Redo while the grid is open.
+  QUndoStack& PendingSteps() { return *m_pending; }
   // The target AFRs of the working copies, and the cells a change has made yellow
   // ((RPM row, coolant column), from 0).
   pe::AfrTable WorkingTable() const;
@@ -56,8 +63,9 @@ class frmAFR final : public QWidget {
   void SetCompare(const std::optional<pe::AfrTable>& compare);
 
  signals:
-  // OK has put the working copies into the image (all of them, or some before an error).
-  void ImageWritten();
+  // OK has put the working copies into the image (all of them, or some before an error);
+  // before holds the image's bytes as they were, step names what was written.
+  void ImageWritten(const QByteArray& before, const QString& step);
   // A change has rewritten a row or a column of the working copies.
   void TablesChanged();
 
@@ -66,6 +74,18 @@ class frmAFR final : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // What an undone step puts back: both working copies, each data cell's value before
+  // its first change (none where it is not yellow), row by row, and whether any is yellow.
+  struct WorkingState {
+    std::vector<std::int16_t> coolant;
+    std::vector<std::int16_t> rpm;
+    std::vector<QVariant> before;
+    bool unwritten = false;
+  };
+  WorkingState Working() const;
+  void PutWorking(const WorkingState& state);
+  void PushPending(const std::string& text, WorkingState before);
+
   void Form_Load();
   void InitializeVariableDefaults();
   void InitializeControls();
@@ -98,6 +118,7 @@ class frmAFR final : public QWidget {
   bool m_blnUnwritten = false;
   bool m_nativeFileDialog;
   std::optional<pe::AfrTable> m_compare;
+  QUndoStack* m_pending = nullptr;
 };
 
 }  // namespace vantorix

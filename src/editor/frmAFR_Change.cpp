@@ -74,6 +74,7 @@ void frmAFR::MSFlexGrid1_DblClick() {
 
 void frmAFR::CalculateNewAFRs_RPMModifier(std::int16_t intRow, std::int16_t intCol) {
   Trapped("CalculateNewAFRs_RPMModifier", [&] {
+    WorkingState before = Working();
     const std::int16_t kept = m_aintCoolantModifiers.at(static_cast<std::size_t>(intCol - kFirstDataColumn));
     const std::int16_t m = m_image.CalculateRPMModifier(kept, m_dblNewValue);
     if (!AcceptModifier("RPM", m)) return;
@@ -83,12 +84,14 @@ void frmAFR::CalculateNewAFRs_RPMModifier(std::int16_t intRow, std::int16_t intC
       SetCell(intRow, static_cast<int>(i) + kFirstDataColumn,
               Text(m_image.Calculate_PE_AFR(m_aintCoolantModifiers[i], m)), true);
     m_shell.WriteLog("AFRs recalculated successfully based on new RPM Modifier.");
+    PushPending("AFR change at " + CellText(intRow, 0) + " RPM", std::move(before));
     emit TablesChanged();
   });
 }
 
 void frmAFR::CalculateNewAFRs_CoolantModifier(std::int16_t intRow, std::int16_t intCol) {
   Trapped("CalculateNewAFRs_CoolantModifier", [&] {
+    WorkingState before = Working();
     const std::int16_t kept = m_aintRPMModifiers.at(static_cast<std::size_t>(intRow - kFirstDataRow));
     const std::int16_t m = m_image.CalculateCoolantModifier(kept, m_dblNewValue);
     if (!AcceptModifier("Coolant", m)) return;
@@ -98,6 +101,7 @@ void frmAFR::CalculateNewAFRs_CoolantModifier(std::int16_t intRow, std::int16_t 
       SetCell(static_cast<int>(j) + kFirstDataRow, intCol, Text(m_image.Calculate_PE_AFR(m_aintRPMModifiers[j], m)),
               true);
     m_shell.WriteLog("AFRs recalculated successfully based on new Coolant Modifier.");
+    PushPending("AFR change at " + CellText(0, intCol) + " \u00B0C", std::move(before));
     emit TablesChanged();
   });
 }

@@ -64,7 +64,8 @@ class MainWindowTest : public QObject {
   QStringList progress_;  // the values the progress bar took
 
   // All a user sees after a step: the new log lines, the boxes shown, the progress bar's
-  // values, then the identity panels, the menus and the title bar in one line.
+  // values, then the identity panels, the menus, the title bar and Edit > Undo while it
+  // names a step, in one line.
   QStringList State() {
     auto& paths = *f_.window->findChild<StatusPanelBar*>("mssbPaths");
     auto& various = *f_.window->findChild<StatusPanelBar*>("mssbVarious");
@@ -78,7 +79,9 @@ class MainWindowTest : public QObject {
     logged_ += static_cast<int>(seen.size());
     seen += std::exchange(f_.boxes.shown, {});
     if (!progress_.isEmpty()) seen << "progress " + std::exchange(progress_, {}).join(u' ');
-    return seen << bars.mid(0, 4).join(u'|') + u'|' + bars.mid(4).join(u' ') + u'|' + f_.Title();
+    const QAction& undo = *f_.window->findChild<QAction*>("mnuUndo");
+    return seen << bars.mid(0, 4).join(u'|') + u'|' + bars.mid(4).join(u' ') + u'|' + f_.Title() +
+                       (undo.isEnabled() ? u' ' + undo.text().remove(u'&') : QString());
   }
   void Open(const QString& path) { f_.window->OpenBinaryFile(true, path); }
   QString OpenChanged() {  // an image with a change in memory
@@ -164,13 +167,14 @@ class MainWindowTest : public QObject {
     row("add to AXXC, Yes", "it", "add, Yes",
         run(true, true) + QStringList{used, question.arg("8D/AXXC"),
                                       "OkOnly Success: WB Hac added to BIN successfully (AXXC).",
-                                      kFirst + "Vantorix*"});
+                                      kFirst + "Vantorix* Undo adding the wideband patch"});
     row("remove from 6E, Yes", "it", "remove, Yes",
         run(false, true,
             {"516 bytes at 0x3D7C-0x3F7F were left as they are: their unpatched values are not in the installed "
              "table."}) +
             QStringList{used, question.arg("6E"),
-                        "OkOnly Success: WB Hac removed from BIN successfully (ARAP or APYP).", e6 + "Vantorix*"});
+                        "OkOnly Success: WB Hac removed from BIN successfully (ARAP or APYP).",
+                        e6 + "Vantorix* Undo removing the wideband patch"});
     row("remove from 6E, No", "it", "remove, No",
         run(false, false) + QStringList{question.arg("6E"), "OkOnly Failure: Error: WB Hac WAS NOT removed from BIN.",
                                         e6 + "Vantorix"});
@@ -359,6 +363,7 @@ class MainWindowTest : public QObject {
             {"21:08:44, " + kBanner, "  9:08 PM,  12.05.2026  ", "keys 100 110 111 011",
              "&File: mnuOpen Ctrl+O mnuRecent mnuOpenCompare Ctrl+Shift+O mnuCompareBackup mnuClose Ctrl+C mnuBreak1 "
              "mnuSave Ctrl+S mnuSaveAs Ctrl+Shift+S mnubreak13 mnuExit Ctrl+X",
+             "&Edit: mnuUndo Ctrl+Z mnuRedo Ctrl+Shift+Z",
              "&Binary: mnuAFRs Ctrl+W mnuAFRChart Ctrl+G mnuBreak20 mnuWBAdd Ctrl+A mnuWBRemove Ctrl+R mnuBreak21 "
              "mnuImageDetails Ctrl+I",
              "&Help: mnuInstructions mnuAbout", "mssbPaths 0 25", "ProgressBar1 hidden", "mdiArea 25 -78",

@@ -250,6 +250,29 @@ TEST_F(Identity, ByteAccessRoundsHalvesToEvenAndRefusesWhatIsOutsideTheImage) {
   EXPECT_FALSE(image.Changed());           // the byte writer leaves marking to its callers
 }
 
+// The window's undo and redo: bytes of the image's own length only, whose PROM ID and
+// stored checksum are read again, with the changed state the caller gives; an object
+// without an image takes none.
+TEST_F(Identity, RestoredBytesBringTheirIdentityAndTheGivenChangedStateOrAreRefused) {
+  clsBINFile& image = Opened(TestImage().PromId(4613).StoredChecksum(0x0A5F));
+  const std::vector<std::uint8_t> other = TestImage().PromId(258).StoredChecksum(0xBEEF).Byte(0x7FFF, 1).Bytes();
+  const auto state = [&] {
+    return std::vector<std::uint8_t>(image.Bytes().begin(), image.Bytes().end()) == other
+               ? image.PROMID() + " " + image.Checksum() + " " + std::to_string(image.Changed())
+               : "other bytes";
+  };
+  EXPECT_TRUE(image.RestoreBytes(other, true));
+  EXPECT_EQ(state(), "258 BEEF 1");
+  EXPECT_FALSE(image.RestoreBytes(std::span(other).first(32640), false));
+  EXPECT_EQ(state(), "258 BEEF 1");
+  EXPECT_TRUE(image.RestoreBytes(other, false));
+  EXPECT_EQ(state(), "258 BEEF 0");
+  image.CloseBIN();
+  EXPECT_FALSE(image.RestoreBytes({}, true));  // as long as the image it lacks, yet refused
+  EXPECT_FALSE(image.Changed());
+  EXPECT_THAT(shell.ErrorNumbers(), ElementsAre(9, 9));
+}
+
 // Every length around the vector widths and unrolled blocks, at every alignment, so that
 // a byte dropped or counted twice in a block or its tail shows up; and sums past 32 bits,
 // which wrap as the 32-bit sum does. The program's own kernel is the one tried: AVX2 where

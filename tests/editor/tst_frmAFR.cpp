@@ -5,6 +5,7 @@
 #include "app/VantorixApplication.h"
 #include "editor/frmAFR.h"
 #include "editor/frmNewAFR.h"
+#include "wbpatch/TableSource.h"
 
 using namespace vantorix;
 using test::Ctrl;
@@ -49,6 +50,7 @@ class AfrGridTest : public QObject {
 
  private:
   test::MainWindowFixture f_;
+  wbpatch::BuiltInTables tables_;
   std::string path_;
   QStringList dialog_;  // what the change dialog showed, and where it left the focus
 
@@ -150,7 +152,7 @@ class AfrGridTest : public QObject {
  private slots:
   void init() {
     QTest::failOnWarning(QRegularExpression("QPainter"));  // a painter left unbalanced, say
-    QVERIFY(f_.Start());
+    QVERIFY(f_.Start(&tables_));
     path_ = Calibration().WriteTo(f_.dir->Path() / "cal.bin");
     f_.window->OpenBinaryFile(false, QString::fromStdString(path_));
     Ctrl(f_.window.get(), Qt::Key_W);
@@ -289,6 +291,67 @@ class AfrGridTest : public QObject {
                  .join(u' '),
              "Degrees C\t-40 152 0\t29.45 12.74 12.96 6400 5.91");  // 3770.1608988764 / (128 + sum of modifiers)
     QCOMPARE(Outcome(), "cal.bin 0/0 0/0 0 yellow Vantorix");       // Ctrl+A added no patch, nothing closed
+  }
+
+  // While the grid is open, Ctrl+Z and Ctrl+Y take its yellow changes back and forth one by
+  // one; once it is closed, the image's steps, each giving back exactly the bytes before or
+  // after it, changed unless the file holds just those. Each state: the bytes by name, the
+  // yellow cells (pending while OK has some to write), the title, Undo|Redo (- when off);
+  // Open empties the list.
+  void undoAndRedoTakeTheGridsChangesThenTheImagesSteps() {
+    f_.window->OpenBinaryFile(false, f_.Write(Calibration().Axxc().CorrectChecksum(), "wb.bin"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the grid of cal.bin
+    Ctrl(f_.window.get(), Qt::Key_W);
+    std::map<std::vector<std::uint8_t>, QString> named{{ImageBytes(), "opened"}};
+    const auto action = [this](const char* name) {
+      const auto* item = f_.window->findChild<QAction*>(name);
+      return item->text().remove(u'&') + (item->isEnabled() ? "" : " -");
+    };
+    QStringList seen;
+    const auto look = [&](const QString& name = {}) {
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // a closed grid is gone
+      if (!name.isEmpty()) QVERIFY(named.emplace(ImageBytes(), name).second);
+      const auto bytes = ImageBytes();  // the status bar shows the checksum they store
+      const QString stored =
+          "CSUM (hex): " + QString("%1").arg(bytes[6] * 256 + bytes[7], 4, 16, QChar(u'0')).toUpper();
+      seen << named[bytes] + u' ' + QString::number(Grid() ? MarkedCells().size() : -1) +
+                  (Grid() && Grid()->HasUnwrittenChanges() ? " pending " : " ") + f_.Title() + u' ' +
+                  action("mnuUndo") + u'|' + action("mnuRedo") +
+                  (f_.window->findChild<StatusPanelBar*>("mssbVarious")->PanelText(3) == stored ? "" : " stale");
+    };
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers keys = Qt::ControlModifier) {
+      QTest::keyClick(Grid() ? static_cast<QWidget*>(Table()) : f_.window.get(), key, keys);
+      look();
+    };
+    const auto logged = f_.Log().size();
+    Change({"13.5"}), Change({"13", true});  // the 0 RPM row, then the -40 °C column
+    look();
+    press(Qt::Key_Z), press(Qt::Key_Z), press(Qt::Key_Y);
+    QTest::mouseClick(Button("cmdOK"), Qt::LeftButton);
+    look("grid");
+    Ctrl(f_.window.get(), Qt::Key_S);
+    look("saved");
+    f_.boxes.script.answers = {MsgBoxResult::Yes};  // the stand-in table
+    Ctrl(f_.window.get(), Qt::Key_A);
+    look("patched");
+    press(Qt::Key_Z), press(Qt::Key_Z), press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier), press(Qt::Key_Y);
+    QStringList steps = f_.Log(static_cast<int>(logged)).filter(QRegularExpression("^(Undone|Redone): "));
+    f_.boxes.script.answers = {MsgBoxResult::No};  // not saved
+    f_.window->OpenBinaryFile(false, f_.Write(Calibration(), "other.bin"));
+    look("other");
+    const QString row = "AFR change at 0 RPM", column = "AFR change at -40 \u00B0C",
+                  patch = "adding the wideband patch";
+    QCOMPARE(seen,
+             QStringList(
+                 {"opened 25 pending Vantorix Undo " + column + "|Redo -",
+                  "opened 9 pending Vantorix Undo " + row + "|Redo " + column, "opened 0 Vantorix Undo -|Redo " + row,
+                  "opened 9 pending Vantorix Undo " + row + "|Redo " + column,
+                  "grid -1 Vantorix* Undo " + row + "|Redo -", "saved -1 Vantorix Undo " + row + "|Redo -",
+                  "patched -1 Vantorix* Undo " + patch + "|Redo -", "saved -1 Vantorix Undo " + row + "|Redo " + patch,
+                  "opened -1 Vantorix* Undo -|Redo " + row, "grid -1 Vantorix* Undo " + row + "|Redo " + patch,
+                  "patched -1 Vantorix* Undo " + patch + "|Redo -", "other -1 Vantorix Undo -|Redo -"}));
+    QCOMPARE(steps, QStringList({"Undone: " + column, "Undone: " + row, "Redone: " + row, "Undone: " + patch,
+                                 "Undone: " + row, "Redone: " + row, "Redone: " + patch}));
   }
 
   void exportCsvWritesTheGridAsShownButNeverOverTheImage_data() {
