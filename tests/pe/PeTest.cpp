@@ -76,6 +76,8 @@ TEST_F(PeModifierTables, RefusedWritesAndAMaskWithoutTablesChangeNothing) {
                experimental.PutPEModifier_RPM(2, 1) || experimental.PutPEModifier_Coolant(9, 1) ||
                experimental.Changed());
   EXPECT_THAT(BytesOf(experimental), ElementsAreArray(TestImage(32768, 0xAA).Bytes()));  // nothing in the header
+  EXPECT_EQ(Outcomes([](std::int32_t bound) { return pe::TablePosition("8D", bound); }, {-1, 0, 3, 4}),
+            "0 1551 1576 0");
   EXPECT_THAT(shell.ErrorReports(), ElementsAre("clsBINFile.GetPEModifiers_Coolant", "clsBINFile.GetPEModifiers_RPM",
                                                 "clsBINFile.PutPEModifier_RPM", "clsBINFile.PutPEModifier_Coolant"));
 }
