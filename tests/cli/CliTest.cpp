@@ -108,7 +108,7 @@ TEST_F(CliTest, UsageMistakesExitWith2AndWriteNothing) {
       {"derive lacking options", "wb derive --stock a.bin", 2}, {"an unknown version", "wb install t --version 7f", 2},
       {"set-afr without --by", "set-afr a.bin --rpm 2400 --coolant 80 --afr 12.5", 2},
       {"-o without --fix", "checksum a.bin -o o.bin", 2}, {"-o for two images", "checksum --fix a.bin a.bin -o o.bin", 2},
-      {"an RPM off the grid", "set-afr a.bin --rpm 2500 --coolant 80 --afr 12.5 --by rpm", 2},
+      {"an RPM off the grid", "set-afr a.bin --rpm 2500 --coolant 80 --afr 12.5 --by rpm", 2, {"one of 0, 400, 800, "}},
       {"a temperature off the grid", "set-afr a.bin --rpm 2400 --coolant 50 --afr 12.5 --by rpm", 2},
       // Beside a coolant modifier of 146 no RPM modifier solves to 0.114.
       {"an AFR no modifier can give", "set-afr a.bin --rpm 2400 --coolant 80 --afr 0.114 --by rpm", 2},
@@ -116,6 +116,7 @@ TEST_F(CliTest, UsageMistakesExitWith2AndWriteNothing) {
       {"--by neither rpm nor coolant", "set-afr a.bin --rpm 2400 --coolant 80 --afr 12.5 --by row", 2},
       {"an option given twice", "set-afr a.bin --rpm 4800 --coolant 80 --afr 12.5 --by rpm --rpm=400", 2},
       {"a negative number of days", "history prune --keep-days -1", 2},
+      {"a version that is no number", "history show abc", 2, {"abc: a VERSION is a number from the history list"}},
       {"a sample of mask 32", "sample x.bin --mask 32", 2}, {"a code for $6E", "sample x.bin --mask 6e --bcc axxc", 2}};
   // clang-format on
   for (const Step& mistake : mistakes) EXPECT_THAT(Expect(mistake).err, HasSubstr(" --help'.\n")) << mistake.what;
@@ -300,7 +301,7 @@ TEST_F(CliTest, DerivedTableInstalledInTheUserFolderPatchesAStockImageAsPublishe
   Put(published.Byte(0x5000, 0x01), "p.bin");  // a byte the patch does not write
   Expect({"derive from a pair that disagrees", derive, 3});
   EXPECT_FALSE(fs::exists(dir.Path() / "axxc.txt"));
-  Expect({"install what is no table", "wb install stock.bin", 3, {"not a wideband patch table of any version"}});
+  Expect({"install what is no table", "wb install stock.bin", 3, {"installed\n  as 8D/AXXC: Invalid file format"}});
 }
 
 TEST_F(CliTest, SampleWritesAnImageThatOpensCleanlyButNeverOverAFile) {
