@@ -350,6 +350,11 @@ class MainWindowTest : public QObject {
           right = panels->Panel(p).x() == right ? right + panels->Panel(p).width() : -1;
       if (right < 0 || right > bar.width()) seen.last() += " with its panels out of place";
     }
+    // Squeezed below its design, a bar's panels give up their spare room, never their text.
+    various.resize(400, various.height());
+    for (int p = 1; p <= various.PanelCount(); ++p)
+      if (various.Panel(p).width() < various.Panel(p).fontMetrics().horizontalAdvance(various.PanelText(p)))
+        seen << various.PanelText(p) + " cut";
     const QRect log = f_.window->findChild<QListWidget*>("lstLog")->geometry();
     seen << QString("log %1 %2 %3 %4").arg(log.x()).arg(log.y()).arg(log.width()).arg(log.height());
     // 10850 x 9050 twips at 96 DPI are 723 x 603 pixels: too tall for the 500 of the screen,
