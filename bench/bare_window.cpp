@@ -3,9 +3,11 @@
 // bars) and nothing else. It prints the milliseconds from main() to the shown window and
 // ends; scripts/bench-window runs it interleaved with vantorix_window_startup. With
 // --grid it also shows a table of the grid's size in an MDI child, with --chart a chart
-// view with nine lines of 17 points, and prints the milliseconds until those are shown.
+// view with nine lines of 17 points drawn as the chart window draws them, and prints the
+// milliseconds until those are shown.
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -17,15 +19,21 @@
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
 
+#include "ChildWindowSizes.h"
+
 namespace {
 
-// The grid's size and the kind of texts it shows: temperatures, RPMs and 153 different AFRs.
+// The grid's size and the kind of texts it shows: temperatures, RPMs and 153 different AFRs,
+// every cell in view as in the grid window.
 QWidget* BareGrid() {
   auto* table = new QTableWidget(19, 10);
+  table->horizontalHeader()->setDefaultSectionSize(66);
+  table->verticalHeader()->setDefaultSectionSize(21);
   for (int row = 0; row < 19; ++row)
     for (int column = 0; column < 10; ++column)
       table->setItem(row, column,
@@ -35,15 +43,33 @@ QWidget* BareGrid() {
   return table;
 }
 
+// The chart window's picture with nothing behind it: nine named, coloured 17-point lines
+// on two titled axes, a title, the legend at the right, drawn smooth.
 QWidget* BareChart() {
   auto* chart = new QChart;
+  auto* x = new QValueAxis;
+  x->setTitleText(QStringLiteral("Engine speed (RPM)"));
+  x->setRange(0, 6400);
+  x->setTickCount(9);
+  auto* y = new QValueAxis;
+  y->setTitleText(QStringLiteral("Target air/fuel ratio"));
+  y->setRange(11.5, 13.5);
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
   for (int line = 0; line < 9; ++line) {
     auto* series = new QLineSeries;
+    series->setName(QStringLiteral("%1 °C / %2 °F").arg(-40 + 24 * line).arg(-40 + 43 * line));
+    series->setPen(QPen(QColor::fromHsv(240 - 30 * line, 230, 200), 2));
     for (int point = 0; point < 17; ++point) series->append(400.0 * point, 12.0 + 0.1 * line + 0.05 * point);
     chart->addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
   }
-  chart->createDefaultAxes();
-  return new QChartView(chart);
+  chart->setTitle(QStringLiteral("Target AFRs"));
+  chart->legend()->setAlignment(Qt::AlignRight);
+  auto* view = new QChartView(chart);
+  view->setRenderHint(QPainter::Antialiasing);
+  return view;
 }
 
 }  // namespace
@@ -74,7 +100,9 @@ int main(int argc, char** argv) {
   const std::string_view mode = argc > 1 ? argv[1] : "";
   if (mode == "--grid" || mode == "--chart") {
     auto* area = central->findChild<QMdiArea*>();
-    area->addSubWindow(mode == "--grid" ? BareGrid() : BareChart())->show();
+    QMdiSubWindow* child = area->addSubWindow(mode == "--grid" ? BareGrid() : BareChart());
+    child->resize(mode == "--grid" ? kGridWindowSize : kChartWindowSize);
+    child->show();
     QApplication::processEvents();
   }
   std::printf("%.2f\n", std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());

@@ -8,10 +8,12 @@
 
 #include <QElapsedTimer>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
 
+#include "ChildWindowSizes.h"
 #include "TempDir.h"
 #include "TestImage.h"
 #include "app/VantorixApplication.h"
@@ -39,6 +41,10 @@ int main(int argc, char** argv) {
   chart ? window.mnuAFRChart_Click() : window.mnuAFRs_Click();
   QApplication::processEvents();
   const double gridMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  const QSize opened = window.mdiArea().subWindowList().value(0)->size();
+  if (const QSize floor = chart ? kChartWindowSize : kGridWindowSize; opened != floor)
+    std::fprintf(stderr, "the window opened at %dx%d, the bare one is shown at %dx%d\n", opened.width(),
+                 opened.height(), floor.width(), floor.height());
   if (argc > 1) {
     std::printf("%.2f\n", gridMs);
     return 0;

@@ -37,7 +37,11 @@ void WindowShell::QueuePaint() {
   if (std::exchange(paintQueued_, true)) return;
   QTimer::singleShot(0, &owner_, [this] {
     paintQueued_ = false;
-    PaintWaiting();
+    // The loop turns now, so the log and the bar join the window's next paint instead of
+    // painting a second time on their own.
+    if (std::exchange(barWaiting_, false)) progress_.update();
+    if (std::exchange(logWaiting_, false)) log_.update();
+    painted_.start();
   });
 }
 
