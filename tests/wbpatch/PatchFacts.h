@@ -29,8 +29,7 @@ inline std::vector<Fact> FactsOf(wbpatch::Version version) {
   };
   const auto fixed = [&](int first, std::initializer_list<int> insertion, std::initializer_list<int> removal) {
     for (std::size_t i = 0; i < insertion.size(); ++i)
-      facts.push_back(
-          {static_cast<std::uint16_t>(first + static_cast<int>(i)), insertion.begin()[i], removal.begin()[i]});
+      run(first + static_cast<int>(i), 1, insertion.begin()[i], removal.begin()[i]);
   };
   if (version == wbpatch::Version::Mask6E) {
     fixed(0x06CC, {0x4A}, {0xD5});
