@@ -70,6 +70,7 @@ void frmMain::mnuAFRChart_Click() {
     shell_->WriteLog("View issued for the WOT PE AFR chart.");
     QMdiSubWindow* child = mdiArea_->addSubWindow(new frmAFRChart(*shell_, nativeFileDialog_));
     child->setWindowIcon(windowIcon());
+    RefreshViews();  // drawn before it is shown: a chart laid out empty is laid out again with each line
     child->show();
   });
 }

@@ -67,6 +67,8 @@ frmAFRChart::frmAFRChart(Shell& shell, bool nativeFileDialog, QWidget* parent)
   chtAFR = new QChartView(new QChart, this);
   chtAFR->setObjectName(QStringLiteral("chtAFR"));
   chtAFR->setRenderHint(QPainter::Antialiasing);
+  // Set before the first line is added: the legend is laid out anew on each change of side.
+  chtAFR->chart()->legend()->setAlignment(Qt::AlignRight);
   chtAFR->setMinimumSize(560, 360);
   auto* saveAs = new QAction(QStringLiteral("Save Chart As…"), chtAFR);
   saveAs->setObjectName(QStringLiteral("mnuSaveChartAs"));
@@ -84,6 +86,8 @@ frmAFRChart::frmAFRChart(Shell& shell, bool nativeFileDialog, QWidget* parent)
 QChart& frmAFRChart::Chart() const { return *chtAFR->chart(); }
 
 void frmAFRChart::Show(const ChartTables& tables) {
+  // Every command has the windows follow the image; most leave the chart's tables as they were.
+  if (m_drawn && tables == m_tables) return;
   m_tables = tables;
   Draw();
 }
@@ -94,6 +98,7 @@ void frmAFRChart::Draw() {
   Trapped("Draw", [this] {
     const bool byTemperature = chkByTemperature->isChecked();
     QChart& chart = Chart();
+    m_drawn = true;
     chart.removeAllSeries();
     for (QAbstractAxis* axis : chart.axes()) chart.removeAxis(axis), delete axis;
     auto* x = new QValueAxis;
@@ -163,7 +168,6 @@ void frmAFRChart::Draw() {
     y->applyNiceNumbers();
     chart.setTitle(m_tables.compare ? QStringLiteral("Target AFRs (dashed: the compare image)")
                                     : QStringLiteral("Target AFRs"));
-    chart.legend()->setAlignment(Qt::AlignRight);
   });
 }
 

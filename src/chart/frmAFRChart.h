@@ -23,6 +23,7 @@ struct ChartTables {
   pe::AfrTable shown{};
   std::set<std::pair<int, int>> pending;  // (RPM row, coolant column), from 0
   std::optional<pe::AfrTable> compare;
+  bool operator==(const ChartTables&) const = default;
 };
 
 // Binary > AFR Chart: the target AFRs as lines, against RPM with one line per coolant
@@ -54,6 +55,7 @@ class frmAFRChart final : public QWidget {
   QChartView* chtAFR = nullptr;
   QCheckBox* chkByTemperature = nullptr;
   ChartTables m_tables;
+  bool m_drawn = false;
 };
 
 }  // namespace vantorix
