@@ -15,15 +15,10 @@ using test::TestImage;
 
 namespace {
 
-// At 3200 RPM (row 8) and 80 °C (column 5) the modifiers are 143 and 20: 3770.1608988764 /
-// 291 = 12.96; at 0 RPM and -40 °C both are 0: / 128 = 29.45.
-constexpr std::array<std::uint8_t, 9> kCoolant{0, 88, 30, 40, 50, 20, 60, 70, 255};
-constexpr std::array<std::uint8_t, 17> kRpm{0, 80, 10, 20, 30, 40, 50, 60, 143, 70, 80, 90, 100, 110, 120, 130, 255};
-
+// The grid tests' calibration with another RPM modifier at 3200 RPM.
 TestImage Calibration(std::uint8_t rpm3200 = 143, std::uint8_t mask = 0x8D) {
-  std::array<std::uint8_t, 17> rpm = kRpm;
-  rpm[8] = rpm3200;
-  return TestImage(32768, mask).CoolantModifiers(kCoolant).RpmModifiers(rpm).CorrectChecksum();
+  TestImage image = test::GridCalibration(mask);
+  return image.Byte(image.RpmOffset() + 8, rpm3200).CorrectChecksum();
 }
 
 }  // namespace

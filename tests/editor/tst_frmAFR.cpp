@@ -14,16 +14,10 @@ using B = QMessageBox;
 
 namespace {
 
-// Changes are made in the top-left cell (0 RPM, -40 °C), whose two modifiers are 0: it
-// shows 3770.1608988764 / 128 = 29.45. The modifiers elsewhere vary.
-constexpr std::array<std::uint8_t, 9> kCoolant{0, 88, 30, 40, 50, 20, 60, 70, 255};
-constexpr std::array<std::uint8_t, 17> kRpm{0, 80, 10, 20, 30, 40, 50, 60, 143, 70, 80, 90, 100, 110, 120, 130, 255};
-
-// The calibration as it is opened (its checksum right), then with its first RPM and coolant
-// modifiers changed.
+// Changes are made in the top-left cell (0 RPM, -40 °C), whose two modifiers are 0. The
+// calibration as it is opened (its checksum right), then with those two modifiers changed.
 TestImage Calibration(std::uint8_t rpm = 0, std::uint8_t coolant = 0) {
-  TestImage image = TestImage().CoolantModifiers(kCoolant).RpmModifiers(kRpm).CorrectChecksum();
-  return image.Byte(TestImage::kRpm8D, rpm).Byte(TestImage::kCoolant8D, coolant);
+  return test::GridCalibration().Byte(TestImage::kRpm8D, rpm).Byte(TestImage::kCoolant8D, coolant);
 }
 
 QStringList Cells(int firstRow, int lastRow, int firstColumn, int lastColumn) {

@@ -137,6 +137,15 @@ struct MainWindowFixture {
   QString Title() const { return window->windowHandle()->title(); }
 };
 
+// The grid tests' calibration, its checksum right: the modifiers vary (at 3200 RPM, row 8, and 80 °C, column 5,
+// 143 and 20: 3770.1608988764 / 291 = 12.96); at 0 RPM and -40 °C both are 0: / 128 = 29.45.
+inline TestImage GridCalibration(std::uint8_t mask = 0x8D) {
+  return TestImage(32768, mask)
+      .CoolantModifiers({0, 88, 30, 40, 50, 20, 60, 70, 255})
+      .RpmModifiers({0, 80, 10, 20, 30, 40, 50, 60, 143, 70, 80, 90, 100, 110, 120, 130, 255})
+      .CorrectChecksum();
+}
+
 inline void Ctrl(QWidget* target, Qt::Key key) { QTest::keyClick(target, key, Qt::ControlModifier); }
 
 }  // namespace vantorix::test
