@@ -2,16 +2,11 @@
 // image is opened, marked in the grid, the chart and Image Details, and never written.
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
-#include <QtCharts/QScatterSeries>
-#include <QtCharts/QValueAxis>
-#include <QtTest>
-#include <QtWidgets>
 
 #include "MainWindowFixture.h"
 #include "app/StatusPanelBar.h"
 #include "app/VantorixApplication.h"
 #include "chart/frmAFRChart.h"
-#include "details/frmImageDetails.h"
 #include "editor/frmAFR.h"
 #include "editor/frmNewAFR.h"
 
@@ -20,15 +15,10 @@ using test::TestImage;
 
 namespace {
 
-// At 3200 RPM (row 8) and 80 °C (column 5) the modifiers are 143 and 20: 3770.1608988764 /
-// 291 = 12.96; at 0 RPM and -40 °C both are 0: / 128 = 29.45.
-constexpr std::array<std::uint8_t, 9> kCoolant{0, 88, 30, 40, 50, 20, 60, 70, 255};
-constexpr std::array<std::uint8_t, 17> kRpm{0, 80, 10, 20, 30, 40, 50, 60, 143, 70, 80, 90, 100, 110, 120, 130, 255};
-
+// The grid tests' calibration with another RPM modifier at 3200 RPM.
 TestImage Calibration(std::uint8_t rpm3200 = 143, std::uint8_t mask = 0x8D) {
-  std::array<std::uint8_t, 17> rpm = kRpm;
-  rpm[8] = rpm3200;
-  return TestImage(32768, mask).CoolantModifiers(kCoolant).RpmModifiers(rpm).CorrectChecksum();
+  TestImage image = test::GridCalibration(mask);
+  return image.Byte(image.RpmOffset() + 8, rpm3200).CorrectChecksum();
 }
 
 }  // namespace
@@ -53,6 +43,14 @@ class AfrChartTest : public QObject {
       if (point.x() == x) return point.y();
     return -1;
   }
+  // The lines drawn, the points marked in each marking series, then each named line and its AFR at x.
+  QString Drawn(std::initializer_list<std::pair<int, double>> lines) {
+    QStringList marks;
+    for (QXYSeries* marking : Series("QScatterSeries")) marks << QString::number(marking->count());
+    QStringList seen{QString::number(Series().size()) + " lines, marked " + marks.join(u' ')};
+    for (const auto& [line, x] : lines) seen << Series()[line]->name() + ": " + QString::number(At(Series()[line], x));
+    return seen.join(", ");
+  }
   frmAFR* Grid() { return f_.window->findChild<frmAFR*>("frmAFR"); }
 
  private slots:
@@ -69,26 +67,18 @@ class AfrChartTest : public QObject {
   // (its points marked) until the grid's Cancel; the switch plots per RPM point; the chart
   // saves as a PNG file.
   void drawsTheGridsValuesFollowsItsChangesAndSaves() {
-    QList<QXYSeries*> lines = Series();
-    QCOMPARE(lines.size(), 9);
-    QCOMPARE(lines[5]->name(), "80 °C (176 °F)");
-    QCOMPARE(At(lines[5], 3200), 12.96);
-    QCOMPARE(At(lines[0], 0), 29.45);
+    QCOMPARE(Drawn({{5, 3200}, {0, 0}}), "9 lines, marked , 80 °C (176 °F): 12.96, -40 °C (-40 °F): 29.45");
     f_.window->findChild<QAction*>("mnuAFRs")->trigger();
     test::WhenModalShown<frmNewAFR>([](frmNewAFR& dialog) {
       QTest::keyClicks(dialog.findChild<QLineEdit*>("txtNewValue"), "14.7");
       dialog.findChild<QPushButton*>("cmdOK")->click();
     });
     Grid()->MSFlexGrid1_DblClick();  // the top-left cell, by RPM: the 0 RPM row gets modifier 128
-    QCOMPARE(At(Series()[0], 0), 14.73);
-    QCOMPARE(Series("QScatterSeries").value(0)->count(), 9);
+    QCOMPARE(Drawn({{0, 0}}), "9 lines, marked 9, -40 °C (-40 °F): 14.73");
     Grid()->findChild<QPushButton*>("cmdCancel")->click();
-    QTRY_COMPARE(At(Series()[0], 0), 29.45);
-    QVERIFY(Series("QScatterSeries").isEmpty());
+    QTRY_COMPARE(Drawn({{0, 0}}), "9 lines, marked , -40 °C (-40 °F): 29.45");
     Chart()->PlotAgainstTemperature(true);
-    QCOMPARE(Series().size(), 17);
-    QCOMPARE(Series()[8]->name(), "3200 RPM");
-    QCOMPARE(At(Series()[8], 80), 12.96);
+    QCOMPARE(Drawn({{8, 80}}), "17 lines, marked , 3200 RPM: 12.96");
     const std::string png = f_.dir->File("chart.png");
     Chart()->SaveChartAs(png);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(test::ReadFile(png).data()), 4), QByteArray("\x89PNG"));
@@ -104,27 +94,24 @@ class AfrChartTest : public QObject {
     f_.window->findChild<QAction*>("mnuImageDetails")->trigger();
     const auto logged = static_cast<int>(f_.Log().size());
     f_.window->OpenCompareFile(compare);
-    QCOMPARE(f_.Log(logged),
-             QStringList({"Opening binary file: " + compare, "Reading BIN to array...", "Binary read complete.",
-                          "File opened successfully.", "Comparing with: " + compare}));
-    QCOMPARE(f_.window->findChild<StatusPanelBar*>("mssbPaths")->PanelText(1),
-             "Current BIN: " + image_ + "    Compare BIN: " + compare);
-    QStringList marked;
+    QStringList seen = f_.Log(logged) << f_.window->findChild<StatusPanelBar*>("mssbPaths")->PanelText(1), marked;
     auto* table = Grid()->findChild<QTableWidget*>("MSFlexGrid1");
     for (int row = 2; row < frmAFR::kRows; ++row)
       for (int column = 1; column < frmAFR::kColumns; ++column)
         if (table->item(row, column)->toolTip().contains("Compare image"))
           marked << QString("%1,%2").arg(row).arg(column);
-    QCOMPARE(marked, QStringList({"10,1", "10,2", "10,3", "10,4", "10,5", "10,6", "10,7", "10,8", "10,9"}));
-    QCOMPARE(table->item(10, 6)->toolTip().section(u'\n', -1), "Compare image: 12.65 (difference +0.31)");
-    const QList<QXYSeries*> lines = Series();
-    QCOMPARE(lines.size(), 18);
-    QCOMPARE(lines[11]->pen().style(), Qt::DashLine);  // column 5's compare line follows its own
-    QCOMPARE(lines[11]->color(), lines[10]->color());
-    QCOMPARE(At(lines[11], 3200), 12.65);
-    auto* listed = f_.window->findChild<QListWidget*>("lstCompare");
-    QCOMPARE(listed->count(), 12);  // the path, the checksum, the modifier, nine target AFRs
-    QCOMPARE(listed->findItems("target AFR at 3200 RPM, 80 °C (176 °F): 12.65 -> 12.96", Qt::MatchExactly).size(), 1);
+    const QList<QXYSeries*> lines = Series();  // column 5's compare line follows its own, dashed
+    const auto* listed = f_.window->findChild<QListWidget*>("lstCompare");  // path, checksum, modifier, nine AFRs
+    const QString line = "target AFR at 3200 RPM, 80 °C (176 °F): 12.65 -> 12.96";
+    seen << marked.join(u' ') << table->item(10, 6)->toolTip().section(u'\n', -1) << Drawn({{11, 3200}})
+         << (lines[11]->pen().style() == Qt::DashLine && lines[11]->color() == lines[10]->color() ? "dashed" : "solid")
+         << QString("%1 listed, %2 ").arg(listed->count()).arg(listed->findItems(line, Qt::MatchExactly).size()) + line;
+    QCOMPARE(seen, QStringList(
+                       {"Opening binary file: " + compare, "Reading BIN to array...", "Binary read complete.",
+                        "File opened successfully.", "Comparing with: " + compare,
+                        "Current BIN: " + image_ + "    Compare BIN: " + compare,
+                        "10,1 10,2 10,3 10,4 10,5 10,6 10,7 10,8 10,9", "Compare image: 12.65 (difference +0.31)",
+                        "18 lines, marked , 80 °C (176 °F), compare image: 12.65", "dashed", "12 listed, 1 " + line}));
     Grid()->findChild<QPushButton*>("cmdCancel")->click();
     f_.boxes.shown.clear();
     f_.window->OpenCompareFile(f_.Write(Calibration(143, 0x6E), "other.bin"));

@@ -14,16 +14,10 @@ using B = QMessageBox;
 
 namespace {
 
-// Changes are made in the top-left cell (0 RPM, -40 °C), whose two modifiers are 0: it
-// shows 3770.1608988764 / 128 = 29.45. The modifiers elsewhere vary.
-constexpr std::array<std::uint8_t, 9> kCoolant{0, 88, 30, 40, 50, 20, 60, 70, 255};
-constexpr std::array<std::uint8_t, 17> kRpm{0, 80, 10, 20, 30, 40, 50, 60, 143, 70, 80, 90, 100, 110, 120, 130, 255};
-
-// The calibration as it is opened (its checksum right), then with its first RPM and coolant
-// modifiers changed.
+// Changes are made in the top-left cell (0 RPM, -40 °C), whose two modifiers are 0. The
+// calibration as it is opened (its checksum right), then with those two modifiers changed.
 TestImage Calibration(std::uint8_t rpm = 0, std::uint8_t coolant = 0) {
-  TestImage image = TestImage().CoolantModifiers(kCoolant).RpmModifiers(kRpm).CorrectChecksum();
-  return image.Byte(TestImage::kRpm8D, rpm).Byte(TestImage::kCoolant8D, coolant);
+  return test::GridCalibration().Byte(TestImage::kRpm8D, rpm).Byte(TestImage::kCoolant8D, coolant);
 }
 
 QStringList Cells(int firstRow, int lastRow, int firstColumn, int lastColumn) {
@@ -224,21 +218,21 @@ class AfrGridTest : public QObject {
     seen[0].remove("Original AFR: 29.45, New AFR: ");
     QCOMPARE(seen + QStringList{Cell(2, 1)} + MarkedCells(), outcome);
     const bool refused = outcome.join(u' ').contains("Exclamation Vantorix:");  // asked again
-    QCOMPARE(dialog_, QStringList({"Picture1 RPM Modifier", "optRPM RPM", "Picture2 Coolant Modifier",
-                                   "optCoolant Coolant Temperature", "Command1 ?",
-                                   "Current Target AFR is 29.45 at 0RPMs and -40\u00BA C (-40\u00BA F)", "beside",
-                                   "focus txtNewValue"}) +
-                          (refused ? QStringList{"asked again, focus txtNewValue"} : QStringList{}));
-    const QRect cell = Table()->visualItemRect(Table()->item(2, 1));  // current: framed, not filled
-    const QColor inside = Table()->viewport()->grab().toImage().pixelColor(cell.right() - 5, cell.center().y());
-    QCOMPARE(inside.name(), outcome.contains("2,1") ? "#ffff00" : "#ffffff");
+    const QRect cell = Table()->visualItemRect(Table()->item(2, 1));            // current: framed, not filled
+    dialog_ << Table()->viewport()->grab().toImage().pixelColor(cell.right() - 5, cell.center().y()).name();
     Click(0, 0);  // a header cell never becomes current
-    QCOMPARE(QPoint(Table()->currentRow(), Table()->currentColumn()), QPoint(2, 1));
+    QCOMPARE(dialog_ << QString("current %1,%2").arg(Table()->currentRow()).arg(Table()->currentColumn()),
+             QStringList({"Picture1 RPM Modifier", "optRPM RPM", "Picture2 Coolant Modifier",
+                          "optCoolant Coolant Temperature", "Command1 ?",
+                          "Current Target AFR is 29.45 at 0RPMs and -40\u00BA C (-40\u00BA F)", "beside",
+                          "focus txtNewValue"}) +
+                 (refused ? QStringList{"asked again, focus txtNewValue"} : QStringList{}) +
+                 QStringList({outcome.contains("2,1") ? "#ffff00" : "#ffffff", "current 2,1"}));
   }
 
-  // The grid window's title, captions, note and buttons, then
-  // the tips of data cells after two changes, and no empty band at the grid's right.
-  void theGridShowsItsCaptionsAndEachCellsModifiersAndFormerValue() {
+  // The grid window's title, captions, note and buttons, and no empty band at the grid's right;
+  // then Ctrl+A and Ctrl+C, in the log and in the grid.
+  void theGridShowsItsCaptionsAndSelectAllAndCopyKeepTheirMeaning() {
     QStringList read{Grid()->windowTitle()};
     for (const char* name : {"lblCoolant", "lblRPM", "lblNote"}) {
       const QLabel& label = *Grid()->findChild<QLabel*>(name);
@@ -251,19 +245,7 @@ class AfrGridTest : public QObject {
     QCOMPARE(read, QStringList({"Power Enrichment Target Air/Fuel Ratios", "Coolant Temperature centred",
                                 "R\nP\nM centred", "Note: Double Click on a table cell to change the Target AFR",
                                 "OK, then Cancel, below the grid"}));
-    Change({"13.5"});      // RPM modifier 151
-    Change({"13", true});  // coolant modifier 3770.1608988764 / 13 - (151 + 128) = 11
-    QStringList tips;
-    for (const QPoint cell : {QPoint(2, 1), QPoint(2, 2), QPoint(3, 1), QPoint(3, 2), QPoint(0, 1)})
-      tips << Table()->item(cell.x(), cell.y())->toolTip();
-    const QString tip = "RPM modifier: %1\nCoolant modifier: %2", before = "\nTarget AFR before the change: ";
-    QCOMPARE(tips, QStringList({tip.arg("151 (97)", "11 (B)") + before + "29.45",  // yellow since the first change
-                                tip.arg("151 (97)", "88 (58)") + before + "17.45",
-                                tip.arg("80 (50)", "11 (B)") + before + "18.13", tip.arg("80 (50)", "88 (58)"), ""}));
     QCOMPARE(Table()->horizontalHeader()->length(), Table()->viewport()->width());
-  }
-
-  void selectAllAndCopyKeepTheirMeaningInTheLogAndTheGrid() {
     auto* log = f_.window->findChild<QListWidget*>("lstLog");
     QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, log->visualItemRect(log->item(0)).center());
     Ctrl(log, Qt::Key_A);
@@ -281,21 +263,19 @@ class AfrGridTest : public QObject {
     QVERIFY(ContextMenu(11, 7, "mnuCopy"));  // the same through the context menu
     QCOMPARE(QGuiApplication::clipboard()->text(), spanned);
     Ctrl(Table(), Qt::Key_A);
-    Ctrl(Table(), Qt::Key_C);  // everything: the labels come along
-    const QStringList table = QGuiApplication::clipboard()->text().split(u'\n');
-    QCOMPARE(table.size(), frmAFR::kRows + 1);
-    QCOMPARE(table[1], "Degrees F\t-40\t3.2\t46.4\t89.6\t132.8\t176\t219.2\t262.4\t305.6");
-    QCOMPARE(QStringList({table[0].section(u'\t', 0, 1), table[0].section(u'\t', 9), table[2].section(u'\t', 0, 1),
-                          table[3].section(u'\t', 2, 2), table[10].section(u'\t', 6, 6), table[18].section(u'\t', 0, 0),
-                          table[18].section(u'\t', 9)})
-                 .join(u' '),
-             "Degrees C\t-40 152 0\t29.45 12.74 12.96 6400 5.91");  // 3770.1608988764 / (128 + sum of modifiers)
-    QCOMPARE(Outcome(), "cal.bin 0/0 0/0 0 yellow Vantorix");       // Ctrl+A added no patch, nothing closed
+    Ctrl(Table(), Qt::Key_C);                                                 // everything: the labels come along
+    const QStringList t = QGuiApplication::clipboard()->text().split(u'\n');  // AFR: 3770.16.. / (128 + modifiers)
+    QCOMPARE(QStringList({QString::number(t.size()), t[1], t[0].section(u'\t', 0, 1), t[0].section(u'\t', 9),
+                          t[2].section(u'\t', 0, 1), t[3].section(u'\t', 2, 2), t[10].section(u'\t', 6, 6),
+                          t[18].section(u'\t', 0, 0), t[18].section(u'\t', 9), Outcome()}),
+             QStringList({"20", "Degrees F\t-40\t3.2\t46.4\t89.6\t132.8\t176\t219.2\t262.4\t305.6", "Degrees C\t-40",
+                          "152", "0\t29.45", "12.74", "12.96", "6400", "5.91",
+                          "cal.bin 0/0 0/0 0 yellow Vantorix"}));  // Ctrl+A added no patch, nothing closed
   }
 
-  // While the grid is open, Ctrl+Z and Ctrl+Y take its yellow changes back and forth one by
-  // one; once it is closed, the image's steps, each giving back exactly the bytes before or
-  // after it, changed unless the file holds just those. Each state: the bytes by name, the
+  // Each changed cell's tip names its modifiers and the AFR before the change. While the grid is open, Ctrl+Z and
+  // Ctrl+Y take its yellow changes back and forth one by one; once it is closed, the image's steps, each giving back
+  // exactly the bytes before or after it, changed unless the file holds just those. Each state: the bytes by name, the
   // yellow cells (pending while OK has some to write), the title, Undo|Redo (- when off);
   // Open empties the list.
   void undoAndRedoTakeTheGridsChangesThenTheImagesSteps() {
@@ -325,6 +305,14 @@ class AfrGridTest : public QObject {
     };
     const auto logged = f_.Log().size();
     Change({"13.5"}), Change({"13", true});  // the 0 RPM row, then the -40 °C column
+    // RPM modifier 151, then coolant modifier 3770.1608988764 / 13 - (151 + 128) = 11: each cell's tip
+    QStringList tips;
+    for (const QPoint cell : {QPoint(2, 1), QPoint(2, 2), QPoint(3, 1), QPoint(3, 2), QPoint(0, 1)})
+      tips << Table()->item(cell.x(), cell.y())->toolTip();
+    const QString tip = "RPM modifier: %1\nCoolant modifier: %2", before = "\nTarget AFR before the change: ";
+    QCOMPARE(tips, QStringList({tip.arg("151 (97)", "11 (B)") + before + "29.45",  // yellow since the first change
+                                tip.arg("151 (97)", "88 (58)") + before + "17.45",
+                                tip.arg("80 (50)", "11 (B)") + before + "18.13", tip.arg("80 (50)", "88 (58)"), ""}));
     look();
     press(Qt::Key_Z), press(Qt::Key_Z), press(Qt::Key_Y);
     QTest::mouseClick(Button("cmdOK"), Qt::LeftButton);
@@ -341,17 +329,17 @@ class AfrGridTest : public QObject {
     look("other");
     const QString row = "AFR change at 0 RPM", column = "AFR change at -40 \u00B0C",
                   patch = "adding the wideband patch";
-    QCOMPARE(seen,
-             QStringList(
-                 {"opened 25 pending Vantorix Undo " + column + "|Redo -",
-                  "opened 9 pending Vantorix Undo " + row + "|Redo " + column, "opened 0 Vantorix Undo -|Redo " + row,
-                  "opened 9 pending Vantorix Undo " + row + "|Redo " + column,
-                  "grid -1 Vantorix* Undo " + row + "|Redo -", "saved -1 Vantorix Undo " + row + "|Redo -",
-                  "patched -1 Vantorix* Undo " + patch + "|Redo -", "saved -1 Vantorix Undo " + row + "|Redo " + patch,
-                  "opened -1 Vantorix* Undo -|Redo " + row, "grid -1 Vantorix* Undo " + row + "|Redo " + patch,
-                  "patched -1 Vantorix* Undo " + patch + "|Redo -", "other -1 Vantorix Undo -|Redo -"}));
-    QCOMPARE(steps, QStringList({"Undone: " + column, "Undone: " + row, "Redone: " + row, "Undone: " + patch,
-                                 "Undone: " + row, "Redone: " + row, "Redone: " + patch}));
+    QCOMPARE(
+        seen + steps,
+        QStringList(
+            {"opened 25 pending Vantorix Undo " + column + "|Redo -",
+             "opened 9 pending Vantorix Undo " + row + "|Redo " + column, "opened 0 Vantorix Undo -|Redo " + row,
+             "opened 9 pending Vantorix Undo " + row + "|Redo " + column, "grid -1 Vantorix* Undo " + row + "|Redo -",
+             "saved -1 Vantorix Undo " + row + "|Redo -", "patched -1 Vantorix* Undo " + patch + "|Redo -",
+             "saved -1 Vantorix Undo " + row + "|Redo " + patch, "opened -1 Vantorix* Undo -|Redo " + row,
+             "grid -1 Vantorix* Undo " + row + "|Redo " + patch, "patched -1 Vantorix* Undo " + patch + "|Redo -",
+             "other -1 Vantorix Undo -|Redo -", "Undone: " + column, "Undone: " + row, "Redone: " + row,
+             "Undone: " + patch, "Undone: " + row, "Redone: " + row, "Redone: " + patch}));
   }
 
   void exportCsvWritesTheGridAsShownButNeverOverTheImage_data() {
@@ -436,26 +424,24 @@ class AfrGridTest : public QObject {
     row("save, No", "S", {B::No}, apply + saved + yellow);
     row("save, Cancel", "S", {B::Cancel}, apply + "|" + yellow);
     // With the changes written back to the image by OK, and About open: a close or an exit closes it.
-    const QString kept = "|cal.bin 151/11 0/0 no grid Vantorix* About", fails = "Save Changes,BIN File Error||";
+    const QString kept = "|cal.bin 151/11 0/0 no grid Vantorix* About",
+                  fails = "Save Changes,BIN File Error||cal.bin 151/11 - no grid Vantorix* About";
     const QString about = "Save Changes|Exiting About.",
                   menu = "Save Changes|" +
                          QString(opened).replace(",Reading", ",Original BIN backed up as: other.bin.org,Reading");
     row("after OK, close, Yes", "after OK, C", {B::Yes}, about + "," + closed + "|no image - 151/11 no grid Vantorix");
     row("after OK, close, No", "after OK, C", {B::No}, about + "," + closed + "|no image - 0/0 no grid Vantorix");
     row("after OK, close, Cancel", "after OK, C", {B::Cancel}, "Save Changes|" + kept);
-    row("after OK, exit, save fails", "after OK, X", {B::Yes, B::Ok},
-        fails + "cal.bin 151/11 - no grid Vantorix* About");
+    row("after OK, exit, save fails", "after OK, X", {B::Yes, B::Ok}, fails);
     row("after OK, exit, Yes", "after OK, X", {B::Yes}, about + "|cal.bin 151/11 151/11 no grid hidden");
     row("after OK, open, no file chosen", "after OK, O", {}, "|" + kept);
     row("after OK, open, Yes", "after OK, O", {B::Yes}, menu + "other.bin 0/0 151/11 no grid Vantorix About");
     row("after OK, open, No", "after OK, O", {B::No}, menu + "other.bin 0/0 0/0 no grid Vantorix About");
-    row("after OK, open, save fails", "after OK, O", {B::Yes, B::Ok},
-        fails + "cal.bin 151/11 - no grid Vantorix* About");
+    row("after OK, open, save fails", "after OK, O", {B::Yes, B::Ok}, fails);
     row("after OK, drop, Cancel", "after OK, drop", {B::Cancel}, "Save Changes|" + kept);
     row("save, Yes, fails", "S", {B::Yes, B::Ok},
-        "Apply AFR Changes,BIN File Error|" + ok +
-            ",Saving Current BIN: cal.bin...,Current BIN NOT saved.|cal.bin "
-            "151/11 - no grid Vantorix*");
+        "Apply AFR Changes,BIN File Error|" + ok + ",Saving Current BIN: cal.bin...,Current BIN NOT saved.|" +
+            "cal.bin 151/11 - no grid Vantorix*");
   }
   void everyWayOfDroppingChangesAsksFirst() {
     QFETCH(QString, way);
@@ -468,19 +454,16 @@ class AfrGridTest : public QObject {
     const bool afterOk = way.startsWith("after OK, ");
     way = way.section(u' ', afterOk ? 2 : 0, afterOk ? 2 : 0);
     if (afterOk) QTest::mouseClick(Button("cmdOK"), Qt::LeftButton), f_.window->mnuAbout_Click();
-    if (afterOk) QVERIFY(f_.Activate());
-    if (!afterOk) f_.window->mnuAFRs_Click();  // the grid brought forward as it is
+    QVERIFY(afterOk ? f_.Activate() : (f_.window->mnuAFRs_Click(), true));  // or the grid brought forward as it is
     const int before = static_cast<int>(f_.Log().size());
     f_.boxes.real = true;
     QString dialog;
-    if (way != "O") test::ClickInTurn(clicks);
-    if (way == "O")
-      test::WhenModalShown<QFileDialog>([&, clicks](QFileDialog& open) {
-        dialog = open.windowTitle() + u' ' + open.nameFilters().join(u';');
-        open.findChild<QLineEdit*>("fileNameEdit")->setText(other);  // typed, as a user would
-        clicks.isEmpty() ? open.reject() : static_cast<QDialog&>(open).accept();
-        test::ClickInTurn(clicks);
-      });
+    way != "O" ? test::ClickInTurn(clicks) : test::WhenModalShown<QFileDialog>([&, clicks](QFileDialog& open) {
+      dialog = open.windowTitle() + u' ' + open.nameFilters().join(u';');
+      open.findChild<QLineEdit*>("fileNameEdit")->setText(other);  // typed, as a user would
+      clicks.isEmpty() ? open.reject() : static_cast<QDialog&>(open).accept();
+      test::ClickInTurn(clicks);
+    });
     if (way == "frame") {
       test::ClickCloseButton(*qobject_cast<QMdiSubWindow*>(Grid()->parentWidget()));
     } else if (way == "open") {
@@ -497,9 +480,9 @@ class AfrGridTest : public QObject {
       Ctrl(target, Qt::Key(way[0].unicode()));
     }
     const QString log = f_.Log(before).join(u',').remove(f_.dir->Path().c_str() + QString(u'/'));
-    QCOMPARE(QStringList({f_.BoxTitles(), log, Outcome()}).join(u'|'), outcome);
-    QCOMPARE(dialog, way == "O" ? "Open Binary Binary File (*.bin)" : "");
-    QVERIFY(QApplication::overrideCursor() == nullptr);
+    const char* busy = QApplication::overrideCursor() ? "busy" : "";  // the wait cursor never stays
+    QCOMPARE(QStringList({f_.BoxTitles(), log, Outcome(), dialog, busy}).join(u'|'),
+             outcome + (way == "O" ? "|Open Binary Binary File (*.bin)|" : "||"));
     if (way == "OK") {  // reopened, the grid reads the tables written: no yellow
       f_.window->mnuAFRs_Click();
       QCOMPARE(Cell(2, 2) + ' ' + MarkedCells().join(' '), outcome.contains("151") ? "10.27 " : "17.45 ");
