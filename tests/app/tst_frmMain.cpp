@@ -377,6 +377,19 @@ class MainWindowTest : public QObject {
              "723x496 Vantorix"}));
   }
 
+  // Started with the status bar and the log switched off, the child-window area takes their room.
+  void startsWithoutTheBarsItsSettingsSwitchOff() {
+    Settings settings = InitializeSettings();
+    settings.gblnShowStatusBar = settings.gblnShowLog = false;
+    f_.Stop();
+    QVERIFY(f_.Start(&tables_, QLocale("de_DE"), settings));
+    const QWidget& column = *f_.window->centralWidget();
+    QCOMPARE(QList<int>({f_.window->findChild<QWidget*>("mssbVarious")->isVisible(),
+                         f_.window->findChild<QWidget*>("pbLog")->isVisible(),
+                         f_.window->findChild<QWidget*>("mdiArea")->geometry().bottom() + 1 - column.height()}),
+             QList<int>({0, 0, 0}));
+  }
+
   // Real boxes of each style, answered by Return and then by Escape: the icon and the
   // buttons shown, then the answer to each key.
   void realBoxesShowTheIconAndButtonsOfTheirStyle() {

@@ -170,6 +170,9 @@ class ImageDetailsTest : public QObject {
     QTRY_COMPARE(RecentImages(), recent);
     main_.window->findChild<QAction*>("mnuRecent2")->trigger();
     QCOMPARE(main_.boxes.shown, QStringList{"Exclamation File Access Error: File does not exist.  Please try again."});
+    // Eight at most: six more push the first out.
+    for (const char* name : {"4.bin", "5.bin", "6.bin", "7.bin", "8.bin", "9.bin"}) Open(TestImage(), name, false);
+    QCOMPARE(RecentImages().mid(6), QStringList({"&7  " + path, "&8  " + patched}));
   }
 
   void aHistoryThatCannotBeWrittenNeitherStopsAnOpenNorASaveAndIsToldOnce() {

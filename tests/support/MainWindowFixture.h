@@ -93,7 +93,8 @@ struct MainWindowFixture {
   FaultyFileSystem faulty;
   std::unique_ptr<frmMain> window;
 
-  bool Start(wbpatch::TableSource* tables = nullptr, const QLocale& locale = QLocale("en_US")) {
+  bool Start(wbpatch::TableSource* tables = nullptr, const QLocale& locale = QLocale("en_US"),
+             const Settings& settings = InitializeSettings()) {
     dir = std::make_unique<TempDir>();
     boxes = ScriptedMessageBoxes();
     faulty = FaultyFileSystem();
@@ -103,7 +104,7 @@ struct MainWindowFixture {
                                       .clock = [] { return QDateTime(QDate(2026, 12, 5), QTime(21, 8, 44)); },
                                       .locale = locale,
                                       .nativeFileDialog = false};
-    window = std::make_unique<frmMain>(InitializeSettings(), services);
+    window = std::make_unique<frmMain>(settings, services);
     window->show();
     return QTest::qWaitForWindowActive(window.get());
   }
