@@ -19,11 +19,7 @@
 namespace vantorix::test {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
 
 // Runs the call under a file-size limit of the process (none for 0), which stands in for
 // a disk that fills up part-way: the kernel then writes part of a run and refuses the
@@ -33,8 +29,7 @@ auto WithFileSizeLimit(rlim_t bytes, Call call) {
   rlimit saved{};
   ::getrlimit(RLIMIT_FSIZE, &saved);
   const auto previous = ::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead of ending the process
-  rlimit limited = saved;
-  limited.rlim_cur = bytes != 0 ? bytes : saved.rlim_cur;
+  const rlimit limited{bytes != 0 ? bytes : saved.rlim_cur, saved.rlim_max};
   ::setrlimit(RLIMIT_FSIZE, &limited);
   auto result = call();
   ::setrlimit(RLIMIT_FSIZE, &saved);
@@ -81,7 +76,7 @@ constexpr long kHere = 0, kAsNobody = -1;  // where a row runs, unless in a chil
 struct FileEnd {
   const char* what;
   Phase phase;                  // the fault strikes the open (with its backup copy) or the save
-  std::function<void()> fault;  // made just before it
+  std::function<void()> fault;  // made just before it, if any
   std::string outcome;          // what the open and, if it opened, a change and its save came to; each
                                 // report's place and number; whether the image is still changed, the bar shown
   Bytes file, org;              // afterwards; empty: gone
@@ -108,7 +103,6 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
               kept = earlier.Bytes();
   Bytes grown = old;
   grown.resize(32768 + 128, 'Z');
-  const auto none = [] {};
   const auto chmod = [](const fs::path& at, P perms) { return [at, perms] { fs::permissions(at, perms); }; };
   int holder = -1;
   const auto lock = [&] { ::flock(holder = ::open(path.c_str(), O_RDWR), LOCK_EX); };
@@ -117,10 +111,10 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
                     unsaved = "opened not saved basFileFunctions.BackupFile clsBINFile.SaveBIN ";
   // clang-format off
   const std::vector<FileEnd> ends{
-      {"no fault",                           Save, none, "backed up saved", saved, old},
+      {"no fault",                           Save, nullptr, "backed up saved", saved, old},
       {"disk full at the third run",         Save, [this] { faulty.writeError = ENOSPC, faulty.failWriteCall = faulty.writeCalls + 2; }, failed + "61 changed", old, old},
-      {"disk fills inside run 2",            Save, none, failed + "61 changed", old, old, 4096},
-      {"disk fills inside the last run",     Save, none, failed + "61 changed", old, old, 32000},
+      {"disk fills inside run 2",            Save, nullptr, failed + "61 changed", old, old, 4096},
+      {"disk fills inside the last run",     Save, nullptr, failed + "61 changed", old, old, 32000},
       {"flush fails",                        Save, [this] { faulty.syncError = EIO; }, failed + "57 changed", old, old},
       {"deleted after opening",              Save, [this] { fs::remove(path); }, failed + "53 changed", {}, old},
       {"replaced after opening",             Save, [&] { other.WriteTo(path + ".new"), fs::rename(path + ".new", path); }, failed + "75 changed", other.Bytes(), old},
@@ -133,16 +127,16 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
       {"backup a hard link to it",           Open, [&] { fs::remove(org), fs::create_hard_link(path, org); }, "backed up saved", saved, old},
       {"the copy cannot start",              Open, [this] { faulty.copyError = EACCES; }, copyFailed + "70", saved, kept},
       {"a write of the copy fails",          Open, [this] { faulty.writeError = EIO; }, copyFailed + "57", saved, kept},
-      {"the disk fills during the copy",     Open, none, copyFailed + "61", saved, kept, 20000},
+      {"the disk fills during the copy",     Open, nullptr, copyFailed + "61", saved, kept, 20000},
       {"earlier backup read-only",           Open, chmod(org, P::owner_read), copyFailed + "70", saved, kept, 0, kAsNobody},
       {"every flush fails",                  Open, [this] { faulty.syncError = EIO; }, unsaved + "57 57 changed", old, kept},
-      {"the system fails every flush",       Open, none, unsaved + "57 57 changed", old, kept, 0, SYS_fsync},
+      {"the system fails every flush",       Open, nullptr, unsaved + "57 57 changed", old, kept, 0, SYS_fsync},
       {"folder not writable",                Open, chmod(folder, P::owner_read | P::owner_exec), unsaved + "70 70 changed", old, kept, 0, kAsNobody},
       {"read-only services beside a writer", Open, [&] { lock(), faulty.services = &ReadOnlyFileSystem(); }, unsaved + "70 70 changed", old, kept, 0, kAsNobody},
       {"file without write permission",      Open, chmod(path, P::owner_read | P::others_read), "refused as read-only clsBINFile.OpenBIN 70", old, kept, 0, kAsNobody},
       {"file without read permission",       Open, chmod(path, P::owner_write | P::others_write), "refused clsBINFile.OpenBIN 70", old, kept, 0, kAsNobody},
       {"file locked",                        Open, lock, "refused clsBINFile.OpenBIN 70", old, kept, 0, kAsNobody},
-      {"the system fails every read",        Open, none, "refused basFileFunctions.BackupFile clsBINFile.ReadBinaryToArray 57 57", old, kept, 0, SYS_pread64}};
+      {"the system fails every read",        Open, nullptr, "refused basFileFunctions.BackupFile clsBINFile.ReadBinaryToArray 57 57", old, kept, 0, SYS_pread64}};
   // clang-format on
   const auto mode = P::owner_read | P::owner_write | P::group_read;
   for (const FileEnd& end : ends) {
@@ -152,7 +146,7 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
       shell.Clear();
       fs::create_directory(folder);
       original.WriteTo(path), fs::permissions(path, mode), earlier.WriteTo(org);
-      if (end.phase == Open) end.fault();
+      if (end.phase == Open && end.fault) end.fault();
       clsBINFile image(shell, files(), patch());
       const Outcome open =
           WithFileSizeLimit(end.phase == Open ? end.sizeLimit : 0, [&] { return image.OpenBIN(path, true); });
@@ -160,7 +154,7 @@ TEST_F(SaveBin, EndsWithTheWholeOldOrTheWholeNewImageAndOneReportOnFailure) {
       std::string said = open ? (shell.Trace()[0] == "log: Original BIN backed up as: " + org ? "backed up" : "opened")
                               : (readOnly ? "refused as read-only" : "refused");
       if (open && image.PutPEModifier_RPM(1, 0x77)) {
-        if (end.phase == Save) end.fault();
+        if (end.phase == Save && end.fault) end.fault();
         const Outcome save = WithFileSizeLimit(end.phase == Save ? end.sizeLimit : 0, [&] { return image.SaveBIN(); });
         const bool unflushed = save.Detail().find("the disk may not hold them yet") != std::string::npos;
         said += !save ? " not saved" : unflushed ? " saved unflushed" : " saved";

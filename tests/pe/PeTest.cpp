@@ -6,9 +6,6 @@
 namespace vantorix::test {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
-
 using Pair = std::pair<std::int16_t, double>;
 
 // The AFR follows from the sum of both modifiers, rounded to hundredths; its inverse finds

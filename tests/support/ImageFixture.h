@@ -17,6 +17,7 @@ namespace vantorix::test {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+using ::testing::ElementsAre, ::testing::ElementsAreArray;
 
 // Every member a caller sees of an image object; the defaults are those of an object
 // without an image.

@@ -8,10 +8,8 @@
 
 namespace vantorix::test {
 
-struct BoxCall {
+struct BoxCall {  // style and title are in the trace
   std::string text;
-  MsgBoxStyle style;
-  std::string title;
   BoxKind kind;
 };
 
@@ -22,7 +20,7 @@ class RecordingShell : public Shell {
   MsgBoxResult MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title,
                       const BoxKind& kind) override {
     trace_.push_back("box " + StyleName(style) + " " + title + ": " + text);
-    boxes_.push_back({text, style, title, kind});
+    boxes_.push_back({text, kind});
     return answers_.Next(style);
   }
   void ShowProgress() override { trace_.emplace_back("show progress"), progressVisible_ = true; }

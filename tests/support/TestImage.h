@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace vantorix::test {
@@ -15,17 +16,10 @@ namespace vantorix::test {
 class TestImage {
  public:
   // Offsets of the image format.
-  static constexpr std::size_t kPromIdOffset = 0x0000;
-  static constexpr std::size_t kChecksumOffset = 0x0006;
-  static constexpr std::size_t kMaskOffset = 0x0008;
-  static constexpr std::size_t kTransmission8D = 0x0018;
-  static constexpr std::size_t kTransmission6E = 0x0249;
-  static constexpr std::size_t kCoolant8D = 0x060E;
-  static constexpr std::size_t kRpm8D = 0x0617;
-  static constexpr std::size_t kCoolant6E = 0x050C;
-  static constexpr std::size_t kRpm6E = 0x0515;
-  static constexpr std::size_t kCoolant32 = 0x0614;
-  static constexpr std::size_t kRpm32 = 0x061D;
+  static constexpr std::size_t kPromIdOffset = 0x0000, kChecksumOffset = 0x0006, kMaskOffset = 0x0008;
+  static constexpr std::size_t kTransmission8D = 0x0018, kTransmission6E = 0x0249;  // where the transmission bit lies
+  static constexpr std::size_t kCoolant8D = 0x060E, kRpm8D = 0x0617, kCoolant6E = 0x050C, kRpm6E = 0x0515,
+                               kCoolant32 = 0x0614, kRpm32 = 0x061D;  // the PE tables of each mask
   static constexpr std::array<std::size_t, 3> kBccOffsets{0x7168, 0x717C, 0x71C3};
   static constexpr std::array<std::uint8_t, 3> kAxxcBytes{0x3C, 0x59, 0x40};
 
@@ -34,6 +28,7 @@ class TestImage {
     for (std::size_t i = 0; i < size; ++i) bytes_[i] = static_cast<std::uint8_t>((i * 7U + 13U) & 0xFFU);
     if (size > kMaskOffset) Mask(mask);
   }
+  explicit TestImage(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}  // as given
 
   TestImage& Byte(std::size_t offset, std::uint8_t value) { return bytes_.at(offset) = value, *this; }
   TestImage& Fill(std::uint8_t value) { return bytes_.assign(bytes_.size(), value), *this; }  // the mask byte too
@@ -82,12 +77,9 @@ class TestImage {
     return *this;
   }
   std::size_t TableOffset(std::size_t of8D, std::size_t of6E, std::size_t of32) const {
-    switch (At(kMaskOffset)) {
-      case 0x8D: return of8D;
-      case 0x6E: return of6E;
-      case 0x32: return of32;
-      default: throw std::logic_error("this mask has no PE tables");
-    }
+    const std::uint8_t mask = At(kMaskOffset);
+    if (mask != 0x8D && mask != 0x6E && mask != 0x32) throw std::logic_error("this mask has no PE tables");
+    return mask == 0x8D ? of8D : mask == 0x6E ? of6E : of32;
   }
   std::vector<std::uint8_t> bytes_;
 };
