@@ -128,9 +128,10 @@ TEST_F(CliTest, ReadingCommandsTellWhatTheImagesHoldAndExitWithTheWorstStatus) {
   Put(TestImage(32768, 0x6E).CorrectChecksum(), "e.bin"), Put(TestImage(32768, 0x32), "t.bin");
   const TestImage tables = Axxc8D().CoolantModifiers({0, 88, 30, 40, 50, 20, 60, 70, 255});
   Put(TestImage(tables).Byte(0x0617 + 8, 143), "g.bin"), Put(TestImage(tables).Byte(0x0617 + 8, 150), "h.bin");
-  Put(TestImage(32768, 0xAA), "x.bin");
+  Put(TestImage(32768, 0xAA), "x.bin"), Put(Axxc8D(), "tab\tx.bin");
   // clang-format off
   const Step reads[] = {
+      {"JSON: a control character in a name", "afr --json 'tab\tx.bin'", 0, {R"({"path": "tab\u0009x.bin", )"}},
       {"version", "--version", 0, {"vantorix-cli " + std::string(app::kVersionText) + "\n"}},
       {"info, one file missing", "info a.bin missing.bin t.bin", 3,
        {"  PROM ID: 4613\n  transmission: MANUAL\n  BCC: AXXC\n  stored checksum: 1234\n"
@@ -172,7 +173,7 @@ TEST_F(CliTest, ReadingCommandsTellWhatTheImagesHoldAndExitWithTheWorstStatus) {
       {"version to a full disk", "--version >/dev/full", 3, {"could not be written: No space left on device"}}};
   // clang-format on
   for (const Step& read : reads) Expect(read);
-  EXPECT_EQ(Files(), 7);
+  EXPECT_EQ(Files(), 8);
   EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
   // --json writes one document that a JSON reader takes, holding what the text says:
   // "entries of the list, differing cells|one entry".
