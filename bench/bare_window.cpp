@@ -4,9 +4,11 @@
 // ends; scripts/bench-window runs it interleaved with vantorix_window_startup. With
 // --grid it also shows a table of the grid's size in an MDI child, with --chart a chart
 // view with nine lines of 17 points drawn as the chart window draws them, and prints the
-// milliseconds until those are shown.
+// milliseconds until those are shown; given an image after either, it also reads it and
+// shows what an open shows in the bars and the log.
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QMainWindow>
@@ -72,6 +74,9 @@ QWidget* BareChart() {
   return view;
 }
 
+// The log lines the window program writes from an open to its grid or its chart shown.
+constexpr int kLogLinesToGrid = 15, kLogLinesToChart = 6;
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +104,17 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   const std::string_view mode = argc > 1 ? argv[1] : "";
   if (mode == "--grid" || mode == "--chart") {
+    // Given an image, the bare program also does the least of what opening it shows:
+    // reads it whole, names it and its identity in the two bars, and logs as many lines.
+    if (argc > 2) {
+      QFile image(QString::fromLocal8Bit(argv[2]));
+      if (!image.open(QIODevice::ReadOnly) || image.readAll().size() != 32768) return 1;
+      paths->showMessage(image.fileName());
+      window.statusBar()->showMessage(QStringLiteral("Mask (hex): 8D  ID (dec): 4613  CSUM (hex): 0A5F"));
+      for (int line = 0; line < (mode == "--grid" ? kLogLinesToGrid : kLogLinesToChart); ++line)
+        log->addItem(QStringLiteral("12:00:01 PM, open and grid line %1").arg(line));
+      log->setCurrentRow(log->count() - 1);
+    }
     auto* area = central->findChild<QMdiArea*>();
     QMdiSubWindow* child = area->addSubWindow(mode == "--grid" ? BareGrid() : BareChart());
     child->resize(mode == "--grid" ? kGridWindowSize : kChartWindowSize);
