@@ -67,8 +67,7 @@ frmAFRChart::frmAFRChart(Shell& shell, bool nativeFileDialog, QWidget* parent)
   chtAFR = new QChartView(new QChart, this);
   chtAFR->setObjectName(QStringLiteral("chtAFR"));
   chtAFR->setRenderHint(QPainter::Antialiasing);
-  // Set before the first line is added: the legend is laid out anew on each change of side.
-  chtAFR->chart()->legend()->setAlignment(Qt::AlignRight);
+  chtAFR->chart()->legend()->setAlignment(Qt::AlignRight);  // whatever is drawn
   chtAFR->setMinimumSize(560, 360);
   auto* saveAs = new QAction(QStringLiteral("Save Chart As…"), chtAFR);
   saveAs->setObjectName(QStringLiteral("mnuSaveChartAs"));
@@ -98,7 +97,6 @@ void frmAFRChart::Draw() {
   Trapped("Draw", [this] {
     const bool byTemperature = chkByTemperature->isChecked();
     QChart& chart = Chart();
-    m_drawn = true;
     chart.removeAllSeries();
     for (QAbstractAxis* axis : chart.axes()) chart.removeAxis(axis), delete axis;
     auto* x = new QValueAxis;
@@ -168,6 +166,7 @@ void frmAFRChart::Draw() {
     y->applyNiceNumbers();
     chart.setTitle(m_tables.compare ? QStringLiteral("Target AFRs (dashed: the compare image)")
                                     : QStringLiteral("Target AFRs"));
+    m_drawn = true;  // only a chart drawn to the end stands for its tables
   });
 }
 
