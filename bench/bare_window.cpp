@@ -26,7 +26,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "ChildWindowSizes.h"
+#include "WindowSizes.h"
 
 namespace {
 
@@ -89,17 +89,23 @@ int main(int argc, char** argv) {
   }
   auto* central = new QWidget(&window);
   auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
   auto* paths = new QStatusBar(central);
   paths->showMessage(QStringLiteral("N/A"));
   column->addWidget(paths);
-  column->addWidget(new QProgressBar(central));
-  column->addWidget(new QMdiArea(central), 1);
+  auto* progress = new QProgressBar(central);
+  progress->hide();  // as the window program keeps it until a file is read or written
+  column->addWidget(progress);
+  auto* area = new QMdiArea(central);
+  column->addWidget(area, 1);
   auto* log = new QListWidget(central);
   for (int line = 0; line < 8; ++line) log->addItem(QStringLiteral("12:00:00 PM, start-up line %1").arg(line));
+  log->setFixedSize(kLogListSize);
   column->addWidget(log);
   window.setCentralWidget(central);
   window.statusBar()->showMessage(QStringLiteral("N/A"));
-  window.resize(800, 600);
+  window.resize(kMainWindowSize);
   window.show();
   QApplication::processEvents();
   const std::string_view mode = argc > 1 ? argv[1] : "";
@@ -115,7 +121,6 @@ int main(int argc, char** argv) {
         log->addItem(QStringLiteral("12:00:01 PM, open and grid line %1").arg(line));
       log->setCurrentRow(log->count() - 1);
     }
-    auto* area = central->findChild<QMdiArea*>();
     QMdiSubWindow* child = area->addSubWindow(mode == "--grid" ? BareGrid() : BareChart());
     child->resize(mode == "--grid" ? kGridWindowSize : kChartWindowSize);
     child->show();

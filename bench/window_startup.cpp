@@ -13,11 +13,21 @@
 #include <cstdio>
 #include <string_view>
 
-#include "ChildWindowSizes.h"
 #include "TempDir.h"
 #include "TestImage.h"
+#include "WindowSizes.h"
 #include "app/VantorixApplication.h"
 #include "app/frmMain.h"
+
+namespace {
+
+void SayIfSizesDiffer(const char* what, QSize opened, QSize bare) {
+  if (opened != bare)
+    std::fprintf(stderr, "the %s opened at %dx%d, the bare one is shown at %dx%d\n", what, opened.width(),
+                 opened.height(), bare.width(), bare.height());
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
@@ -29,6 +39,9 @@ int main(int argc, char** argv) {
   window.show();
   QApplication::processEvents();
   const double shownMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  SayIfSizesDiffer("main window", window.size(), kMainWindowSize);
+  SayIfSizesDiffer("child-window area", window.mdiArea().size(), kChildAreaSize);
+  SayIfSizesDiffer("log", window.findChild<QWidget*>(QStringLiteral("lstLog"))->size(), kLogListSize);
   if (argc > 1 && std::string_view(argv[1]) == "--shown") {
     std::printf("%.2f\n", shownMs);
     return 0;
@@ -41,10 +54,8 @@ int main(int argc, char** argv) {
   chart ? window.mnuAFRChart_Click() : window.mnuAFRs_Click();
   QApplication::processEvents();
   const double gridMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  const QSize opened = window.mdiArea().subWindowList().value(0)->size();
-  if (const QSize floor = chart ? kChartWindowSize : kGridWindowSize; opened != floor)
-    std::fprintf(stderr, "the window opened at %dx%d, the bare one is shown at %dx%d\n", opened.width(),
-                 opened.height(), floor.width(), floor.height());
+  SayIfSizesDiffer(chart ? "chart window" : "grid window", window.mdiArea().subWindowList().value(0)->size(),
+                   chart ? kChartWindowSize : kGridWindowSize);
   if (argc > 1) {
     std::printf("%.2f\n", gridMs);
     return 0;
