@@ -20,35 +20,38 @@ WindowShell::WindowShell(QWidget& owner, QListWidget& log, QProgressBar& progres
 
 void WindowShell::WriteLog(const std::string& message) {
   log_.addItem(LongTimeText(clock_().time(), locale_) + QStringLiteral(", ") + QString::fromStdString(message));
-  // Selects the new line alone (the list also takes a selection of many lines to copy)
-  // and scrolls it into view.
-  log_.setCurrentRow(log_.count() - 1, QItemSelectionModel::ClearAndSelect);
   logWaiting_ = true;
-  if (InFrame())
-    QueuePaint();
-  else
-    PaintWaiting();
+  PaintInTime();
 }
 
-bool WindowShell::InFrame() const { return painted_.isValid() && !painted_.hasExpired(kFrameMilliseconds); }
-
-void WindowShell::QueuePaint() {
-  // Said once for a burst: the event loop paints what is waiting when it turns next.
-  if (std::exchange(paintQueued_, true)) return;
-  QTimer::singleShot(0, &owner_, [this] {
-    paintQueued_ = false;
-    // The loop turns now, so the log and the bar join the window's next paint instead of
-    // painting a second time on their own.
-    if (std::exchange(barWaiting_, false)) progress_.update();
-    if (std::exchange(logWaiting_, false)) log_.update();
-    painted_.start();
-  });
+void WindowShell::PaintInTime() {
+  if (!paintQueued_) {
+    // The first change since the event loop last turned: the loop paints it with the
+    // window when it turns next, which after a short command is at once.
+    paintQueued_ = true;
+    busy_.start();
+    QTimer::singleShot(0, &owner_, [this] {
+      paintQueued_ = false;
+      if (std::exchange(barWaiting_, false)) progress_.update();
+      if (std::exchange(logWaiting_, false)) ShowLastLine(), log_.update();
+    });
+  } else if (busy_.hasExpired(kFrameMilliseconds)) {
+    // The thread has kept the loop from turning for a frame: what it did so far shows now.
+    PaintWaiting();
+  }
 }
 
 void WindowShell::PaintWaiting() {
   if (std::exchange(barWaiting_, false)) progress_.repaint();
-  if (std::exchange(logWaiting_, false)) log_.repaint();
-  painted_.start();
+  if (std::exchange(logWaiting_, false)) ShowLastLine(), log_.repaint();
+  busy_.start();
+}
+
+void WindowShell::ShowLastLine() {
+  // The newest line alone is selected (the list also takes a selection of many lines to
+  // copy) and scrolled into view: once for the lines of a burst, as moving the selection
+  // and scrolling cost more than adding a line.
+  log_.setCurrentRow(log_.count() - 1, QItemSelectionModel::ClearAndSelect);
 }
 
 MsgBoxResult WindowShell::MsgBox(const std::string& text, MsgBoxStyle style, const std::string& title, const BoxKind&) {
@@ -58,8 +61,8 @@ MsgBoxResult WindowShell::MsgBox(const std::string& text, MsgBoxStyle style, con
 
 void WindowShell::ShowProgress() {
   progress_.show();
+  barWaiting_ = true;
   PaintWaiting();
-  progress_.repaint();
 }
 
 void WindowShell::HideProgress() {
@@ -74,10 +77,7 @@ void WindowShell::SetProgress(float value) {
   progress_.setValue(static_cast<int>(value));
   progress_.setUpdatesEnabled(true);
   barWaiting_ = true;
-  if (InFrame())
-    QueuePaint();
-  else
-    PaintWaiting();
+  PaintInTime();
 }
 
 }  // namespace vantorix

@@ -16,12 +16,12 @@ namespace vantorix {
 
 // The main window's side of the seam: log lines go to the activity log list, boxes to
 // the message boxes, progress to the progress bar. A file is read and written on the
-// window thread, with no event loop turning meanwhile, so the log and the bar are painted
-// at once: always the first change after a frame's time without one, so that a line or a
-// step shows while a long operation keeps the thread busy. Changes that follow within the
-// frame (the ten steps after a whole 32 KB read, the lines of one command) are painted
-// together, when the event loop turns next, and at once before the thread can wait: when
-// the bar is shown for a read or a write, and before a box.
+// window thread, with no event loop turning meanwhile. Changes are painted together with
+// the window when the event loop turns next, so a short command (the lines of an open,
+// the steps of a whole 32 KB read) costs one paint; a change that comes after the thread
+// has kept the loop from turning for a frame is painted at once, so that a line or a step
+// shows while a long operation keeps the thread busy. Before the thread can wait, what
+// waits is painted at once: when the bar is shown for a read or a write, and before a box.
 class WindowShell final : public Shell {
  public:
   using Clock = std::function<QDateTime()>;
@@ -43,15 +43,14 @@ class WindowShell final : public Shell {
   MessageBoxes& boxes_;
   Clock clock_;
   QLocale locale_;
-  // Whether the log or the bar was painted at once within the last frame.
-  bool InFrame() const;
-  // Has the event loop paint what is waiting, once, when it turns next.
-  void QueuePaint();
+  // Has what waits painted by the event loop, or at once when the loop has not turned for a frame.
+  void PaintInTime();
   // Paints at once what is waiting to be painted.
   void PaintWaiting();
+  void ShowLastLine();
 
   static constexpr qint64 kFrameMilliseconds = 16;
-  QElapsedTimer painted_;     // since the log or the bar was last painted at once
+  QElapsedTimer busy_;        // since the loop last turned, or what waited was last painted at once
   bool logWaiting_ = false;   // the log has a line not yet painted
   bool barWaiting_ = false;   // the bar has a value not yet painted
   bool paintQueued_ = false;  // the event loop is to paint what waits

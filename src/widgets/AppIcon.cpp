@@ -1,7 +1,12 @@
 #include "widgets/AppIcon.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOption>
+#include <map>
 
 namespace vantorix {
 
@@ -39,10 +44,34 @@ QPixmap AppIconPixmap(int size) {
   return pixmap;
 }
 
-QIcon AppIcon() {
-  QIcon icon;
-  for (const int size : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(AppIconPixmap(size));
-  return icon;
-}
+namespace {
+
+// Draws each size when it is first asked for: a window that is only ever shown small (and
+// an offscreen one, never) does not pay for the large antialiased sizes at start-up.
+class DrawnIconEngine final : public QIconEngine {
+ public:
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+    const int side = std::max(1, std::min(size.width(), size.height()));
+    auto drawn = drawn_.find(side);
+    if (drawn == drawn_.end()) drawn = drawn_.emplace(side, AppIconPixmap(side)).first;
+    if (mode == QIcon::Normal || !qobject_cast<QApplication*>(QCoreApplication::instance())) return drawn->second;
+    const QStyleOption option;  // greyed for a disabled window, as the style does any icon
+    return QApplication::style()->generatedIconPixmap(mode, drawn->second, &option);
+  }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+  }
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+  }
+  QIconEngine* clone() const override { return new DrawnIconEngine(*this); }
+
+ private:
+  std::map<int, QPixmap> drawn_;
+};
+
+}  // namespace
+
+QIcon AppIcon() { return QIcon(new DrawnIconEngine); }
 
 }  // namespace vantorix
