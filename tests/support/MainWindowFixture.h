@@ -138,6 +138,29 @@ struct MainWindowFixture {
   QString Title() const { return window->windowHandle()->title(); }
 };
 
+// Golden files: a slot's whole expected outcome, one block a row ("[row]", "[]" in a slot without rows, then its lines,
+// with \r and \n written as such and the test's folder as <dir>), in tests/<folder>/expected/<slot>.txt. Long expected
+// texts read better there than as string literals; a row that differs also writes what it saw to
+// actual/<folder>/<slot>.txt in the working folder, to diff against the kept file.
+inline std::pair<QStringList, QStringList> Golden(const QString& folder, QStringList seen, const QString& dir) {
+  const QString slot = QString(QTest::currentTestFunction()) + ".txt", row = QTest::currentDataTag();
+  seen.replaceInStrings(dir, "<dir>").replaceInStrings("\r", "\\r").replaceInStrings("\n", "\\n");
+  QFile file(QT_TESTCASE_SOURCEDIR "/" + folder + "/expected/" + slot);
+  QStringList kept{"no block [" + row + "] in " + file.fileName()};
+  const QString text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  for (const QString& block : (u'\n' + text.chopped(text.endsWith(u'\n'))).split("\n["))
+    if (block.startsWith(row + "]\n")) kept = block.section(u'\n', 1).split(u'\n');
+  static QSet<QString> written;  // each actual file begins again in a run
+  QFile actual("actual/" + folder + u'/' + slot);
+  if (seen != kept && QDir().mkpath("actual/" + folder) &&
+      actual.open(written.contains(slot) ? QIODevice::Append : QIODevice::WriteOnly)) {
+    written << slot;
+    actual.write(("[" + row + "]\n" + seen.join(u'\n') + u'\n').toUtf8());
+    qWarning().noquote() << "differs from" << file.fileName() << "; seen in" << QFileInfo(actual).absoluteFilePath();
+  }
+  return {seen, kept};
+}
+
 // The grid tests' calibration, its checksum right: the modifiers vary (at 3200 RPM, row 8, and 80 °C, column 5,
 // 143 and 20: 3770.1608988764 / 291 = 12.96); at 0 RPM and -40 °C both are 0: / 128 = 29.45.
 inline TestImage GridCalibration(std::uint8_t mask = 0x8D) {
