@@ -24,6 +24,7 @@ namespace vantorix::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using Bytes = std::vector<std::uint8_t>;
@@ -33,12 +34,10 @@ struct Result {
   std::string out, err;
 };
 
-// One run of the program and what it must end with.
+// One run of the program, named.
 struct Step {
   const char* what;
   std::string words;  // as typed in the image folder; a redirection among them wins over the test's own
-  int status = 0;     // unless a transcript records it
-  std::vector<std::string> said = {};  // pieces of its standard output and error
   std::string env = "";
 };
 
@@ -63,13 +62,6 @@ class CliTest : public ::testing::Test {
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(home.File("out")), Text(home.File("err"))};
   }
-  Result Expect(const Step& step) {
-    SCOPED_TRACE(step.what);
-    const Result result = Run(step.words, step.env);
-    EXPECT_EQ(result.status, step.status) << result.err;
-    for (const std::string& piece : step.said) EXPECT_THAT(result.out + result.err, HasSubstr(piece));
-    return result;
-  }
   // The steps run in turn, as one text: each one's name and words, all it wrote, its status;
   // the test's folders as $DIR and $HOME and the log's times as hh:mm:ss, so that the text is
   // the same wherever and whenever it runs.
@@ -80,7 +72,9 @@ class CliTest : public ::testing::Test {
       text += "# " + std::string(step.what) + "\n$ " + step.words + "\n" + result.out + result.err + "status " +
               std::to_string(result.status) + "\n";
     }
-    for (const auto& [folder, name] : {std::pair{dir.Path().string(), "$DIR"}, {home.Path().string(), "$HOME"}})
+    for (const auto& [folder, name] : {std::pair{fs::canonical(dir.Path()).string(), "$DIR"},
+                                       {dir.Path().string(), "$DIR"},
+                                       {home.Path().string(), "$HOME"}})
       for (std::size_t at; (at = text.find(folder)) != std::string::npos;) text.replace(at, folder.size(), name);
     for (std::size_t at = text.find(", "); at != std::string::npos; at = text.find(", ", at + 1))
       if (at >= 9 && text[at - 9] == '\n' && text[at - 6] == ':' && text[at - 3] == ':')
@@ -145,7 +139,8 @@ TEST_F(CliTest, MistakesAndReadingCommandsTellWhatTheyMustExitWithTheWorstStatus
   const TestImage tables = Axxc8D().CoolantModifiers({0, 88, 30, 40, 50, 20, 60, 70, 255});
   Put(TestImage(tables).Byte(0x0617 + 8, 143), "g.bin"), Put(TestImage(tables).Byte(0x0617 + 8, 150), "h.bin");
   Put(TestImage(32768, 0xAA), "x.bin"), Put(Axxc8D(), "tab\tx.bin");
-  Expect({"version", "--version", 0, {"vantorix-cli " + std::string(app::kVersionText) + "\n"}});
+  EXPECT_EQ(Transcript({{"version", "--version"}}),
+            "# version\n$ --version\nvantorix-cli " + std::string(app::kVersionText) + "\nstatus 0\n");
   // clang-format off
   said += Transcript({
       {"info, one file missing", "info a.bin missing.bin t.bin"}, {"info as JSON", "info --json a.bin e.bin"},
@@ -214,10 +209,10 @@ TEST_F(CliTest, EveryChangeWritesWhatTheCoreSavesOrNothing) {
       {{"mask 32", "set-afr s.bin --rpm 0 --coolant 80 --afr 13 --by rpm"}, TestImage(32768, 0x32).Bytes()},
       // No change of the core's but its save, which stores the checksum it calculates.
       {{"checksum", "checksum --fix s.bin"}, axxc, [](clsBINFile&) {}},
-      {{"saved, but the folder is not flushed", "checksum --fix s.bin", 0, {}, kFolderFlushFails}, axxc, [](clsBINFile&) {}},
+      {{"saved, but the folder is not flushed", "checksum --fix s.bin", kFolderFlushFails}, axxc, [](clsBINFile&) {}},
       {{"stand-in refused, its message of several lines kept so", "wb add s.bin"}, axxc},
       {{"stand-in refused", "wb remove s.bin"}, e6},
-      {{"broken installed table", "wb add s.bin", 0, {}, "XDG_DATA_HOME=" + dir.File("broken")}, e6}};
+      {{"broken installed table", "wb add s.bin", "XDG_DATA_HOME=" + dir.File("broken")}, e6}};
   // clang-format on
   for (const TestImage& image : {Axxc8D(), TestImage(32768, 0x8D).Aujp(), TestImage(32768, 0x6E)}) {
     changes.push_back({{"add", "wb add --allow-stand-in s.bin"}, image.Bytes(), add});
@@ -258,7 +253,8 @@ TEST_F(CliTest, DerivedTableInstalledInTheUserFolderPatchesAStockImageAsPublishe
   Put(published.Byte(0x5000, 0x01), "p.bin");  // a byte the patch does not write
   ExpectKept("derived", said + Transcript({{"derive from a pair that disagrees", derive}}));
   EXPECT_FALSE(fs::exists(dir.Path() / "axxc.txt"));
-  Expect({"install what is no table", "wb install stock.bin", 3, {"installed\n  as 8D/AXXC: Invalid file format"}});
+  EXPECT_THAT(Transcript({{"install what is no table", "wb install stock.bin"}}),  // the table's bytes are in the text
+              AllOf(HasSubstr("installed\n  as 8D/AXXC: Invalid file format"), ::testing::EndsWith("status 3\n")));
 }
 
 // A sample never replaces a file: a row of the change table.
@@ -282,35 +278,35 @@ std::string Damage(const fs::path& db) {
 // the change; a restore puts back only the file's own versions unless forced.
 TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItReplaces) {
   const fs::path db = home.Path() / "xdg" / "Vantorix" / "history.sqlite";
-  Expect({"a first change", "checksum --fix " + Put(TestImage(32768, 0x6E), "first.bin"), 0});
-  const std::string damaged = Damage(db);  // pages the next event does not read
-  const Result fix = Expect({"a change with the history damaged", "checksum --fix a.bin", 0});
+  std::string said = Transcript({{"a first change", "checksum --fix " + Put(TestImage(32768, 0x6E), "first.bin")}});
+  const std::string damaged = Damage(db);          // pages the next event does not read
+  const Result fix = Run("checksum --fix a.bin");  // with the history damaged
+  ASSERT_EQ(fix.status, 0);
   const std::string told = " was damaged: it was moved aside as ", started = ", and a new one was started.\n";
   ASSERT_THAT(fix.err, ::testing::MatchesRegex(".*" + told + ".*Z" + started));  // one line, naming the copy
   const std::size_t copy = fix.err.find(told) + told.size();
   // EXPECT_EQ would print the whole database.
   EXPECT_TRUE(Text(fix.err.substr(copy, fix.err.size() - started.size() - copy)) == damaged);
   const Bytes fixed = ReadFile(a);
-  Expect({"add", "wb add --allow-stand-in a.bin", 0});
+  said += Transcript({{"add", "wb add --allow-stand-in a.bin"}});
   const Bytes patched = ReadFile(a);
   EXPECT_TRUE(Run("history a.bin").out.ends_with(" first seen\n"));  // the first version, and only it
-  Expect({"show", "history show 1 -o v1.bin", 0});
+  said += Transcript({{"show", "history show 1 -o v1.bin"}, {"show over an existing file", "history show 1 -o a.bin"}});
   EXPECT_THAT(ReadFile(dir.Path() / "v1.bin"), ElementsAreArray(Axxc8D().Bytes()));
-  Expect({"show over an existing file", "history show 1 -o a.bin", 3});
   EXPECT_EQ(Run("history show @3").out, std::string(fixed.begin(), fixed.end()));
   EXPECT_THAT(Run("diff @1 a.bin").out, HasSubstr("0x0006-0x0007      2 bytes  checksum: 12 34 -> "));
   auto held = RealFileSystem().OpenReadWrite(a);  // as the window program holds an open image
-  Expect({"restore a locked file", "history restore a.bin 1", 3, {"is locked by another program"}});
+  said += Transcript({{"restore a locked file", "history restore a.bin 1"}});
   held.reset();
-  Expect({"restore", "history restore a.bin @1", 0});
+  said += Transcript({{"restore", "history restore a.bin @1"}});
   EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
-  Expect({"a restore undone like any change", "history restore a.bin 5", 0});
+  said += Transcript({{"a restore undone like any change", "history restore a.bin 5"}});
   EXPECT_THAT(ReadFile(a), ElementsAreArray(patched));
   // Scripts can turn recording off; a restore, whose undo lives in the history, then refuses.
   const std::string off = "VANTORIX_NO_HISTORY=1", afr = "set-afr a.bin --rpm 0 --coolant 80 --by rpm --afr ";
-  Expect({"a change not recorded", afr + "13", 0, {}, off});
-  Expect({"a restore not recorded", "history restore a.bin 1", 3, {}, off});
-  Expect({"saved, but the folder is not flushed", afr + "12.5", 3, {}, kFolderFlushFails});
+  said += Transcript({{"a change not recorded", afr + "13", off},
+                      {"a restore not recorded", "history restore a.bin 1", off},
+                      {"saved, but the folder is not flushed", afr + "12.5", kFolderFlushFails}});
   std::string listed;  // the versions `history --json` lists, newest first: "number event differing|..."
   for (const QJsonValue v : QJsonDocument::fromJson(QByteArray::fromStdString(Run("history --json").out)).array())
     listed += std::to_string(v["version"].toInt()) + ' ' + v["event"].toString().toStdString() + ' ' +
@@ -320,32 +316,25 @@ TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItRepla
             "by the CLI 127|3 backed up 0|2 changed by the CLI 2|1 backed up null|");
 
   // Only a version of this very file, mask and size goes back without --force.
-  Expect({"another mask", "checksum --fix " + Put(TestImage(32768, 0x6E), "e.bin"), 0});  // versions 11 and 12
-  Expect({"another size", "checksum --fix " + Put(TestImage(32640), "s.bin"), 0});        // 13 and 14
-  Expect({"another PROM ID", "checksum --fix " + Put(Axxc8D().PromId(7), "o.bin"), 0});   // 15 and 16
-  struct Restore {
-    Step step;
-    const char* holds;  // the file whose bytes before the run a.bin holds after it
-  };
+  said += Transcript({{"another mask", "checksum --fix " + Put(TestImage(32768, 0x6E), "e.bin")},   // versions 11, 12
+                      {"another size", "checksum --fix " + Put(TestImage(32640), "s.bin")},         // 13 and 14
+                      {"another PROM ID", "checksum --fix " + Put(Axxc8D().PromId(7), "o.bin")}});  // 15 and 16
   // clang-format off
-  const Restore restores[] = {
-      {{"another path and mask", "history restore a.bin 12", 2}, "a.bin"},
-      {{"another path", "history restore a.bin 16", 2,
-        {"recorded for " + fs::canonical(dir.File("o.bin")).string() + ", mask $8D, PROM ID 7, 32768 bytes"}}, "a.bin"},
-      {{"forced", "history restore a.bin 14 --force", 0}, "s.bin"},
-      {{"this path, another size", "history restore a.bin 4", 2}, "a.bin"},
-      {{"forced", "history restore a.bin 12 --force", 0}, "e.bin"},
-      {{"this path, another mask", "history restore a.bin 4", 2}, "a.bin"}};
+  const std::pair<Step, const char*> restores[] = {  // and the file whose bytes before the run a.bin holds after it
+      {{"another path and mask", "history restore a.bin 12"}, "a.bin"}, {{"another path", "history restore a.bin 16"}, "a.bin"},
+      {{"forced", "history restore a.bin 14 --force"}, "s.bin"}, {{"this path, another size", "history restore a.bin 4"}, "a.bin"},
+      {{"forced", "history restore a.bin 12 --force"}, "e.bin"}, {{"this path, another mask", "history restore a.bin 4"}, "a.bin"}};
   // clang-format on
-  for (const Restore& restore : restores) {
-    const Bytes expected = ReadFile(dir.Path() / restore.holds);
-    Expect(restore.step);
-    EXPECT_THAT(ReadFile(a), ElementsAreArray(expected)) << restore.step.what;
+  for (const auto& [step, holds] : restores) {
+    const Bytes expected = ReadFile(dir.Path() / holds);
+    said += Transcript({step});
+    EXPECT_THAT(ReadFile(a), ElementsAreArray(expected)) << step.what;
   }
+  ExpectKept("history", said);
   Damage(db);  // the damage is told, and what the new history holds
-  EXPECT_EQ(
-      Expect({"a listing with the history damaged", "history a.bin", 0, {"was damaged: it was moved aside as "}}).out,
-      "a.bin: no version recorded\n");
+  const Result listing = Run("history a.bin");
+  EXPECT_EQ(std::to_string(listing.status) + " " + listing.out, "0 a.bin: no version recorded\n");
+  EXPECT_THAT(listing.err, HasSubstr("was damaged: it was moved aside as "));
 }
 
 }  // namespace
