@@ -5,9 +5,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <cctype>
 #include <fstream>
 #include <functional>
 
@@ -25,6 +23,7 @@ namespace vantorix::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using Bytes = std::vector<std::uint8_t>;
@@ -34,12 +33,10 @@ struct Result {
   std::string out, err;
 };
 
-// One run of the program and what it must end with.
+// One run of the program, named.
 struct Step {
   const char* what;
   std::string words;  // as typed in the image folder; a redirection among them wins over the test's own
-  int status;
-  std::vector<std::string> said = {};  // pieces of its standard output and error
   std::string env = "";
 };
 
@@ -64,12 +61,34 @@ class CliTest : public ::testing::Test {
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(home.File("out")), Text(home.File("err"))};
   }
-  Result Expect(const Step& step) {
-    SCOPED_TRACE(step.what);
-    const Result result = Run(step.words, step.env);
-    EXPECT_EQ(result.status, step.status) << result.err;
-    for (const std::string& piece : step.said) EXPECT_THAT(result.out + result.err, HasSubstr(piece));
-    return result;
+  // The steps run in turn, as one text: each one's name and words, all it wrote, its status;
+  // the test's folders as $DIR and $HOME, dates and times as YYYY-MM-DD and hh:mm:ss, so that
+  // the text is the same wherever and whenever it runs.
+  std::string Transcript(std::initializer_list<Step> steps) {
+    std::string text;
+    for (const Step& step : steps) {
+      const Result result = Run(step.words, step.env);
+      text += "# " + std::string(step.what) + "\n$ " + step.words + "\n" + result.out + result.err + "status " +
+              std::to_string(result.status) + "\n";
+    }
+    for (const auto& [folder, name] : {std::pair{fs::canonical(dir.Path()).string(), "$DIR"},
+                                       {dir.Path().string(), "$DIR"},
+                                       {home.Path().string(), "$HOME"}})
+      for (std::size_t at; (at = text.find(folder)) != std::string::npos;) text.replace(at, folder.size(), name);
+    const auto digit = [&text](std::size_t at) { return std::isdigit(static_cast<unsigned char>(text[at])) != 0; };
+    for (std::size_t at = 0; at + 10 <= text.size(); ++at)
+      if (digit(at) && text[at + 2] == ':' && text[at + 5] == ':' && digit(at + 7))
+        text.replace(at, 8, "hh:mm:ss");
+      else if (text.compare(at, 2, "20") == 0 && text[at + 4] == '-' && text[at + 7] == '-' && digit(at + 9))
+        text.replace(at, 10, "YYYY-MM-DD");
+    return text;
+  }
+  // The whole text against the one kept in tests/cli/expected; what was seen is left in the
+  // build folder, to compare with or to take over when a change of the output is meant.
+  static void ExpectKept(const std::string& name, const std::string& seen) {
+    const std::string kept = CLI_EXPECTED "/" + name + ".txt", there = CLI_SEEN "/cli-" + name + ".txt";
+    std::ofstream(there) << seen;
+    EXPECT_EQ(seen, Text(kept)) << "diff -u '" << kept << "' '" << there << "'";
   }
   std::string Put(const TestImage& image, const std::string& name) { return image.WriteTo(dir.Path() / name); }
   // What the core writes when it opens the image, makes the change and saves.
@@ -86,109 +105,62 @@ class CliTest : public ::testing::Test {
     EXPECT_TRUE(shell.ErrorReports().empty());
     return ReadFile(path);
   }
-  long Files() const { return std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()); }
 
   TempDir home, dir;
   const std::string a = Put(Axxc8D(), "a.bin");
 };
 
-// A mistake in the command line is status 2 with a pointer to the help, and writes nothing.
-// Each command's --help text is compared whole with docs/cli.md by cli_reference_matches_the_help.
-TEST_F(CliTest, UsageMistakesExitWith2AndWriteNothing) {
-  // clang-format off
-  const Step mistakes[] = {
-      {"no command", "", 2}, {"an unknown command", "frob", 2}, {"info without an image", "info", 2},
-      {"an unknown option", "info --bogus a.bin", 2}, {"afr with two images", "afr a.bin a.bin", 2},
-      {"diff with one image", "diff a.bin", 2}, {"wb alone", "wb", 2}, {"an unknown wb action", "wb frob", 2},
-      {"derive lacking options", "wb derive --stock a.bin", 2}, {"an unknown version", "wb install t --version 7f", 2},
-      {"set-afr without --by", "set-afr a.bin --rpm 2400 --coolant 80 --afr 12.5", 2},
-      {"-o without --fix", "checksum a.bin -o o.bin", 2}, {"-o for two images", "checksum --fix a.bin a.bin -o o.bin", 2},
-      {"an RPM off the grid", "set-afr a.bin --rpm 2500 --coolant 80 --afr 12.5 --by rpm", 2, {"one of 0, 400, 800, "}},
-      {"a temperature off the grid", "set-afr a.bin --rpm 2400 --coolant 50 --afr 12.5 --by rpm", 2},
-      // Beside a coolant modifier of 146 no RPM modifier solves to 0.114.
-      {"an AFR no modifier can give", "set-afr a.bin --rpm 2400 --coolant 80 --afr 0.114 --by rpm", 2},
-      {"an AFR that is no number", "set-afr a.bin --rpm 2400 --coolant 80 --afr rich --by rpm", 2},
-      {"--by neither rpm nor coolant", "set-afr a.bin --rpm 2400 --coolant 80 --afr 12.5 --by row", 2},
-      {"an option given twice", "set-afr a.bin --rpm 4800 --coolant 80 --afr 12.5 --by rpm --rpm=400", 2},
-      {"a negative number of days", "history prune --keep-days -1", 2},
-      {"a version that is no number", "history show abc", 2, {"abc: a VERSION is a number from the history list"}},
-      {"a sample of mask 32", "sample x.bin --mask 32", 2}, {"a code for $6E", "sample x.bin --mask 6e --bcc axxc", 2}};
-  // clang-format on
-  for (const Step& mistake : mistakes) EXPECT_THAT(Expect(mistake).err, HasSubstr(" --help'.\n")) << mistake.what;
-  EXPECT_EQ(Files(), 1);
-  EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
-}
-
+// A mistake in the command line is status 2 with a pointer to the help. Each command's
+// --help text is compared whole with docs/cli.md by cli_reference_matches_the_help.
 // Each reading command tells what the core decodes and exits 0, 1 for a difference or a
 // mismatch, 3 for a file it cannot read or output it cannot write; with many images the
 // worst counts. None writes.
-TEST_F(CliTest, ReadingCommandsTellWhatTheImagesHoldAndExitWithTheWorstStatus) {
+TEST_F(CliTest, MistakesAndReadingCommandsTellWhatTheyMustExitWithTheWorstStatusAndWriteNothing) {
+  // clang-format off
+  std::string said = Transcript({
+      {"no command", ""}, {"an unknown command", "frob"}, {"info without an image", "info"},
+      {"an unknown option", "info --bogus a.bin"}, {"afr with two images", "afr a.bin a.bin"},
+      {"diff with one image", "diff a.bin"}, {"wb alone", "wb"}, {"an unknown wb action", "wb frob"},
+      {"derive lacking options", "wb derive --stock a.bin"}, {"an unknown version", "wb install t --version 7f"},
+      {"set-afr without --by", "set-afr a.bin --rpm 2400 --coolant 80 --afr 12.5"},
+      {"-o without --fix", "checksum a.bin -o o.bin"}, {"-o for two images", "checksum --fix a.bin a.bin -o o.bin"},
+      {"an RPM off the grid", "set-afr a.bin --rpm 2500 --coolant 80 --afr 12.5 --by rpm"},
+      {"a temperature off the grid", "set-afr a.bin --rpm 2400 --coolant 50 --afr 12.5 --by rpm"},
+      // Beside a coolant modifier of 146 no RPM modifier solves to 0.114.
+      {"an AFR no modifier can give", "set-afr a.bin --rpm 2400 --coolant 80 --afr 0.114 --by rpm"},
+      {"an AFR that is no number", "set-afr a.bin --rpm 2400 --coolant 80 --afr rich --by rpm"},
+      {"--by neither rpm nor coolant", "set-afr a.bin --rpm 2400 --coolant 80 --afr 12.5 --by row"},
+      {"an option given twice", "set-afr a.bin --rpm 4800 --coolant 80 --afr 12.5 --by rpm --rpm=400"},
+      {"a negative number of days", "history prune --keep-days -1"}, {"a version that is no number", "history show abc"},
+      {"a sample of mask 32", "sample x.bin --mask 32"}, {"a code for $6E", "sample x.bin --mask 6e --bcc axxc"}});
+  // clang-format on
   TestImage b = Axxc8D().PromId(0x0001).StoredChecksum(0x9999).CoolantModifiers({1, 2, 3, 4, 5, 6, 7, 8, 9});
   Put(b.Byte(0x0617, 0xEE).Byte(0x2004, 0).Byte(0x2005, 0).Byte(0x4C9C, 0).Byte(0x5000, 0).Byte(0x7168, 0), "b.bin");
   Put(TestImage(32768, 0x6E).CorrectChecksum(), "e.bin"), Put(TestImage(32768, 0x32), "t.bin");
   const TestImage tables = Axxc8D().CoolantModifiers({0, 88, 30, 40, 50, 20, 60, 70, 255});
   Put(TestImage(tables).Byte(0x0617 + 8, 143), "g.bin"), Put(TestImage(tables).Byte(0x0617 + 8, 150), "h.bin");
   Put(TestImage(32768, 0xAA), "x.bin"), Put(Axxc8D(), "tab\tx.bin");
+  EXPECT_EQ(Transcript({{"version", "--version"}}),
+            "# version\n$ --version\nvantorix-cli " + std::string(app::kVersionText) + "\nstatus 0\n");
   // clang-format off
-  const Step reads[] = {
-      {"JSON: a control character in a name", "afr --json 'tab\tx.bin'", 0, {R"({"path": "tab\u0009x.bin", )"}},
-      {"version", "--version", 0, {"vantorix-cli " + std::string(app::kVersionText) + "\n"}},
-      {"info, one file missing", "info a.bin missing.bin t.bin", 3,
-       {"  PROM ID: 4613\n  transmission: MANUAL\n  BCC: AXXC\n  stored checksum: 1234\n"
-        "  computed checksum: BE39 (DOES NOT AGREE)\n  wideband patch: ", "  patch table: built-in stand-in\n",
-        "missing.bin: File Access Error: File does not exist.", "mask: $32", "transmission: -\n",
-        "wideband patch: none for this image\n"}},
-      {"info as JSON", "info --json a.bin e.bin", 0,
-       {"[\n  {\"path\": \"a.bin\", ", ", \"promId\": 4613, \"transmission\": \"MANUAL\", \"bcc\": \"AXXC\", "
-        "\"storedChecksum\": \"1234\", \"computedChecksum\": \"BE39\", \"checksumAgrees\": false, \"widebandPatch\": "
-        "{\"version\": \"8D/AXXC\", \"table\": \"built-in stand-in\", \"standIn\": true, \"state\": \"",
-        "},\n  {", "\"checksumAgrees\": true, ", "\"tellingEntries\": 8, ", "}}\n]\n"}},
-      {"checksum", "checksum e.bin a.bin", 1,
-       {"e.bin: checksum BEFD agrees\na.bin: checksum MISMATCH: stored 1234, computed BE39\n"}},
-      {"checksum, one file missing", "checksum a.bin missing.bin", 3}, {"afr", "afr a.bin", 0},
-      {"afr as CSV", "afr --csv b.bin", 0}, {"identical images", "diff a.bin a.bin", 0, {"the images are identical\n"}},
-      {"diff", "diff a.bin b.bin", 1,
-       {"0x0000-0x0001      2 bytes  identity: PROM ID: 12 05 -> 00 01\n"
-        "0x0006-0x0007      2 bytes  checksum: 12 34 -> 99 99\n"
-        "0x060E-0x0616      9 bytes  PE coolant modifiers\n"
-        "0x0617             1 byte   PE RPM modifiers: AE -> EE\n"
-        "0x2004-0x2005      2 bytes  wideband patch: routine: 29 30 -> 00 00\n"
-        "0x4C9C             1 byte   wideband patch: hook: 51 -> 00\n"
-        "0x5000             1 byte   other: 0D -> 00\n"
-        "0x7168             1 byte   identity: broadcast code: 3C -> 00\n"
-        "19 bytes differ, in 8 runs\n"}},
-      {"derive from images that are no pair", "wb derive --stock a.bin --patched b.bin --version 8d-axxc -o t.txt", 3},
+  said += Transcript({
+      {"info, one file missing", "info a.bin missing.bin t.bin"}, {"info as JSON", "info --json a.bin e.bin"},
+      {"checksum", "checksum e.bin a.bin"}, {"checksum, one file missing", "checksum a.bin missing.bin"},
+      {"afr", "afr a.bin"}, {"afr as CSV", "afr --csv b.bin"}, {"identical images", "diff a.bin a.bin"},
+      {"diff", "diff a.bin b.bin"},
+      {"derive from images that are no pair", "wb derive --stock a.bin --patched b.bin --version 8d-axxc -o t.txt"},
       // 3770.1608988764 / (coolant + 143 + 128) against / (coolant + 150 + 128), to two decimals.
-      {"target AFRs of one RPM row", "diff --afr g.bin h.bin", 1,
-       {"    RPM     C     F    AFR A    AFR B   change\n"
-        "   3200   -40   -40    13.91    13.56    -0.35\n   3200   -16   3.2     10.5     10.3     -0.2\n"
-        "   3200     8  46.4    12.53    12.24    -0.29\n   3200    32  89.6    12.12    11.86    -0.26\n"
-        "   3200    56 132.8    11.75    11.49    -0.26\n   3200    80   176    12.96    12.65    -0.31\n"
-        "   3200   104 219.2    11.39    11.15    -0.24\n   3200   128 262.4    11.06    10.83    -0.23\n"
-        "   3200   152 305.6     7.17     7.07     -0.1\n9 target AFRs differ\n"}},
-      {"the same target AFRs", "diff --afr a.bin a.bin", 0, {"the target AFRs are identical\n"}},
-      {"a mask without PE tables", "diff --afr a.bin x.bin", 3, {"x.bin (mask $AA) holds no PE modifier tables"}},
+      {"target AFRs of one RPM row", "diff --afr g.bin h.bin"}, {"the same target AFRs", "diff --afr a.bin a.bin"},
+      {"a mask without PE tables", "diff --afr a.bin x.bin"},
+      // One document each, which a JSON reader takes (the kept text is checked so), holding what the text says.
+      {"target AFRs as JSON", "diff --afr --json g.bin h.bin"}, {"diff as JSON", "diff --json g.bin h.bin"},
+      {"afr as JSON", "afr --json g.bin"}, {"JSON: a control character in a name", "afr --json 'tab\tx.bin'"},
       // Output lost to a full disk must not pass for a clean run.
-      {"table to a full disk", "afr --csv a.bin >/dev/full", 3, {"could not be written: No space left on device"}},
-      {"version to a full disk", "--version >/dev/full", 3, {"could not be written: No space left on device"}}};
+      {"table to a full disk", "afr --csv a.bin >/dev/full"}, {"version to a full disk", "--version >/dev/full"}});
   // clang-format on
-  for (const Step& read : reads) Expect(read);
-  EXPECT_EQ(Files(), 8);
+  ExpectKept("reads", said);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 8);
   EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
-  // --json writes one document that a JSON reader takes, holding what the text says:
-  // "entries of the list, differing cells|one entry".
-  const auto json = [this](const std::string& words, const QString& list, qsizetype at) {
-    const QJsonObject all = QJsonDocument::fromJson(QByteArray::fromStdString(Run(words).out)).object();
-    const QJsonArray entries = all[list].toArray();
-    return std::to_string(entries.size()) + " " + std::to_string(all["differingCells"].toInt()) + "|" +
-           QJsonDocument(entries[at].toObject()).toJson(QJsonDocument::Compact).toStdString();
-  };
-  EXPECT_EQ(json("diff --afr --json g.bin h.bin", "cells", 5),
-            R"(9 9|{"a":12.96,"b":12.65,"celsius":80,"change":-0.31,"fahrenheit":176,"rpm":3200})");
-  EXPECT_EQ(json("diff --json g.bin h.bin", "runs", 0),
-            R"(1 0|{"a":"8F","area":"PE RPM modifiers","b":"96","length":1,"offset":1567})");
-  EXPECT_EQ(json("afr --json g.bin", "rows", 8),
-            R"(17 0|{"afrs":[13.91,10.5,12.53,12.12,11.75,12.96,11.39,11.06,7.17],"rpm":3200})");
 }
 
 // Read-only files in a read-only folder, as a user that cannot override permissions.
@@ -221,46 +193,39 @@ TEST_F(CliTest, EveryChangeWritesWhatTheCoreSavesOrNothing) {
   const Bytes axxc = Axxc8D().Bytes(), e6 = TestImage(32768, 0x6E).Bytes();
   // clang-format off
   std::vector<Change> changes{
-      {{"by RPM, telling what it does", "--verbose set-afr s.bin --rpm 2400 --coolant 80 --afr 12.5 --by rpm", 0,
-        {", Recalculating AFRs based on 2400RPMs...\n"}}, grid, [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }},
-      {{"by RPM into another file", "set-afr s.bin --rpm 2400 --coolant 80 --afr 12.5 --by rpm -o o.bin", 0,
-        {"o.bin: ", "; s.bin was left as it was.\n"}}, grid, [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }},
-      {{"into its backup", "set-afr s.bin --rpm 2400 --coolant 80 --afr 12.5 --by rpm -o ./s.bin.org", 3,
-        {"./s.bin.org: Path/File access error (it is the backup of s.bin, "}}, grid},
-      {{"into a file that exists", "checksum --fix s.bin -o a.bin", 3, {"a.bin: Path/File access error (it exists and was left"}},
-       axxc},
-      {{"a sample over a file", "sample s.bin --mask 8d", 3, {"a sample never replaces a file"}}, axxc},
-      {{"add into another file", "wb add --allow-stand-in s.bin -o o.bin", 0}, axxc, add},
-      {{"by coolant", "set-afr s.bin --rpm 6400 --coolant -40 --afr 14.7 --by coolant", 0}, grid,
+      {{"by RPM, telling what it does", "--verbose set-afr s.bin --rpm 2400 --coolant 80 --afr 12.5 --by rpm"}, grid,
+       [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }},
+      {{"by RPM into another file", "set-afr s.bin --rpm 2400 --coolant 80 --afr 12.5 --by rpm -o o.bin"}, grid,
+       [](clsBINFile& b) { b.PutPEModifier_RPM(7, 86); }},
+      {{"into its backup", "set-afr s.bin --rpm 2400 --coolant 80 --afr 12.5 --by rpm -o ./s.bin.org"}, grid},
+      {{"into a file that exists", "checksum --fix s.bin -o a.bin"}, axxc},
+      {{"a sample over a file", "sample s.bin --mask 8d"}, axxc},
+      {{"add into another file", "wb add --allow-stand-in s.bin -o o.bin"}, axxc, add},
+      {{"by coolant", "set-afr s.bin --rpm 6400 --coolant -40 --afr 14.7 --by coolant"}, grid,
        [](clsBINFile& b) { b.PutPEModifier_Coolant(1, b.CalculateCoolantModifier(0, 14.7)); }},
-      {{"the cell already targets that", "set-afr s.bin --rpm 0 --coolant -40 --afr 27.32 --by rpm", 0}, grid},
+      {{"the cell already targets that", "set-afr s.bin --rpm 0 --coolant -40 --afr 27.32 --by rpm"}, grid},
       // Beside an RPM modifier of 216 it solves to 32728.
-      {{"modifier above 255", "set-afr s.bin --rpm 2400 --coolant 80 --afr 0.114 --by coolant", 1, {"too RICH"}}, axxc},
-      {{"modifier below 0", "set-afr s.bin --rpm 2400 --coolant 80 --afr 40 --by rpm", 1, {"too LEAN"}}, grid},
-      {{"mask 32", "set-afr s.bin --rpm 0 --coolant 80 --afr 13 --by rpm", 3,
-        {"only intended to be used with $8D and $6E"}}, TestImage(32768, 0x32).Bytes()},
+      {{"modifier above 255", "set-afr s.bin --rpm 2400 --coolant 80 --afr 0.114 --by coolant"}, axxc},
+      {{"modifier below 0", "set-afr s.bin --rpm 2400 --coolant 80 --afr 40 --by rpm"}, grid},
+      {{"mask 32", "set-afr s.bin --rpm 0 --coolant 80 --afr 13 --by rpm"}, TestImage(32768, 0x32).Bytes()},
       // No change of the core's but its save, which stores the checksum it calculates.
-      {{"checksum", "checksum --fix s.bin", 0}, axxc, [](clsBINFile&) {}},
-      {{"saved, but the folder is not flushed", "checksum --fix s.bin", 3, {"s.bin: Flushing the folder "},
-        kFolderFlushFails}, axxc, [](clsBINFile&) {}},
-      {{"stand-in refused, its message of several lines kept so", "wb add s.bin", 2,
-        {"(built-in stand-in) is a stand-in, not the published patch.\n  Adding the patch with it writes the values",
-         " other bytes. The image gets NO wideband function: do not burn it expecting one.\n"}}, axxc},
-      {{"stand-in refused", "wb remove s.bin", 2,
-        {"give --allow-stand-in to write it anyway\nvantorix-cli: s.bin: left unchanged\n"}}, e6},
-      {{"broken installed table", "wb add s.bin", 3, {"Invalid file format"}, "XDG_DATA_HOME=" + dir.File("broken")},
-       e6}};
+      {{"checksum", "checksum --fix s.bin"}, axxc, [](clsBINFile&) {}},
+      {{"saved, but the folder is not flushed", "checksum --fix s.bin", kFolderFlushFails}, axxc, [](clsBINFile&) {}},
+      {{"stand-in refused, its message of several lines kept so", "wb add s.bin"}, axxc},
+      {{"stand-in refused", "wb remove s.bin"}, e6},
+      {{"broken installed table", "wb add s.bin", "XDG_DATA_HOME=" + dir.File("broken")}, e6}};
   // clang-format on
   for (const TestImage& image : {Axxc8D(), TestImage(32768, 0x8D).Aujp(), TestImage(32768, 0x6E)}) {
-    changes.push_back({{"add", "wb add --allow-stand-in s.bin", 0}, image.Bytes(), add});
+    changes.push_back({{"add", "wb add --allow-stand-in s.bin"}, image.Bytes(), add});
     const auto remove = [](clsBINFile& b) { b.RemoveWBHackFromBIN(); };
-    changes.push_back({{"remove", "wb remove s.bin --allow-stand-in", 0}, CoreSaves(image.Bytes(), add), remove});
+    changes.push_back({{"remove", "wb remove s.bin --allow-stand-in"}, CoreSaves(image.Bytes(), add), remove});
   }
   const fs::path out = dir.Path() / "o.bin";  // where -o o.bin sends the change, leaving s.bin and its backup be
+  std::string said;
   for (const Change& c : changes) {
     const std::string path = TestImage(c.image).WriteTo(dir.Path() / "s.bin");
     fs::remove(path + ".org"), fs::remove(out);
-    Expect(c.step);
+    said += Transcript({c.step});
     SCOPED_TRACE(c.step.what);
     const bool elsewhere = c.step.words.ends_with(" -o o.bin");
     const Bytes saved = c.core ? CoreSaves(c.image, c.core) : c.image;
@@ -268,8 +233,8 @@ TEST_F(CliTest, EveryChangeWritesWhatTheCoreSavesOrNothing) {
     EXPECT_EQ(fs::exists(out) ? ReadFile(out) : Bytes{}, elsewhere ? saved : Bytes{});
     EXPECT_EQ(fs::exists(path + ".org") ? ReadFile(path + ".org") : Bytes{}, c.core && !elsewhere ? c.image : Bytes{});
   }
+  ExpectKept("changes", said + Transcript({{"kept for the file written", "history o.bin"}}));
   EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
-  EXPECT_THAT(Run("history o.bin").out, HasSubstr(" changed by the CLI "));  // kept for the file written
 }
 
 // A table derived from a stock image and the published patch, once installed, is what
@@ -279,33 +244,26 @@ TEST_F(CliTest, DerivedTableInstalledInTheUserFolderPatchesAStockImageAsPublishe
   TestImage published = TestPatched(wbpatch::Version::Axxc8D).CorrectChecksum();  // bytes unlike the stand-in's
   Put(published, "p.bin");
   const std::string derive = "wb derive --stock stock.bin --patched p.bin --version 8D-AXXC -o axxc.txt";
-  Expect({"derive", derive, 0});
   ::umask(022);  // as most users have it: the folders made for the table are the user's alone all the same
-  Expect({"install", "wb install axxc.txt", 0});
+  std::string said = Transcript({{"derive", derive}, {"install", "wb install axxc.txt"}});
   EXPECT_EQ(Modes(home.Path() / "xdg"), "Vantorix 700|Vantorix/wbpatch 700|Vantorix/wbpatch/8D-AXXC.txt 644|");
-  Expect({"add", "wb add stock.bin", 0});
+  said += Transcript({{"add", "wb add stock.bin"}});
   EXPECT_THAT(ReadFile(stock), ElementsAreArray(published.Bytes()));
   fs::remove(dir.Path() / "axxc.txt");
   Put(published.Byte(0x5000, 0x01), "p.bin");  // a byte the patch does not write
-  Expect({"derive from a pair that disagrees", derive, 3});
+  ExpectKept("derived", said + Transcript({{"derive from a pair that disagrees", derive}}));
   EXPECT_FALSE(fs::exists(dir.Path() / "axxc.txt"));
-  Expect({"install what is no table", "wb install stock.bin", 3, {"installed\n  as 8D/AXXC: Invalid file format"}});
+  EXPECT_THAT(Transcript({{"install what is no table", "wb install stock.bin"}}),  // the table's bytes are in the text
+              AllOf(HasSubstr("installed\n  as 8D/AXXC: Invalid file format"), ::testing::EndsWith("status 3\n")));
 }
 
 // A sample never replaces a file: a row of the change table.
 TEST_F(CliTest, SampleWritesAnImageThatOpensCleanly) {
   // clang-format off
-  const Step samples[] = {  // named by the code the image must carry
-      {"AXXC", "sample s.bin --mask 8d", 0}, {"AUJP", "sample s.bin --mask 8D --bcc aujp", 0},
-      {"ARAP or APYP", "sample s.bin --mask=6e", 0}};
+  ExpectKept("samples", Transcript({{"AXXC", "sample s1.bin --mask 8d"}, {"what it holds", "info s1.bin"},
+                                    {"AUJP", "sample s2.bin --mask 8D --bcc aujp"}, {"what it holds", "info s2.bin"},
+                                    {"ARAP or APYP", "sample s3.bin --mask=6e"}, {"what it holds", "info s3.bin"}}));
   // clang-format on
-  for (const Step& sample : samples) {
-    fs::remove(dir.Path() / "s.bin");
-    Expect(sample);
-    EXPECT_THAT(Run("info --json s.bin").out,
-                ::testing::ContainsRegex("\"promId\": 9999, \"transmission\": \"AUTO\", \"bcc\": \"" +
-                                         std::string(sample.what) + "\", .*\"checksumAgrees\": true"));
-  }
 }
 
 // Two pages in the middle overwritten, as a failing disk leaves them; the damaged bytes.
@@ -319,70 +277,56 @@ std::string Damage(const fs::path& db) {
 // the change; a restore puts back only the file's own versions unless forced.
 TEST_F(CliTest, HistoryKeepsEveryChangeAndRestoresExactlyAfterKeepingWhatItReplaces) {
   const fs::path db = home.Path() / "xdg" / "Vantorix" / "history.sqlite";
-  Expect({"a first change", "checksum --fix " + Put(TestImage(32768, 0x6E), "first.bin"), 0});
-  const std::string damaged = Damage(db);  // pages the next event does not read
-  const Result fix = Expect({"a change with the history damaged", "checksum --fix a.bin", 0});
+  std::string said = Transcript({{"a first change", "checksum --fix " + Put(TestImage(32768, 0x6E), "first.bin")}});
+  const std::string damaged = Damage(db);          // pages the next event does not read
+  const Result fix = Run("checksum --fix a.bin");  // with the history damaged
+  ASSERT_EQ(fix.status, 0);
   const std::string told = " was damaged: it was moved aside as ", started = ", and a new one was started.\n";
   ASSERT_THAT(fix.err, ::testing::MatchesRegex(".*" + told + ".*Z" + started));  // one line, naming the copy
   const std::size_t copy = fix.err.find(told) + told.size();
   // EXPECT_EQ would print the whole database.
   EXPECT_TRUE(Text(fix.err.substr(copy, fix.err.size() - started.size() - copy)) == damaged);
   const Bytes fixed = ReadFile(a);
-  Expect({"add", "wb add --allow-stand-in a.bin", 0});
+  said += Transcript({{"add", "wb add --allow-stand-in a.bin"}, {"the first version, and only it", "history a.bin"}});
   const Bytes patched = ReadFile(a);
-  EXPECT_TRUE(Run("history a.bin").out.ends_with(" first seen\n"));  // the first version, and only it
-  Expect({"show", "history show 1 -o v1.bin", 0});
+  said += Transcript({{"show", "history show 1 -o v1.bin"}, {"show over an existing file", "history show 1 -o a.bin"}});
   EXPECT_THAT(ReadFile(dir.Path() / "v1.bin"), ElementsAreArray(Axxc8D().Bytes()));
-  Expect({"show over an existing file", "history show 1 -o a.bin", 3});
   EXPECT_EQ(Run("history show @3").out, std::string(fixed.begin(), fixed.end()));
-  EXPECT_THAT(Run("diff @1 a.bin").out, HasSubstr("0x0006-0x0007      2 bytes  checksum: 12 34 -> "));
+  said += Transcript({{"a version against a file", "diff @1 a.bin"}});
   auto held = RealFileSystem().OpenReadWrite(a);  // as the window program holds an open image
-  Expect({"restore a locked file", "history restore a.bin 1", 3, {"is locked by another program"}});
+  said += Transcript({{"restore a locked file", "history restore a.bin 1"}});
   held.reset();
-  Expect({"restore", "history restore a.bin @1", 0});
+  said += Transcript({{"restore", "history restore a.bin @1"}});
   EXPECT_THAT(ReadFile(a), ElementsAreArray(Axxc8D().Bytes()));
-  Expect({"a restore undone like any change", "history restore a.bin 5", 0});
+  said += Transcript({{"a restore undone like any change", "history restore a.bin 5"}});
   EXPECT_THAT(ReadFile(a), ElementsAreArray(patched));
   // Scripts can turn recording off; a restore, whose undo lives in the history, then refuses.
   const std::string off = "VANTORIX_NO_HISTORY=1", afr = "set-afr a.bin --rpm 0 --coolant 80 --by rpm --afr ";
-  Expect({"a change not recorded", afr + "13", 0, {}, off});
-  Expect({"a restore not recorded", "history restore a.bin 1", 3, {}, off});
-  Expect({"saved, but the folder is not flushed", afr + "12.5", 3, {}, kFolderFlushFails});
-  std::string listed;  // the versions `history --json` lists, newest first: "number event differing|..."
-  for (const QJsonValue v : QJsonDocument::fromJson(QByteArray::fromStdString(Run("history --json").out)).array())
-    listed += std::to_string(v["version"].toInt()) + ' ' + v["event"].toString().toStdString() + ' ' +
-              (v["differingBytes"].isNull() ? "null" : std::to_string(v["differingBytes"].toInt())) + '|';
-  EXPECT_EQ(listed,
-            "10 changed by the CLI 2|9 backed up 3|8 restored 127|7 backed up 0|6 restored 127|5 backed up 0|4 changed "
-            "by the CLI 127|3 backed up 0|2 changed by the CLI 2|1 backed up null|");
+  said += Transcript({{"a change not recorded", afr + "13", off},
+                      {"a restore not recorded", "history restore a.bin 1", off},
+                      {"saved, but the folder is not flushed", afr + "12.5", kFolderFlushFails}});
+  said += Transcript({{"every version, newest first", "history --json"}});
 
   // Only a version of this very file, mask and size goes back without --force.
-  Expect({"another mask", "checksum --fix " + Put(TestImage(32768, 0x6E), "e.bin"), 0});  // versions 11 and 12
-  Expect({"another size", "checksum --fix " + Put(TestImage(32640), "s.bin"), 0});        // 13 and 14
-  Expect({"another PROM ID", "checksum --fix " + Put(Axxc8D().PromId(7), "o.bin"), 0});   // 15 and 16
-  struct Restore {
-    Step step;
-    const char* holds;  // the file whose bytes before the run a.bin holds after it
-  };
+  said += Transcript({{"another mask", "checksum --fix " + Put(TestImage(32768, 0x6E), "e.bin")},   // versions 11, 12
+                      {"another size", "checksum --fix " + Put(TestImage(32640), "s.bin")},         // 13 and 14
+                      {"another PROM ID", "checksum --fix " + Put(Axxc8D().PromId(7), "o.bin")}});  // 15 and 16
   // clang-format off
-  const Restore restores[] = {
-      {{"another path and mask", "history restore a.bin 12", 2}, "a.bin"},
-      {{"another path", "history restore a.bin 16", 2,
-        {"recorded for " + fs::canonical(dir.File("o.bin")).string() + ", mask $8D, PROM ID 7, 32768 bytes"}}, "a.bin"},
-      {{"forced", "history restore a.bin 14 --force", 0}, "s.bin"},
-      {{"this path, another size", "history restore a.bin 4", 2}, "a.bin"},
-      {{"forced", "history restore a.bin 12 --force", 0}, "e.bin"},
-      {{"this path, another mask", "history restore a.bin 4", 2}, "a.bin"}};
+  const std::pair<Step, const char*> restores[] = {  // and the file whose bytes before the run a.bin holds after it
+      {{"another path and mask", "history restore a.bin 12"}, "a.bin"}, {{"another path", "history restore a.bin 16"}, "a.bin"},
+      {{"forced", "history restore a.bin 14 --force"}, "s.bin"}, {{"this path, another size", "history restore a.bin 4"}, "a.bin"},
+      {{"forced", "history restore a.bin 12 --force"}, "e.bin"}, {{"this path, another mask", "history restore a.bin 4"}, "a.bin"}};
   // clang-format on
-  for (const Restore& restore : restores) {
-    const Bytes expected = ReadFile(dir.Path() / restore.holds);
-    Expect(restore.step);
-    EXPECT_THAT(ReadFile(a), ElementsAreArray(expected)) << restore.step.what;
+  for (const auto& [step, holds] : restores) {
+    const Bytes expected = ReadFile(dir.Path() / holds);
+    said += Transcript({step});
+    EXPECT_THAT(ReadFile(a), ElementsAreArray(expected)) << step.what;
   }
+  ExpectKept("history", said);
   Damage(db);  // the damage is told, and what the new history holds
-  EXPECT_EQ(
-      Expect({"a listing with the history damaged", "history a.bin", 0, {"was damaged: it was moved aside as "}}).out,
-      "a.bin: no version recorded\n");
+  const Result listing = Run("history a.bin");
+  EXPECT_EQ(std::to_string(listing.status) + " " + listing.out, "0 a.bin: no version recorded\n");
+  EXPECT_THAT(listing.err, HasSubstr("was damaged: it was moved aside as "));
 }
 
 }  // namespace
