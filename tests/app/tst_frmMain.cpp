@@ -264,8 +264,15 @@ class MainWindowTest : public QObject {
     for (int p = 1; p <= various.PanelCount(); ++p)
       if (various.Panel(p).width() < various.Panel(p).fontMetrics().horizontalAdvance(various.PanelText(p)))
         seen << various.PanelText(p) + " cut";
-    const QRect log = f_.window->findChild<QListWidget*>("lstLog")->geometry();
+    auto& lines = *f_.window->findChild<QListWidget*>("lstLog");
+    const QRect log = lines.geometry();
     seen << QString("log %1 %2 %3 %4").arg(log.x()).arg(log.y()).arg(log.width()).arg(log.height());
+    QCoreApplication::processEvents();  // as the loop turns, the newest line is selected alone and brought into view
+    const QList<QListWidgetItem*> selected = lines.selectedItems();
+    seen << (selected == QList{lines.item(lines.count() - 1)} &&
+                     lines.viewport()->rect().contains(lines.visualItemRect(selected[0]))
+                 ? "the newest line alone selected, in view"
+                 : "the newest line not selected alone, or out of view");
     // 10850 x 9050 twips at 96 DPI are 723 x 603 pixels: too tall for the 500 of the screen,
     // less the 2 + 2 of the frame. Shown whole, the log and the status bar are on it too.
     QVERIFY(f_.window->screen()->availableGeometry().contains(f_.window->frameGeometry()));
