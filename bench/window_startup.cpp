@@ -3,7 +3,8 @@
 // /usr/bin/time -v for the peak resident set size; scripts/bench-window does.
 // With --shown it prints only the milliseconds to the shown window and ends there, with
 // --grid the milliseconds until an image and its grid are shown, with --chart until an
-// image and its chart are: each to be set against bench/bare_window.cpp.
+// image and its chart are: each to be set against bench/bare_window.cpp. The image is the
+// file named after --grid or --chart (`--write FILE` writes one), or one written here.
 #include <sys/resource.h>
 
 #include <QElapsedTimer>
@@ -31,6 +32,10 @@ void SayIfSizesDiffer(const char* what, QSize opened, QSize bare) {
 
 int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
+  const std::string_view mode = argc > 1 ? argv[1] : "";
+  // The image the runs open, written once before them: writing it is no part of an open.
+  const auto image = vantorix::test::TestImage(32768, 0x8D).Axxc();
+  if (mode == "--write" && argc > 2) return image.WriteTo(argv[2]), 0;
   // The image's version goes into a history of its own, never the user's.
   const vantorix::test::TempDir data;
   qputenv("XDG_DATA_HOME", data.Path().c_str());
@@ -42,15 +47,15 @@ int main(int argc, char** argv) {
   SayIfSizesDiffer("main window", window.size(), kMainWindowSize);
   SayIfSizesDiffer("child-window area", window.mdiArea().size(), kChildAreaSize);
   SayIfSizesDiffer("log", window.findChild<QWidget*>(QStringLiteral("lstLog"))->size(), kLogListSize);
-  if (argc > 1 && std::string_view(argv[1]) == "--shown") {
+  if (mode == "--shown") {
     std::printf("%.2f\n", shownMs);
     return 0;
   }
 
   const vantorix::test::TempDir dir;
-  const auto path = vantorix::test::TestImage(32768, 0x8D).Axxc().WriteTo(dir.Path() / "image.bin");
-  window.OpenBinaryFile(false, QString::fromStdString(path.string()));
-  const bool chart = argc > 1 && std::string_view(argv[1]) == "--chart";
+  const std::string path = argc > 2 ? std::string(argv[2]) : image.WriteTo(dir.Path() / "image.bin").string();
+  window.OpenBinaryFile(false, QString::fromStdString(path));
+  const bool chart = mode == "--chart";
   chart ? window.mnuAFRChart_Click() : window.mnuAFRs_Click();
   QApplication::processEvents();
   const double gridMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
