@@ -3,6 +3,8 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTimer>
+#include <chrono>
+#include <future>
 #include <utility>
 
 #include "app/LogTime.h"
@@ -62,7 +64,7 @@ MsgBoxResult WindowShell::MsgBox(const std::string& text, MsgBoxStyle style, con
 void WindowShell::ShowProgress() {
   progress_.show();
   barWaiting_ = true;
-  PaintWaiting();
+  PaintInTime();
 }
 
 void WindowShell::HideProgress() {
@@ -78,6 +80,14 @@ void WindowShell::SetProgress(float value) {
   progress_.setUpdatesEnabled(true);
   barWaiting_ = true;
   PaintInTime();
+}
+
+void WindowShell::WaitFor(const std::function<void()>& work) {
+  // Beside this thread when a thread is to be had; otherwise here, once what waits is
+  // painted, as for a long wait.
+  auto done = std::async(std::launch::async | std::launch::deferred, work);
+  if (done.wait_for(std::chrono::milliseconds(kFrameMilliseconds)) != std::future_status::ready) PaintWaiting();
+  done.get();
 }
 
 }  // namespace vantorix

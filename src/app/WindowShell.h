@@ -20,8 +20,10 @@ namespace vantorix {
 // the window when the event loop turns next, so a short command (the lines of an open,
 // the steps of a whole 32 KB read) costs one paint; a change that comes after the thread
 // has kept the loop from turning for a frame is painted at once, so that a line or a step
-// shows while a long operation keeps the thread busy. Before the thread can wait, what
-// waits is painted at once: when the bar is shown for a read or a write, and before a box.
+// shows while a long operation keeps the thread busy. A wait on the disk runs beside the
+// thread, which paints what waits once the wait outlasts a frame: a slow disk shows the
+// bar and the log line of what it is waiting for, a fast one costs no paint. Before a box,
+// what waits is painted at once.
 class WindowShell final : public Shell {
  public:
   using Clock = std::function<QDateTime()>;
@@ -35,6 +37,7 @@ class WindowShell final : public Shell {
   void ShowProgress() override;
   void HideProgress() override;
   void SetProgress(float value) override;
+  void WaitFor(const std::function<void()>& work) override;
 
  private:
   QWidget& owner_;

@@ -158,7 +158,8 @@ Outcome clsBINFile::ReadBinaryToArray() {
       m_shell.ShowProgress();
       // One read for the whole image; the bar still moves through the values that a
       // byte-by-byte read would have shown, up to where the read got.
-      const std::size_t read = m_file->ReadAt(0, m_abytImage);
+      std::size_t read = 0;
+      m_shell.WaitFor([&] { read = m_file->ReadAt(0, m_abytImage); });
       ReportProgressSteps(m_shell, 0, read, size);
       if (read < size)
         throw RuntimeError(ErrorNumber::InputPastEndOfFile,

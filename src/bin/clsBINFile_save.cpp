@@ -18,11 +18,11 @@ std::string clsBINFile::WriteImage(NewContents& next) {
     // moves as it would byte by byte.
     for (std::size_t begin = 0; begin < size;) {
       const std::size_t end = std::min(size, (begin / kProgressStep + 1) * kProgressStep);
-      next.WriteAt(begin, std::span(m_abytImage).subspan(begin, end - begin));
+      m_shell.WaitFor([&] { next.WriteAt(begin, std::span(m_abytImage).subspan(begin, end - begin)); });
       ReportProgressSteps(m_shell, begin, end, size);
       begin = end;
     }
-    warning = next.Commit();
+    m_shell.WaitFor([&] { warning = next.Commit(); });
   } catch (...) {
     m_shell.HideProgress();
     throw;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,11 @@ class Shell {
   virtual void HideProgress() = 0;
   // value lies in 0..100
   virtual void SetProgress(float value) = 0;
+
+  // Runs work that waits on the disk and touches nothing of the shell, and returns when it
+  // has, passing on what it throws. A window shows what waits (the bar, the log) once the
+  // work outlasts a frame; a shell with nothing to paint just runs it.
+  virtual void WaitFor(const std::function<void()>& work) { work(); }
 };
 
 }  // namespace vantorix

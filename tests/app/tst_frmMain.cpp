@@ -2,6 +2,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <fstream>
+#include <thread>
 
 #include "MainWindowFixture.h"
 #include "app/StatusPanelBar.h"
@@ -315,6 +316,33 @@ class MainWindowTest : public QObject {
     }
     const auto [shown, kept] = test::Golden("app", seen, f_.dir->Path().c_str());
     QCOMPARE(shown, kept);
+  }
+
+  // A wait on the disk that outlasts a frame has the bar and the newest log line painted
+  // while it lasts; one that ends within the frame leaves them to the loop. What the wait
+  // throws comes out of it.
+  void aWaitOutlastingAFrameShowsWhatItWaitsFor() {
+    struct Paints : QObject {
+      int count = 0;
+      bool eventFilter(QObject*, QEvent* event) override { return count += event->type() == QEvent::Paint, false; }
+    } bar, log;
+    f_.window->findChild<QProgressBar*>("ProgressBar1")->installEventFilter(&bar);
+    f_.window->findChild<QListWidget*>("lstLog")->viewport()->installEventFilter(&log);
+    Shell& shell = f_.window->shell();
+    for (const int milliseconds : {0, 60}) {
+      QCoreApplication::processEvents();
+      shell.WriteLog("Reading BIN to array...");
+      shell.ShowProgress();
+      bar.count = log.count = 0;
+      QElapsedTimer waited;
+      waited.start();
+      shell.WaitFor([milliseconds] { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); });
+      const int expected = waited.elapsed() >= 16;  // a busy machine may stretch even the short one
+      QCOMPARE(QList({bar.count, log.count}), QList({expected, expected}));
+      shell.HideProgress();
+    }
+    QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                             shell.WaitFor([] { throw RuntimeError(ErrorNumber::DeviceIOError, "the disk"); }));
   }
 
   void anExceptionEscapingAnEventHandlerIsReported() {
