@@ -1,14 +1,20 @@
 #pragma once
 
+#include <QPoint>
 #include <QSize>
 
-// The sizes the window program's main window, its child-window area, its log and its
-// grid and chart windows have when they open here. The bare program shows its window, log,
+// The sizes the window program's main window, its child-window area, its log, its
+// two status bars and its grid and chart windows have when they open here. The bare program shows its window, log,
 // table and chart at the same sizes, so that its area has at least the same room and both
 // sides paint the same cells (an area smaller than the child clips it and paints fewer);
 // vantorix_window_startup says so when its windows open at other sizes.
 inline constexpr QSize kMainWindowSize{723, 603};
 inline constexpr QSize kChildAreaSize{723, 481};
+inline constexpr int kLogPanelHeight = 57;  // the log lies in a panel of this height, at (3, 5)
+inline constexpr QPoint kLogListPlace{3, 5};
 inline constexpr QSize kLogListSize{714, 49};
 inline constexpr QSize kGridWindowSize{714, 467};
+inline constexpr QSize kGridTableSize{647, 346};  // the grid window's table
 inline constexpr QSize kChartWindowSize{586, 432};
+inline constexpr int kPathsBarHeight = 25;
+inline constexpr int kVariousBarHeight = 21;

@@ -1,22 +1,27 @@
-// The yardstick for the window program's start-up: a bare Qt program with the same kinds
-// of widgets (main window, MDI area, three menus, a list, a progress bar and two status
-// bars) and nothing else. It prints the milliseconds from main() to the shown window and
-// ends; scripts/bench-window runs it interleaved with vantorix_window_startup. With
-// --grid it also shows a table of the grid's size in an MDI child, with --chart a chart
-// view with nine lines of 17 points drawn as the chart window draws them, and prints the
-// milliseconds until those are shown; given an image after either, it also reads it and
-// shows what an open shows in the bars and the log.
+// The yardstick for the window program's start-up: a bare Qt program with the same widgets
+// (main window, MDI area, four menus, a bar of one panel and a bar of seven, a list, a
+// progress bar) and nothing else. It prints the milliseconds from main() to the shown
+// window and ends; scripts/bench-window runs it interleaved with vantorix_window_startup.
+// With --grid it also shows the grid window's widgets in an MDI child (a table of the
+// grid's size in a frame with its two captions, a note and two buttons), with --chart a
+// chart view with nine lines of 17 points drawn as the chart window draws them, and
+// prints the milliseconds until those are shown; given an image after either, it also
+// reads it and shows what an open shows in the bars and the log.
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QStatusBar>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
@@ -25,24 +30,62 @@
 #include <chrono>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 #include "WindowSizes.h"
 
 namespace {
 
-// The grid's size and the kind of texts it shows: temperatures, RPMs and 153 different AFRs,
-// every cell in view as in the grid window.
+// The grid window's widgets: a frame holding the two captions and a table of the grid's
+// size with the kind of texts it shows (temperatures, RPMs and 153 different AFRs, every
+// cell in view), then a note and two buttons.
 QWidget* BareGrid() {
   auto* table = new QTableWidget(19, 10);
-  table->horizontalHeader()->setDefaultSectionSize(66);
-  table->verticalHeader()->setDefaultSectionSize(21);
+  table->horizontalHeader()->hide();
+  table->verticalHeader()->hide();
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+  table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  table->setFixedSize(kGridTableSize);
   for (int row = 0; row < 19; ++row)
-    for (int column = 0; column < 10; ++column)
-      table->setItem(row, column,
-                     new QTableWidgetItem(row < 2       ? QString::number(-40 + 24 * column)
-                                          : column == 0 ? QString::number(400 * (row - 2))
-                                                        : QString::number(11.0 + 0.13 * row + 0.07 * column, 'f', 2)));
-  return table;
+    for (int column = 0; column < 10; ++column) {
+      auto* item = new QTableWidgetItem(row < 2       ? QString::number(-40 + 24 * column)
+                                        : column == 0 ? QString::number(400 * (row - 2))
+                                                      : QString::number(11.0 + 0.13 * row + 0.07 * column, 'f', 2));
+      if (row < 2 || column == 0) item->setBackground(table->palette().button());
+      table->setItem(row, column, item);
+    }
+  auto* window = new QWidget;
+  window->setWindowTitle(QStringLiteral("Power Enrichment Target Air/Fuel Ratios"));
+  auto* frame = new QGroupBox(window);
+  auto* grid = new QGridLayout(frame);
+  grid->addWidget(new QLabel(QStringLiteral("Coolant Temperature")), 0, 1, Qt::AlignCenter);
+  grid->addWidget(new QLabel(QStringLiteral("R\nP\nM")), 1, 0, Qt::AlignCenter);
+  grid->addWidget(table, 1, 1);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(new QLabel(QStringLiteral("Note: Double Click on a table cell to change the Target AFR")), 1);
+  bottom->addWidget(new QPushButton(QStringLiteral("OK")));
+  bottom->addWidget(new QPushButton(QStringLiteral("Cancel")));
+  auto* column = new QVBoxLayout(window);
+  column->addWidget(frame);
+  column->addLayout(bottom);
+  return window;
+}
+
+// A status bar of sunken panels side by side, as many as the window program's bar has.
+std::vector<QLabel*> PanelBar(QWidget* parent, QVBoxLayout* column, int height, const QStringList& texts) {
+  auto* bar = new QWidget(parent);
+  bar->setFixedHeight(height);
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  std::vector<QLabel*> panels;
+  for (const QString& text : texts) {
+    panels.push_back(new QLabel(text, bar));
+    panels.back()->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    row->addWidget(panels.back(), 1);
+  }
+  column->addWidget(bar);
+  return panels;
 }
 
 // The chart window's picture with nothing behind it: nine named, coloured 17-point lines
@@ -83,7 +126,7 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   QApplication application(argc, argv);
   QMainWindow window;
-  for (const char* title : {"&File", "&Binary", "&Help"}) {
+  for (const char* title : {"&File", "&Edit", "&Binary", "&Help"}) {
     QMenu* menu = window.menuBar()->addMenu(QString::fromLatin1(title));
     for (int item = 0; item < 4; ++item) menu->addAction(QStringLiteral("Item %1").arg(item));
   }
@@ -91,23 +134,29 @@ int main(int argc, char** argv) {
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
-  auto* paths = new QStatusBar(central);
-  paths->showMessage(QStringLiteral("N/A"));
-  column->addWidget(paths);
+  QLabel* path = PanelBar(central, column, kPathsBarHeight, {QStringLiteral("Current BIN: N/A")})[0];
   auto* progress = new QProgressBar(central);
   progress->hide();  // as the window program keeps it until a file is read or written
   column->addWidget(progress);
   auto* area = new QMdiArea(central);
   column->addWidget(area, 1);
-  auto* log = new QListWidget(central);
+  auto* logPanel = new QWidget(central);
+  logPanel->setFixedHeight(kLogPanelHeight);
+  auto* log = new QListWidget(logPanel);
   for (int line = 0; line < 8; ++line) log->addItem(QStringLiteral("12:00:00 PM, start-up line %1").arg(line));
-  log->setFixedSize(kLogListSize);
-  column->addWidget(log);
+  log->setGeometry({kLogListPlace, kLogListSize});
+  column->addWidget(logPanel);
+  const std::vector<QLabel*> various =
+      PanelBar(central, column, kVariousBarHeight,
+               {QStringLiteral("Mask (hex): N/A"), QStringLiteral("ID (dec): N/A"), QStringLiteral("CSUM (hex): N/A"),
+                QStringLiteral("INS"), QStringLiteral("CAPS"), QStringLiteral("NUM"),
+                QStringLiteral("Start Time: 12:00:00 PM  Date: 12/7/2026")});
   window.setCentralWidget(central);
-  window.statusBar()->showMessage(QStringLiteral("N/A"));
   window.resize(kMainWindowSize);
   window.show();
   QApplication::processEvents();
+  if (area->size() != kChildAreaSize)
+    std::fprintf(stderr, "the bare child-window area is %dx%d\n", area->width(), area->height());
   const std::string_view mode = argc > 1 ? argv[1] : "";
   if (mode == "--grid" || mode == "--chart") {
     // Given an image, the bare program also does the least of what opening it shows:
@@ -115,8 +164,10 @@ int main(int argc, char** argv) {
     if (argc > 2) {
       QFile image(QString::fromLocal8Bit(argv[2]));
       if (!image.open(QIODevice::ReadOnly) || image.readAll().size() != 32768) return 1;
-      paths->showMessage(image.fileName());
-      window.statusBar()->showMessage(QStringLiteral("Mask (hex): 8D  ID (dec): 4613  CSUM (hex): 0A5F"));
+      path->setText(QStringLiteral("Current BIN: ") + image.fileName());
+      various[0]->setText(QStringLiteral("Mask (hex): 8D"));
+      various[1]->setText(QStringLiteral("ID (dec): 4613"));
+      various[2]->setText(QStringLiteral("CSUM (hex): 0A5F"));
       for (int line = 0; line < (mode == "--grid" ? kLogLinesToGrid : kLogLinesToChart); ++line)
         log->addItem(QStringLiteral("12:00:01 PM, open and grid line %1").arg(line));
       log->setCurrentRow(log->count() - 1);

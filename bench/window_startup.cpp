@@ -47,6 +47,12 @@ int main(int argc, char** argv) {
   SayIfSizesDiffer("main window", window.size(), kMainWindowSize);
   SayIfSizesDiffer("child-window area", window.mdiArea().size(), kChildAreaSize);
   SayIfSizesDiffer("log", window.findChild<QWidget*>(QStringLiteral("lstLog"))->size(), kLogListSize);
+  SayIfSizesDiffer("log panel", window.findChild<QWidget*>(QStringLiteral("pbLog"))->size(),
+                   {kMainWindowSize.width(), kLogPanelHeight});
+  SayIfSizesDiffer("paths bar", window.findChild<QWidget*>(QStringLiteral("mssbPaths"))->size(),
+                   {kMainWindowSize.width(), kPathsBarHeight});
+  SayIfSizesDiffer("status bar", window.findChild<QWidget*>(QStringLiteral("mssbVarious"))->size(),
+                   {kMainWindowSize.width(), kVariousBarHeight});
   if (mode == "--shown") {
     std::printf("%.2f\n", shownMs);
     return 0;
@@ -61,6 +67,8 @@ int main(int argc, char** argv) {
   const double gridMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   SayIfSizesDiffer(chart ? "chart window" : "grid window", window.mdiArea().subWindowList().value(0)->size(),
                    chart ? kChartWindowSize : kGridWindowSize);
+  if (!chart)
+    SayIfSizesDiffer("grid", window.findChild<QWidget*>(QStringLiteral("MSFlexGrid1"))->size(), kGridTableSize);
   if (argc > 1) {
     std::printf("%.2f\n", gridMs);
     return 0;
