@@ -3,12 +3,13 @@
 // progress bar) and nothing else. It prints the milliseconds from main() to the shown
 // window and ends; scripts/bench-window runs it interleaved with vantorix_window_startup.
 // With --grid it also shows the grid window's widgets in an MDI child (a table of the
-// grid's size in a frame with its two captions, a note and two buttons), with --chart a
-// chart view with nine lines of 17 points drawn as the chart window draws them, and
+// grid's size in a frame with its two captions, a note and two buttons), with --chart the
+// chart window's (a chart of nine 17-point lines drawn as it draws them, and its switch), and
 // prints the milliseconds until those are shown; given an image after either, it also
 // reads it and shows what an open shows in the bars and the log.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -88,8 +89,9 @@ std::vector<QLabel*> PanelBar(QWidget* parent, QVBoxLayout* column, int height, 
   return panels;
 }
 
-// The chart window's picture with nothing behind it: nine named, coloured 17-point lines
-// on two titled axes, a title, the legend at the right, drawn smooth.
+// The chart window's widgets with nothing behind them: a chart of nine named, coloured
+// 17-point lines on two titled axes, a title, the legend at the right, drawn smooth, and
+// the switch below it.
 QWidget* BareChart() {
   auto* chart = new QChart;
   auto* x = new QValueAxis;
@@ -114,7 +116,12 @@ QWidget* BareChart() {
   chart->legend()->setAlignment(Qt::AlignRight);
   auto* view = new QChartView(chart);
   view->setRenderHint(QPainter::Antialiasing);
-  return view;
+  auto* window = new QWidget;
+  window->setWindowTitle(QStringLiteral("Power Enrichment Target AFR Chart"));
+  auto* column = new QVBoxLayout(window);
+  column->addWidget(view, 1);
+  column->addWidget(new QCheckBox(QStringLiteral("Plot against coolant &temperature (one line per RPM point)")));
+  return window;
 }
 
 // The log lines the window program writes from an open to its grid or its chart shown.
