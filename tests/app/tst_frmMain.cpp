@@ -337,8 +337,9 @@ class MainWindowTest : public QObject {
       QElapsedTimer waited;
       waited.start();
       shell.WaitFor([milliseconds] { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); });
-      const int expected = waited.elapsed() >= 16;  // a busy machine may stretch even the short one
-      QCOMPARE(QList({bar.count, log.count}), QList({expected, expected}));
+      const int expected = milliseconds > 0;
+      // A machine busy enough to stretch even the short wait past the frame may paint it.
+      if (expected || waited.elapsed() < 15) QCOMPARE(QList({bar.count, log.count}), QList({expected, expected}));
       shell.HideProgress();
     }
     QVERIFY_THROWS_EXCEPTION(RuntimeError,
