@@ -162,8 +162,7 @@ int main(int argc, char** argv) {
   window.resize(kMainWindowSize);
   window.show();
   QApplication::processEvents();
-  if (area->size() != kChildAreaSize)
-    std::fprintf(stderr, "the bare child-window area is %dx%d\n", area->width(), area->height());
+  SayIfSizesDiffer("bare child-window area", area->size(), kChildAreaSize);
   const std::string_view mode = argc > 1 ? argv[1] : "";
   if (mode == "--grid" || mode == "--chart") {
     // Given an image, the bare program also does the least of what opening it shows:

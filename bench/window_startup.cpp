@@ -20,16 +20,6 @@
 #include "app/VantorixApplication.h"
 #include "app/frmMain.h"
 
-namespace {
-
-void SayIfSizesDiffer(const char* what, QSize opened, QSize bare) {
-  if (opened != bare)
-    std::fprintf(stderr, "the %s opened at %dx%d, the bare one is shown at %dx%d\n", what, opened.width(),
-                 opened.height(), bare.width(), bare.height());
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   const std::string_view mode = argc > 1 ? argv[1] : "";
